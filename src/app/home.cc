@@ -1,0 +1,127 @@
+#include "app/home.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "platform/host/installation_registry.h"
+#include "platform/host/xml_file.h"
+#include "velmora/base/error.h"
+
+namespace velmora::app {
+namespace {
+
+namespace fs = std::filesystem;
+using host::XmlElement;
+
+constexpr const char* kVersion = "0.1.0";
+
+XmlElement Key(const std::string& name, const std::string& value) {
+  return XmlElement{"key", {{"name", name}}, value, {}};
+}
+
+XmlElement Section(const std::string& name, std::vector<XmlElement> keys) {
+  return XmlElement{"section", {{"name", name}}, {}, std::move(keys)};
+}
+
+XmlElement B2BConfiguration(const std::string& connection_string) {
+  return XmlElement{"configuration",
+                    {},
+                    {},
+                    {Section("GLOBAL", {Key("B2BLogging", "0"),
+                                        Key("ReceiveUrl", "http://127.0.0.1:8080/receive"),
+                                        Key("ShowCountNewDocuments", "1")}),
+                     XmlElement{"connection", {{"application", "Velmora"}}, connection_string, {}},
+                     XmlElement{"application", {{"name", "Velmora"}, {"id", "1"}}, {}, {}}}};
+}
+
+XmlElement SiteConfiguration(const std::string& home) {
+  return XmlElement{
+      "configuration",
+      {},
+      {},
+      {Section("GLOBAL",
+               {Key("IISVirtId", "1"), Key("NONSECUREHOSTNAME", "localhost:8080"),
+                Key("SECUREHOSTNAME", "localhost:8443"), Key("APPLICATIONDIRECTORY", "velmora")}),
+       Section("COMMONPARAMETERS", {Key("SSLMODE", "none")}),
+       Section("MEMBERSHIP",
+               {Key("MemScriptUser", "velmora-service"), Key("MemScriptCode", NewServiceToken())}),
+       Section("SERVICE", {Key("Token", NewServiceToken())}),
+       Section("MAIL", {Key("Service", "pickup:" + home + "/folders/mail-pickup")}),
+       Section("SHARES", {}), Section("DRIVES", {}), Section("MAILBOXES", {})}};
+}
+
+void WriteIfMissing(const fs::path& path, const XmlElement& content) {
+  if (!fs::exists(path)) {
+    host::WriteXmlFile(path.string(), content);
+  }
+}
+
+}  // namespace
+
+const char* const kHomeFolders[] = {"config",
+                                    "data",
+                                    "log",
+                                    "xsl/transform",
+                                    "xsl/html",
+                                    "plugins",
+                                    "templates/excel",
+                                    "folders/import",
+                                    "folders/pickup",
+                                    "folders/error",
+                                    "folders/upload",
+                                    "folders/attachments",
+                                    "folders/temp",
+                                    "folders/excel-temp",
+                                    "folders/obi",
+                                    "folders/edi",
+                                    "folders/mail-pickup",
+                                    nullptr};
+
+std::string ResolveHome(const std::string& home_option) {
+  if (!home_option.empty()) {
+    return fs::absolute(home_option).lexically_normal().string();
+  }
+  return host::DefaultHome();
+}
+
+std::string NewServiceToken() {
+  std::random_device device;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string token;
+  for (int i = 0; i < 16; ++i) {
+    uint32_t word = device();
+    for (int k = 0; k < 4; ++k) {
+      token += kDigits[word & 0xF];
+      word >>= 4;
+    }
+  }
+  return token;
+}
+
+InitResult InitHome(const InitOptions& options) {
+  InitResult result;
+  result.home = options.home;
+  const fs::path home(options.home);
+  const fs::path b2b_file = home / "config" / "R2AVidodeConfiguration.xml";
+  result.created = !fs::exists(b2b_file);
+  try {
+    for (const char* const* folder = kHomeFolders; *folder != nullptr; ++folder) {
+      fs::create_directories(home / *folder);
+    }
+  } catch (const fs::filesystem_error& failure) {
+    throw Error(
+        kErrPermissionDenied, "velmora init",
+        "Cannot create the installation home '" + options.home + "': " + failure.code().message());
+  }
+  result.connection_string =
+      options.db_url.empty() ? std::string("sqlite:data/velmora.db") : options.db_url;
+  WriteIfMissing(b2b_file, B2BConfiguration(result.connection_string));
+  WriteIfMissing(home / "config" / "SiteConfiguration.xml", SiteConfiguration(options.home));
+  host::WriteRegistryRecord(
+      host::RegistryPath(),
+      host::ProductInfo{"R2AVidode", options.home, (home / "config").string(), kVersion});
+  return result;
+}
+
+}  // namespace velmora::app

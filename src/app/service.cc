@@ -1,0 +1,146 @@
+#include "app/service.h"
+
+#include <pthread.h>
+#include <signal.h>
+
+#include <iostream>
+#include <thread>
+
+#include "automation/call_service.h"
+#include "core/general.h"
+#include "platform/json/json_codec.h"
+#include "velmora/base/dictionary.h"
+#include "velmora/base/text.h"
+
+namespace velmora::app {
+namespace {
+
+net::HttpResponse ErrorResponse(int status, const std::string& description) {
+  auto details = std::make_shared<Dictionary>();
+  details->Add("number", Variant(static_cast<int32_t>(status)));
+  details->Add("source", Variant("velmora serve"));
+  details->Add("description", Variant(description));
+  auto body = std::make_shared<Dictionary>();
+  body->Add("error", Variant(ObjectRef(details)));
+  return net::HttpResponse{status, "application/json", json::Serialize(Variant(ObjectRef(body)))};
+}
+
+bool SplitListen(const std::string& listen, std::string& host, int& port) {
+  const size_t colon = listen.rfind(':');
+  if (colon == std::string::npos || colon == 0) {
+    return false;
+  }
+  host = listen.substr(0, colon);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+    host = host.substr(1, host.size() - 2);
+  }
+  int64_t value = 0;
+  if (!text::ParseInt64(listen.substr(colon + 1), value) || value < 0 || value > 65535) {
+    return false;
+  }
+  port = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace
+
+bool ConstantTimeEquals(const std::string& a, const std::string& b) {
+  const size_t length = std::max(a.size(), b.size());
+  unsigned difference = a.size() == b.size() ? 0 : 1;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
+    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
+    difference |= static_cast<unsigned>(x ^ y);
+  }
+  return difference == 0;
+}
+
+net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string& token) {
+  static const std::string kScheme = "Bearer ";
+  const std::string& authorization = request.authorization;
+  const bool bearer =
+      authorization.size() > kScheme.size() && text::IStartsWith(authorization, kScheme);
+  if (token.empty() || !bearer ||
+      !ConstantTimeEquals(text::Trim(authorization.substr(kScheme.size())), token)) {
+    return ErrorResponse(401, "A valid bearer token is required");
+  }
+  Variant body;
+  try {
+    body = json::Parse(request.body);
+  } catch (const Error& failure) {
+    return ErrorResponse(400, failure.description());
+  }
+  auto call = body.As<Dictionary>();
+  if (!call) {
+    return ErrorResponse(400, "The body must be a JSON object");
+  }
+  const Variant progid = call->Item("progid");
+  const Variant method = call->Item("method");
+  const Variant args = call->Item("args");
+  if (progid.kind() != Variant::Kind::kText || method.kind() != Variant::Kind::kText) {
+    return ErrorResponse(400, "\"progid\" and \"method\" must be texts");
+  }
+  if (!args.IsEmpty() && !args.IsArray()) {
+    return ErrorResponse(400, "\"args\" must be an array");
+  }
+  std::vector<Variant> arguments;
+  if (args.IsArray()) {
+    arguments = args.AsArray().values();
+  }
+  automation::CallReply reply =
+      automation::CallAndReply(progid.ToText(), method.ToText(), std::move(arguments));
+  return net::HttpResponse{200, "application/json", std::move(reply.json)};
+}
+
+int Serve(const std::string& listen) {
+  std::string host;
+  int port = 0;
+  if (!SplitListen(listen, host, port)) {
+    std::cerr << "velmora serve: --listen must be HOST:PORT, not '" << listen << "'\n";
+    return 2;
+  }
+  const std::string site_file = core::getSiteConfigFile();
+  std::string token;
+  try {
+    token = text::Trim(core::ReadConfigValue(site_file, "SERVICE", "Token").ToText());
+  } catch (const Error& failure) {
+    std::cerr << "velmora serve: cannot read the site configuration: " << failure.description()
+              << "\n";
+    return 1;
+  }
+  if (token.empty()) {
+    std::cerr << "velmora serve: no service token in section SERVICE, key Token of '" << site_file
+              << "'; run velmora init\n";
+    return 1;
+  }
+
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  std::unique_ptr<net::HttpServer> server = net::NewHttpServer(net::HttpServerLimits{});
+  int bound = 0;
+  try {
+    bound = server->Bind(host, port);
+  } catch (const Error& failure) {
+    std::cerr << "velmora serve: " << failure.description() << "\n";
+    return 1;
+  }
+  std::cout << "velmora serve: listening on http://" << host << ":" << bound << "/v1/call"
+            << std::endl;
+  std::thread stopper([&server, signals] {
+    int received = 0;
+    sigwait(&signals, &received);
+    server->Stop();
+  });
+  server->Serve("/v1/call",
+                [token](const net::HttpRequest& request) { return HandleCall(request, token); });
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  std::cout << "velmora serve: stopped" << std::endl;
+  return 0;
+}
+
+}  // namespace velmora::app

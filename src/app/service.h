@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+#include "platform/net/http_server.h"
+
+namespace velmora::app {
+
+// Answers one request to POST /v1/call: 401 without "Authorization: Bearer <token>" (compared
+// in constant time), 400 for a body that is not {"progid": text, "method": text,
+// "args": [...]}, else 200 with the call's reply (also when the call raised).
+net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string& token);
+
+// True when `a` equals `b`; the time taken depends only on the lengths.
+bool ConstantTimeEquals(const std::string& a, const std::string& b);
+
+// Serves until SIGINT or SIGTERM. Returns the exit code; a bind failure or a missing token is
+// reported on standard error.
+int Serve(const std::string& listen);
+
+}  // namespace velmora::app

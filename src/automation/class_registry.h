@@ -1,0 +1,191 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "automation/convert.h"
+#include "core/dispatch.h"
+#include "velmora/base/text.h"
+
+// The automation layer: every public class by its ProgID, with a table of its methods (name,
+// parameters in order with their kinds, and an invoker that converts variant arguments to the
+// C++ types and writes by-reference arguments back). This is what `velmora call`, the HTTP
+// service and late-bound callers reach.
+namespace velmora::automation {
+
+enum class ParamKind { kIn, kByRef };
+
+struct Param {
+  std::string name;
+  ParamKind kind = ParamKind::kIn;
+  bool optional = false;
+  Variant default_value;
+};
+
+// A parameter as a registration names it: `{"i_lDocID"}` or, optional, `Opt("iLang", 0)`.
+struct ParamSpec {
+  ParamSpec(const char* param_name) : name(param_name) {}
+  ParamSpec(std::string param_name, bool is_optional, Variant default_to)
+      : name(std::move(param_name)), optional(is_optional), default_value(std::move(default_to)) {}
+  std::string name;
+  bool optional = false;
+  Variant default_value;
+};
+inline ParamSpec Opt(std::string name, Variant default_value = Variant()) {
+  return ParamSpec(std::move(name), true, std::move(default_value));
+}
+
+// Calls one method with arguments already matched to its parameters (optional ones filled
+// with their defaults); writes by-reference arguments back into `args`.
+using Invoker = std::function<Variant(std::vector<Variant>& args)>;
+
+struct Method {
+  std::string name;
+  std::vector<Param> params;
+  Invoker invoke;
+};
+
+class ClassInfo {
+ public:
+  explicit ClassInfo(std::string progid) : progid_(std::move(progid)) {}
+
+  const std::string& progid() const { return progid_; }
+  // Methods compare without regard to ASCII case, as script callers name them.
+  const Method* Find(const std::string& name) const;
+  const std::vector<Method>& methods() const { return methods_; }
+
+  // Binds a member function of a default-constructible class; one ParamSpec per parameter.
+  // Parameters declared as non-const lvalue references are by-reference parameters.
+  template <class C, class R, class... A>
+  ClassInfo& Bind(const std::string& name, R (C::*function)(A...),
+                  std::vector<ParamSpec> specs = {});
+
+ private:
+  void Add(Method method);
+
+  std::string progid_;
+  std::vector<Method> methods_;
+};
+
+namespace detail {
+
+template <class A>
+constexpr bool kIsByRef =
+    std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
+
+template <class A>
+using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
+
+// Converts argument `index`; a failure names the argument.
+template <class T>
+T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::string& name) {
+  try {
+    return Converter<T>::From(args[index]);
+  } catch (const Error& failure) {
+    throw Error(failure.number(), failure.source(),
+                "Argument " + std::to_string(index + 1) + " (" + name +
+                    ") cannot be converted: " + failure.description());
+  }
+}
+
+template <class C, class R, class... A, size_t... I>
+Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
+                  const std::vector<std::string>& names, std::index_sequence<I...>) {
+  std::tuple<Storage<A>...> values{ConvertArgument<Storage<A>>(args, I, names[I])...};
+  // By-reference arguments go back to the caller also when the method raises, as a script
+  // caller sees what a method wrote before it failed.
+  const auto write_back = [&] {
+    ((kIsByRef<A> ? void(args[I] = Converter<Storage<A>>::To(std::get<I>(values))) : void()), ...);
+  };
+  C object;
+  Variant result;
+  try {
+    if constexpr (std::is_void_v<R>) {
+      (object.*function)(std::get<I>(values)...);
+    } else {
+      result = Converter<std::remove_cv_t<std::remove_reference_t<R>>>::To(
+          (object.*function)(std::get<I>(values)...));
+    }
+  } catch (...) {
+    write_back();
+    throw;
+  }
+  write_back();
+  return result;
+}
+
+}  // namespace detail
+
+template <class C, class R, class... A>
+ClassInfo& ClassInfo::Bind(const std::string& name, R (C::*function)(A...),
+                           std::vector<ParamSpec> specs) {
+  constexpr size_t kArity = sizeof...(A);
+  if (specs.empty() && kArity > 0) {
+    for (size_t i = 0; i < kArity; ++i) {
+      specs.emplace_back(("arg" + std::to_string(i + 1)).c_str());
+    }
+  }
+  if (specs.size() != kArity) {
+    throw Error(kErrWrongArgumentCount, progid_ + "." + name,
+                "Registration names " + std::to_string(specs.size()) + " parameters for " +
+                    std::to_string(kArity));
+  }
+  constexpr bool kByRef[] = {detail::kIsByRef<A>..., false};
+  Method method;
+  method.name = name;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < kArity; ++i) {
+    method.params.push_back(Param{specs[i].name, kByRef[i] ? ParamKind::kByRef : ParamKind::kIn,
+                                  specs[i].optional, specs[i].default_value});
+    names.push_back(specs[i].name);
+  }
+  method.invoke = [function, names](std::vector<Variant>& args) {
+    return detail::CallBound(function, args, names, std::index_sequence_for<A...>{});
+  };
+  Add(std::move(method));
+  return *this;
+}
+
+// All registered classes. Registration happens once at start-up (RegisterAllClasses); lookups
+// are then safe from several threads.
+class ClassRegistry {
+ public:
+  static ClassRegistry& Global();
+
+  // Adds a class (replacing one of the same ProgID) and makes it creatable by ProgID through
+  // the component registry as a Dispatch object.
+  ClassInfo& Add(const std::string& progid);
+  const ClassInfo* Find(const std::string& progid) const;
+  std::vector<std::string> ProgIds() const;
+
+  // Calls `method` of `progid`: matches the arguments to the parameters (missing optional ones
+  // take their defaults), invokes, and leaves by-reference results in `args`. Raises
+  // kErrCannotCreateObject for an unknown ProgID, kErrUnknownMethod for an unknown method,
+  // kErrWrongArgumentCount for too many or too few arguments, kErrTypeMismatch for an argument
+  // that cannot be converted; the method's own errors pass unchanged.
+  Variant Call(const std::string& progid, const std::string& method,
+               std::vector<Variant>& args) const;
+
+ private:
+  struct CaseInsensitiveLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+      return text::ToUpper(a) < text::ToUpper(b);
+    }
+  };
+  std::map<std::string, std::unique_ptr<ClassInfo>, CaseInsensitiveLess> classes_;
+};
+
+// Invokes a registered method on already-matched arguments (shared by ClassRegistry::Call and
+// the Dispatch objects).
+Variant InvokeMethod(const ClassInfo& info, const std::string& method, std::vector<Variant>& args);
+
+// Registers every public class of the library. Idempotent.
+void RegisterAllClasses();
+
+}  // namespace velmora::automation

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command-line grammar of the velmora program: nested commands with options, flags and
+// positional arguments, generated help, and clear messages for bad usage.
+namespace velmora::cli {
+
+class Command {
+ public:
+  virtual ~Command() = default;
+
+  // A sub-command; the returned reference lives as long as the CommandLine.
+  virtual Command& Add(const std::string& name, const std::string& description) = 0;
+  virtual void Option(const std::string& flags, std::string& target,
+                      const std::string& description) = 0;
+  virtual void Option(const std::string& flags, int& target, const std::string& description) = 0;
+  virtual void Option(const std::string& flags, std::vector<std::string>& target,
+                      const std::string& description) = 0;
+  virtual void Flag(const std::string& flags, bool& target, const std::string& description) = 0;
+  virtual void Positional(const std::string& name, std::string& target,
+                          const std::string& description, bool required) = 0;
+  // Every remaining argument, as given: after the first positional argument, words that
+  // start with "-" ("-1") are arguments too.
+  virtual void Rest(const std::string& name, std::vector<std::string>& target,
+                    const std::string& description) = 0;
+  // Runs when this command is the one chosen; returns the exit code.
+  virtual void OnRun(std::function<int()> run) = 0;
+  // A sub-command must be chosen.
+  virtual void RequireSubcommand() = 0;
+};
+
+class CommandLine {
+ public:
+  virtual ~CommandLine() = default;
+  virtual Command& Root() = 0;
+  // Parses and runs the chosen command. Help and usage errors are printed here (help to
+  // standard output with exit code 0, errors to standard error with exit code 2).
+  virtual int Run(int argc, char** argv) = 0;
+};
+
+std::unique_ptr<CommandLine> NewCommandLine(const std::string& name,
+                                            const std::string& description);
+
+}  // namespace velmora::cli

@@ -1,0 +1,104 @@
+#include "platform/host/xml_file.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "velmora/base/error.h"
+
+namespace velmora::host {
+namespace {
+
+struct DocFree {
+  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+
+std::string Text(const xmlChar* value) {
+  return value == nullptr ? std::string() : reinterpret_cast<const char*>(value);
+}
+
+XmlElement Convert(xmlNode* node) {
+  XmlElement element;
+  element.name = Text(node->name);
+  for (xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
+    xmlChar* value = xmlNodeListGetString(node->doc, attribute->children, 1);
+    element.attributes[Text(attribute->name)] = Text(value);
+    xmlFree(value);
+  }
+  for (xmlNode* child = node->children; child != nullptr; child = child->next) {
+    if (child->type == XML_ELEMENT_NODE) {
+      element.children.push_back(Convert(child));
+    } else if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
+      element.text += Text(child->content);
+    }
+  }
+  return element;
+}
+
+xmlNode* Build(xmlDoc* doc, const XmlElement& element) {
+  xmlNode* node = xmlNewDocNode(doc, nullptr, BAD_CAST element.name.c_str(), nullptr);
+  for (const auto& [name, value] : element.attributes) {
+    xmlNewProp(node, BAD_CAST name.c_str(), BAD_CAST value.c_str());
+  }
+  if (!element.text.empty()) {
+    xmlAddChild(node, xmlNewDocText(doc, BAD_CAST element.text.c_str()));
+  }
+  for (const XmlElement& child : element.children) {
+    xmlAddChild(node, Build(doc, child));
+  }
+  return node;
+}
+
+}  // namespace
+
+std::string XmlElement::Attribute(const std::string& name) const {
+  const auto found = attributes.find(name);
+  return found == attributes.end() ? std::string() : found->second;
+}
+
+XmlElement ReadXmlFile(const std::string& path) {
+  std::FILE* probe = std::fopen(path.c_str(), "rb");
+  if (probe == nullptr) {
+    throw Error(kErrFileNotFound, "Tarvex.Configuration",
+                "Cannot read '" + path + "': " + std::strerror(errno));
+  }
+  std::fclose(probe);
+  xmlResetLastError();
+  DocPtr doc(
+      xmlReadFile(path.c_str(), nullptr,
+                  XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!doc) {
+    const xmlError* error = xmlGetLastError();
+    std::string reason = error != nullptr && error->message != nullptr ? error->message : "";
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' ')) {
+      reason.pop_back();
+    }
+    throw Error(kErrTypeMismatch, "Tarvex.Configuration",
+                "'" + path + "' is not well-formed XML: " + reason);
+  }
+  xmlNode* root = xmlDocGetRootElement(doc.get());
+  if (root == nullptr) {
+    throw Error(kErrTypeMismatch, "Tarvex.Configuration", "'" + path + "' has no root element");
+  }
+  return Convert(root);
+}
+
+void WriteXmlFile(const std::string& path, const XmlElement& root) {
+  DocPtr doc(xmlNewDoc(BAD_CAST "1.0"));
+  xmlDocSetRootElement(doc.get(), Build(doc.get(), root));
+  const std::string temporary = path + ".tmp";
+  if (xmlSaveFormatFileEnc(temporary.c_str(), doc.get(), "UTF-8", 1) < 0 ||
+      std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    throw Error(kErrPermissionDenied, "Tarvex.Configuration",
+                "Cannot write '" + path + "': " + std::strerror(errno));
+  }
+}
+
+}  // namespace velmora::host
