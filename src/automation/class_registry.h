@@ -82,10 +82,15 @@ constexpr bool kIsByRef =
 template <class A>
 using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
 
-// Converts argument `index`; a failure names the argument.
+// Converts argument `index`; a failure names the argument. A by-reference argument that
+// arrives as null or empty (a caller's placeholder for an output) starts from T's default.
 template <class T>
-T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::string& name) {
+T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::string& name,
+                  bool by_ref) {
   try {
+    if (by_ref && (args[index].IsNull() || args[index].IsEmpty())) {
+      return T{};
+    }
     return Converter<T>::From(args[index]);
   } catch (const Error& failure) {
     throw Error(failure.number(), failure.source(),
@@ -97,7 +102,7 @@ T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::str
 template <class C, class R, class... A, size_t... I>
 Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
                   const std::vector<std::string>& names, std::index_sequence<I...>) {
-  std::tuple<Storage<A>...> values{ConvertArgument<Storage<A>>(args, I, names[I])...};
+  std::tuple<Storage<A>...> values{ConvertArgument<Storage<A>>(args, I, names[I], kIsByRef<A>)...};
   // By-reference arguments go back to the caller also when the method raises, as a script
   // caller sees what a method wrote before it failed.
   const auto write_back = [&] {

@@ -78,8 +78,14 @@ Variant Object::Export() const { return Variant(TypeName()); }
 VariantArray::VariantArray(size_t count, int32_t lower)
     : counts_{count}, lowers_{lower}, values_(count) {}
 
-VariantArray::VariantArray(size_t count1, size_t count2, int32_t lower1, int32_t lower2)
-    : counts_{count1, count2}, lowers_{lower1, lower2}, values_(count1 * count2) {}
+VariantArray VariantArray::TwoDimensional(size_t count1, size_t count2, int32_t lower1,
+                                          int32_t lower2) {
+  VariantArray array;
+  array.counts_ = {count1, count2};
+  array.lowers_ = {lower1, lower2};
+  array.values_.resize(count1 * count2);
+  return array;
+}
 
 int32_t VariantArray::UBound(int dimension) const {
   return lowers_[dimension - 1] + static_cast<int32_t>(counts_[dimension - 1]) - 1;

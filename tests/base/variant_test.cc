@@ -63,7 +63,7 @@ TEST(VariantTest, ArraysAreCopiedByValueAndObjectsByReference) {
 }
 
 TEST(VariantTest, TwoDimensionalArraysHonourTheirBounds) {
-  VariantArray rows(3, 2, 0, 1);
+  auto rows = VariantArray::TwoDimensional(3, 2, 0, 1);
   rows.At(2, 2) = Variant(9);
   EXPECT_EQ(rows.At(2, 2).ToInt32(), 9);
   EXPECT_EQ(rows.UBound(1), 2);

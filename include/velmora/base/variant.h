@@ -36,8 +36,9 @@ class VariantArray {
   VariantArray() = default;
   // One dimension: `count` elements from `lower`.
   explicit VariantArray(size_t count, int32_t lower = 0);
-  // Two dimensions.
-  VariantArray(size_t count1, size_t count2, int32_t lower1 = 0, int32_t lower2 = 0);
+  // Two dimensions (a named factory, so that two counts are never read as count and bound).
+  static VariantArray TwoDimensional(size_t count1, size_t count2, int32_t lower1 = 0,
+                                     int32_t lower2 = 0);
 
   int dimensions() const { return static_cast<int>(counts_.size()); }
   // REQUIRES: 1 <= dimension <= dimensions().

@@ -45,6 +45,12 @@ class HttplibServer : public HttpServer {
     server_.set_read_timeout(limits.read_timeout_seconds, 0);
     server_.set_write_timeout(limits.write_timeout_seconds, 0);
     server_.set_keep_alive_max_count(100);
+    // Address reuse only: the library's default also sets port reuse, which would let a second
+    // server bind a port in use and take half of its connections.
+    server_.set_socket_options([](socket_t socket) {
+      int yes = 1;
+      setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     server_.set_error_handler([](const httplib::Request&, httplib::Response& response) {
       response.set_content(JsonError(response.status, ReasonOf(response.status)),
                            "application/json");
