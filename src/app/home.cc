@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <random>
 
+#include "core/database_setup.h"
+#include "platform/db/connection.h"
+#include "platform/host/configuration.h"
 #include "platform/host/installation_registry.h"
 #include "platform/host/xml_file.h"
 #include "velmora/base/error.h"
@@ -78,6 +81,19 @@ const char* const kHomeFolders[] = {"config",
                                     "folders/mail-pickup",
                                     nullptr};
 
+std::string ShownConnectionString(const std::string& connection_string) {
+  const size_t scheme = connection_string.find("://");
+  const size_t at = connection_string.find('@');
+  if (scheme == std::string::npos || at == std::string::npos || at < scheme) {
+    return connection_string;
+  }
+  const size_t colon = connection_string.find(':', scheme + 3);
+  if (colon == std::string::npos || colon > at) {
+    return connection_string;
+  }
+  return connection_string.substr(0, colon + 1) + "***" + connection_string.substr(at);
+}
+
 std::string ResolveHome(const std::string& home_option) {
   if (!home_option.empty()) {
     return fs::absolute(home_option).lexically_normal().string();
@@ -114,13 +130,35 @@ InitResult InitHome(const InitOptions& options) {
         kErrPermissionDenied, "velmora init",
         "Cannot create the installation home '" + options.home + "': " + failure.code().message());
   }
-  result.connection_string =
-      options.db_url.empty() ? std::string("sqlite:data/velmora.db") : options.db_url;
-  WriteIfMissing(b2b_file, B2BConfiguration(result.connection_string));
+  WriteIfMissing(b2b_file,
+                 B2BConfiguration(options.db_url.empty() ? std::string("sqlite:data/velmora.db")
+                                                         : options.db_url));
   WriteIfMissing(home / "config" / "SiteConfiguration.xml", SiteConfiguration(options.home));
   host::WriteRegistryRecord(
       host::RegistryPath(),
       host::ProductInfo{"R2AVidode", options.home, (home / "config").string(), kVersion});
+
+  auto configuration = host::NewXmlConfiguration();
+  configuration->LoadFile(b2b_file.string());
+  const std::string connection_string = configuration->GetConnectionString("Velmora");
+  if (!options.db_url.empty() && options.db_url != connection_string) {
+    throw Error(kErrInvalidProcedureCall, "velmora init",
+                "The installation already uses the database " +
+                    ShownConnectionString(connection_string) + "; change it in " +
+                    b2b_file.string() + " rather than with --db");
+  }
+  result.connection_string = ShownConnectionString(connection_string);
+  db::OpenOptions open_options;
+  open_options.base_folder = home;
+  open_options.create_if_missing = true;
+  open_options.pool_max_idle = 0;
+  std::unique_ptr<db::Connection> connection = db::OpenConnection(connection_string, open_options);
+  const core::SetupReport report = core::SetUpDatabase(*connection, options.home);
+  connection->Close();
+  result.schema_created = report.schema_created;
+  result.schema_version = report.schema_version;
+  result.parameters_added = report.parameters_added;
+  result.labels_added = report.labels_added;
   return result;
 }
 

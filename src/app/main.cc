@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/admin.h"
 #include "app/home.h"
 #include "app/service.h"
 #include "automation/call_service.h"
@@ -35,7 +36,10 @@ int RunInit(const Options& options) {
   std::cout << (result.created ? "Created" : "Completed existing") << " installation at "
             << result.home << "\n";
   std::cout << "  configuration: " << result.home << "/config\n";
-  std::cout << "  database:      " << result.connection_string << "\n";
+  std::cout << "  database:      " << result.connection_string << " (schema version "
+            << result.schema_version << (result.schema_created ? ", created" : "") << ")\n";
+  std::cout << "  seeded:        " << result.parameters_added << " parameters, "
+            << result.labels_added << " label texts added\n";
   return 0;
 }
 
@@ -84,6 +88,10 @@ int Main(int argc, char** argv) {
     UseHome(options);
     return Serve(options.listen);
   });
+
+  AdminOptions admin_options;
+  cli::Command& admin = root.Add("admin", "Maintain parameters, labels and the directory");
+  AddAdminCommands(admin, admin_options, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {

@@ -75,23 +75,51 @@ class ClassInfo {
 
 namespace detail {
 
-template <class A>
-constexpr bool kIsByRef =
-    std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
+// How one parameter type travels: values are held in `Storage` while the method runs and
+// passed as the parameter; by-reference values are written back. An object parameter taken by
+// reference (db::Recordset&, xml::Document&) is held as a shared reference to the caller's
+// object and is not written back: the method changes the object itself.
+template <class A, class Enable = void>
+struct ArgTraits {
+  using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
+  static constexpr bool kWriteBack =
+      std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
+  static Storage From(const Variant& value) {
+    if (kWriteBack && (value.IsNull() || value.IsEmpty())) {
+      return Storage{};
+    }
+    return Converter<Storage>::From(value);
+  }
+  static Storage& Pass(Storage& stored) { return stored; }
+};
 
 template <class A>
-using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
+struct ArgTraits<A, std::enable_if_t<std::is_lvalue_reference_v<A> &&
+                                     std::is_base_of_v<Object, std::remove_cvref_t<A>>>> {
+  using Object = std::remove_cvref_t<A>;
+  using Storage = std::shared_ptr<Object>;
+  static constexpr bool kWriteBack = false;
+  static Storage From(const Variant& value) {
+    Storage object = Converter<Storage>::From(value);
+    if (!object) {
+      throw Error(kErrObjectRequired, "Velmora", "Object required");
+    }
+    return object;
+  }
+  static Object& Pass(Storage& stored) { return *stored; }
+};
+
+template <class A>
+constexpr bool kIsByRef = ArgTraits<A>::kWriteBack;
 
 // Converts argument `index`; a failure names the argument. A by-reference argument that
-// arrives as null or empty (a caller's placeholder for an output) starts from T's default.
-template <class T>
-T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::string& name,
-                  bool by_ref) {
+// arrives as null or empty (a caller's placeholder for an output) starts from its type's
+// default.
+template <class A>
+typename ArgTraits<A>::Storage ConvertArgument(const std::vector<Variant>& args, size_t index,
+                                               const std::string& name) {
   try {
-    if (by_ref && (args[index].IsNull() || args[index].IsEmpty())) {
-      return T{};
-    }
-    return Converter<T>::From(args[index]);
+    return ArgTraits<A>::From(args[index]);
   } catch (const Error& failure) {
     throw Error(failure.number(), failure.source(),
                 "Argument " + std::to_string(index + 1) + " (" + name +
@@ -102,20 +130,23 @@ T ConvertArgument(const std::vector<Variant>& args, size_t index, const std::str
 template <class C, class R, class... A, size_t... I>
 Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
                   const std::vector<std::string>& names, std::index_sequence<I...>) {
-  std::tuple<Storage<A>...> values{ConvertArgument<Storage<A>>(args, I, names[I], kIsByRef<A>)...};
+  std::tuple<typename ArgTraits<A>::Storage...> values{ConvertArgument<A>(args, I, names[I])...};
   // By-reference arguments go back to the caller also when the method raises, as a script
   // caller sees what a method wrote before it failed.
   const auto write_back = [&] {
-    ((kIsByRef<A> ? void(args[I] = Converter<Storage<A>>::To(std::get<I>(values))) : void()), ...);
+    ((kIsByRef<A>
+          ? void(args[I] = Converter<typename ArgTraits<A>::Storage>::To(std::get<I>(values)))
+          : void()),
+     ...);
   };
   C object;
   Variant result;
   try {
     if constexpr (std::is_void_v<R>) {
-      (object.*function)(std::get<I>(values)...);
+      (object.*function)(ArgTraits<A>::Pass(std::get<I>(values))...);
     } else {
       result = Converter<std::remove_cv_t<std::remove_reference_t<R>>>::To(
-          (object.*function)(std::get<I>(values)...));
+          (object.*function)(ArgTraits<A>::Pass(std::get<I>(values))...));
     }
   } catch (...) {
     write_back();

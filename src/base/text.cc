@@ -133,6 +133,17 @@ std::string Hex(int32_t number) {
   return out;
 }
 
+std::string Utf8Left(std::string_view s, size_t count) {
+  size_t position = 0;
+  for (size_t taken = 0; taken < count && position < s.size(); ++taken) {
+    ++position;
+    while (position < s.size() && (static_cast<unsigned char>(s[position]) & 0xC0) == 0x80) {
+      ++position;
+    }
+  }
+  return std::string(s.substr(0, position));
+}
+
 bool ParseInt64(std::string_view s, int64_t& value) {
   s = TrimView(s);
   if (!s.empty() && s.front() == '+') {

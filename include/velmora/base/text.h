@@ -40,6 +40,9 @@ std::string Join(const std::vector<std::string>& pieces, std::string_view delimi
 // digits of its 32-bit two's complement (-1 gives "FFFFFFFF").
 std::string Hex(int32_t number);
 
+// The first `count` characters (UTF-8 code points) of `s`; a malformed byte counts as one.
+std::string Utf8Left(std::string_view s, size_t count);
+
 // Strict decimal integer of a whole (trimmed) text: no sign-only, no trailing characters.
 bool ParseInt64(std::string_view s, int64_t& value);
 

@@ -1,0 +1,150 @@
+#include "app/admin.h"
+
+#include <iostream>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "platform/json/json_codec.h"
+#include "velmora/base/dictionary.h"
+#include "velmora/base/text.h"
+
+namespace velmora::app {
+namespace {
+
+// Runs one admin command: prints its message (or JSON), or the error and exit code 1.
+int Guarded(const AdminOptions& options, const std::function<Variant()>& body,
+            const std::function<std::string(const Variant&)>& plain) {
+  try {
+    const Variant result = body();
+    if (options.json) {
+      std::cout << json::Serialize(result) << std::endl;
+    } else {
+      std::cout << plain(result);
+    }
+    return 0;
+  } catch (...) {
+    const Error error = CurrentError();
+    if (options.json) {
+      auto details = std::make_shared<Dictionary>();
+      details->Add("number", Variant(error.number()));
+      details->Add("source", Variant(error.source()));
+      details->Add("description", Variant(error.description()));
+      auto reply = std::make_shared<Dictionary>();
+      reply->Add("error", Variant(ObjectRef(details)));
+      std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
+    } else {
+      std::cerr << "velmora admin: " << error.description() << "\n";
+    }
+    return 1;
+  }
+}
+
+// Runs `sql` with bound values on a library connection; returns the rows changed.
+int64_t ExecuteBound(const std::string& sql, const std::vector<Variant>& values) {
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  auto statement = connection->Prepare(sql);
+  for (size_t i = 0; i < values.size(); ++i) {
+    statement->Bind(static_cast<int32_t>(i + 1), values[i]);
+  }
+  const int64_t changed = statement->Execute();
+  core::CloseConnection(connection);
+  return changed;
+}
+
+Variant ListParameters() {
+  auto recordset = core::getDisconnectedReadOnlyRecordSet(
+      "SELECT PARAMNAME, PARAMVALUE FROM COLLABORATIONPARAMETER ORDER BY PARAMNAME");
+  auto parameters = std::make_shared<Dictionary>();
+  for (; !recordset->IsEOF(); recordset->MoveNext()) {
+    const Variant value = recordset->Field("PARAMVALUE");
+    parameters->Add(recordset->Field("PARAMNAME").ToText(), value);
+  }
+  return Variant(ObjectRef(parameters));
+}
+
+std::string ParametersText(const Variant& result) {
+  std::string out;
+  for (const auto& [name, value] : result.As<Dictionary>()->entries()) {
+    out += name + "\t" + (value.IsNull() ? std::string("(null)") : value.ToText()) + "\n";
+  }
+  return out;
+}
+
+}  // namespace
+
+void AddAdminCommands(cli::Command& admin, AdminOptions& options,
+                      const std::function<void()>& use_home) {
+  admin.Flag("--json", options.json, "Machine-readable output");
+  admin.RequireSubcommand();
+
+  cli::Command& param = admin.Add("param", "Installation parameters (COLLABORATIONPARAMETER)");
+  param.RequireSubcommand();
+  cli::Command& get = param.Add("get", "Print one parameter's value");
+  get.Positional("name", options.name, "Parameter name", true);
+  get.OnRun([&options, use_home] {
+    use_home();
+    return Guarded(
+        options, [&] { return Variant(core::GetParameter(options.name)); },
+        [](const Variant& value) { return value.ToText() + "\n"; });
+  });
+  cli::Command& set = param.Add("set", "Set (or add) one parameter");
+  set.Positional("name", options.name, "Parameter name", true);
+  set.Positional("value", options.value, "New value", true);
+  set.OnRun([&options, use_home] {
+    use_home();
+    return Guarded(
+        options,
+        [&] {
+          const int64_t changed =
+              ExecuteBound("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = ? WHERE PARAMNAME = ?",
+                           {Variant(options.value), Variant(options.name)});
+          if (changed == 0) {
+            ExecuteBound("INSERT INTO COLLABORATIONPARAMETER (PARAMNAME, PARAMVALUE) VALUES (?, ?)",
+                         {Variant(options.name), Variant(options.value)});
+          }
+          return Variant(options.value);
+        },
+        [&](const Variant&) { return options.name + " = " + options.value + "\n"; });
+  });
+  cli::Command& list = param.Add("list", "Print every parameter");
+  list.OnRun([&options, use_home] {
+    use_home();
+    return Guarded(options, ListParameters, ParametersText);
+  });
+
+  cli::Command& label = admin.Add("label", "Label texts (I18NTEXT)");
+  label.RequireSubcommand();
+  cli::Command& label_set = label.Add("set", "Set (or add) the text of a label in one language");
+  label_set.Positional("code", options.code, "Label code, ZODAR + four digits", true);
+  label_set.Positional("locale", options.text, "Language id, for example 1043", true);
+  label_set.Positional("text", options.value, "Text with its [%PLACEHOLDERS%]", true);
+  label_set.OnRun([&options, use_home] {
+    use_home();
+    return Guarded(
+        options,
+        [&] {
+          int64_t locale = 0;
+          if (!text::ParseInt64(options.text, locale) || locale <= 0 || locale > 0x7FFFFFFF) {
+            throw Error(kErrTypeMismatch, "velmora admin",
+                        "The language id must be a positive number, not '" + options.text + "'");
+          }
+          if (options.code.empty()) {
+            throw Error(kErrInvalidProcedureCall, "velmora admin", "The label code is empty");
+          }
+          const Variant language(static_cast<int32_t>(locale));
+          const int64_t changed =
+              ExecuteBound("UPDATE I18NTEXT SET TEXT = ? WHERE LABEL = ? AND LOCALEID = ?",
+                           {Variant(options.value), Variant(options.code), language});
+          if (changed == 0) {
+            ExecuteBound("INSERT INTO I18NTEXT (LABEL, LOCALEID, TEXT) VALUES (?, ?, ?)",
+                         {Variant(options.code), language, Variant(options.value)});
+          }
+          return Variant(options.value);
+        },
+        [&](const Variant&) {
+          return options.code + " (" + options.text + ") = " + options.value + "\n";
+        });
+  });
+}
+
+}  // namespace velmora::app

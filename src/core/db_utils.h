@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/db/connection.h"
+#include "platform/db/recordset.h"
+
+// The only place where database connections are opened, and the installation's named
+// parameters. Every operation that touches the database opens its own connection with
+// GetConnection, uses it, and closes it with CloseConnection on every path. Opening is cheap:
+// the adapter pools native handles per connection string.
+namespace velmora::core {
+
+// The connection string of application "Velmora" in the B2B configuration file, read once per
+// thread. A failure is logged ("DBUtils.GetConnection") and leaves it empty. A relative
+// "sqlite:" path is taken relative to the installation directory.
+std::string LoadConnectionString();
+
+// A new open connection, owned by the caller. Raises (through ReportError
+// "DBUtils.GetConnection") when the string is missing or the database cannot be reached.
+std::unique_ptr<db::Connection> GetConnection();
+// As GetConnection, with statements timing out after `timeout` seconds.
+std::unique_ptr<db::Connection> GetConnectionWithODBCTimeoutIs(int32_t timeout);
+
+// The trimmed PARAMVALUE of COLLABORATIONPARAMETER row `name` (compared exactly). A missing row
+// raises MissingParameter with "Couldn't get the parameter '<name>' from the database."; a
+// NULL value raises Invalid use of Null; both reported through "DBUtils.GetParameter".
+std::string GetParameter(const std::string& name);
+
+// Every row of `sql`, held in a recordset detached from any connection. Reported as
+// "Velmora.DBUtils.getDisconnectedReadOnlyRecordSet" with the SQL as information.
+std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::string& sql);
+
+// Closes `recordset` when open and sets the reference to nothing; nothing and closed ones are
+// fine.
+void CloseRecordset(std::unique_ptr<db::Recordset>& recordset);
+
+// The options every library connection is opened with (the home as base folder, translated
+// statements traced), for tools that open a connection string of their own.
+db::OpenOptions LibraryOpenOptions(int statement_timeout_seconds);
+
+// Forgets this thread's cached connection string (used after `velmora init` changes it).
+void ForgetConnectionString();
+
+}  // namespace velmora::core

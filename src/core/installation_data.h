@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+// The data an installation starts with, built into the program from db/ of the source tree:
+// the schema script, the default parameters and the English label texts.
+namespace velmora::embedded {
+
+std::string_view SchemaScript();
+std::string_view DefaultParameters();
+std::string_view EnglishLabels();
+
+}  // namespace velmora::embedded

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/db/connection.h"
+#include "velmora/base/error.h"
+
+// Small helpers shared by the database adapter tests.
+namespace velmora::db {
+
+// The Error that `action` raises; fails the test (and returns an empty Error) when none.
+template <class Action>
+Error RaisedBy(Action action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error;
+  }
+  ADD_FAILURE() << "no Error was raised";
+  return Error();
+}
+
+// The value of the first field of the first row of `sql`.
+inline Variant ScalarOf(Connection& connection, std::string_view sql) {
+  std::unique_ptr<Recordset> recordset = connection.Query(sql);
+  EXPECT_FALSE(recordset->IsEOF()) << sql;
+  return recordset->IsEOF() ? Variant() : recordset->Field(0);
+}
+
+inline int64_t CountOf(Connection& connection, std::string_view table) {
+  return ScalarOf(connection, "SELECT COUNT(*) AS N FROM " + std::string(table)).ToInt64();
+}
+
+}  // namespace velmora::db
