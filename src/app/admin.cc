@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/admin_directory.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/json/json_codec.h"
@@ -145,6 +146,8 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
           return options.code + " (" + options.text + ") = " + options.value + "\n";
         });
   });
+
+  AddDirectoryCommands(admin, options, use_home);
 }
 
 }  // namespace velmora::app

@@ -47,10 +47,12 @@ ClassRegistry& ClassRegistry::Global() {
 
 ClassInfo& ClassRegistry::Add(const std::string& progid) {
   auto& slot = classes_[progid];
-  slot = std::make_unique<ClassInfo>(progid);
-  const ClassInfo* info = slot.get();
-  core::ComponentRegistry::Global().Register(
-      progid, [info] { return std::make_shared<ClassDispatch>(*info); });
+  if (!slot) {
+    slot = std::make_unique<ClassInfo>(progid);
+    const ClassInfo* info = slot.get();
+    core::ComponentRegistry::Global().Register(
+        progid, [info] { return std::make_shared<ClassDispatch>(*info); });
+  }
   return *slot;
 }
 

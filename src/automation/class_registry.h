@@ -117,11 +117,11 @@ constexpr bool kIsByRef = ArgTraits<A>::kWriteBack;
 // default.
 template <class A>
 typename ArgTraits<A>::Storage ConvertArgument(const std::vector<Variant>& args, size_t index,
-                                               const std::string& name) {
+                                               const std::string& name, const std::string& path) {
   try {
     return ArgTraits<A>::From(args[index]);
   } catch (const Error& failure) {
-    throw Error(failure.number(), failure.source(),
+    throw Error(failure.number(), path,
                 "Argument " + std::to_string(index + 1) + " (" + name +
                     ") cannot be converted: " + failure.description());
   }
@@ -129,8 +129,10 @@ typename ArgTraits<A>::Storage ConvertArgument(const std::vector<Variant>& args,
 
 template <class C, class R, class... A, size_t... I>
 Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
-                  const std::vector<std::string>& names, std::index_sequence<I...>) {
-  std::tuple<typename ArgTraits<A>::Storage...> values{ConvertArgument<A>(args, I, names[I])...};
+                  const std::vector<std::string>& names, const std::string& path,
+                  std::index_sequence<I...>) {
+  std::tuple<typename ArgTraits<A>::Storage...> values{
+      ConvertArgument<A>(args, I, names[I], path)...};
   // By-reference arguments go back to the caller also when the method raises, as a script
   // caller sees what a method wrote before it failed.
   const auto write_back = [&] {
@@ -181,8 +183,8 @@ ClassInfo& ClassInfo::Bind(const std::string& name, R (C::*function)(A...),
                                   specs[i].optional, specs[i].default_value});
     names.push_back(specs[i].name);
   }
-  method.invoke = [function, names](std::vector<Variant>& args) {
-    return detail::CallBound(function, args, names, std::index_sequence_for<A...>{});
+  method.invoke = [function, names, path = progid_ + "." + name](std::vector<Variant>& args) {
+    return detail::CallBound(function, args, names, path, std::index_sequence_for<A...>{});
   };
   Add(std::move(method));
   return *this;
@@ -194,8 +196,9 @@ class ClassRegistry {
  public:
   static ClassRegistry& Global();
 
-  // Adds a class (replacing one of the same ProgID) and makes it creatable by ProgID through
-  // the component registry as a Dispatch object.
+  // The class of `progid`, added when new and made creatable by ProgID through the component
+  // registry as a Dispatch object. Registering a class from several files (Utility's operations
+  // live in several subsystems) extends the same class.
   ClassInfo& Add(const std::string& progid);
   const ClassInfo* Find(const std::string& progid) const;
   std::vector<std::string> ProgIds() const;

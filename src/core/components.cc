@@ -1,7 +1,11 @@
 #include "core/components.h"
 
+#include "core/db_utils.h"
+#include "core/file_service.h"
 #include "platform/host/configuration.h"
 #include "platform/host/log.h"
+#include "platform/host/membership.h"
+#include "platform/host/partner_register.h"
 #include "velmora/base/error.h"
 
 namespace velmora::core {
@@ -14,6 +18,11 @@ ComponentRegistry& ComponentRegistry::Global() {
 ComponentRegistry::ComponentRegistry() {
   factories_["Tarvex.Configuration"] = [] { return host::NewXmlConfiguration(); };
   factories_["Tarvex.Log"] = [] { return host::NewInstallationLog(); };
+  factories_["D2ORiro.File"] = [] { return NewSiteRemoteFile(); };
+  factories_["KxMembership.User"] = [] { return host::NewMembershipUser(GetConnection); };
+  factories_["KxMembership.Members"] = [] { return host::NewMembershipMembers(GetConnection); };
+  factories_["KxMembership.Validator"] = [] { return host::NewMembershipValidator(GetConnection); };
+  factories_["KxCommon.BusinessPartner"] = [] { return host::NewBusinessPartner(GetConnection); };
 }
 
 ComponentFactory ComponentRegistry::Register(const std::string& progid, ComponentFactory factory) {

@@ -1,14 +1,201 @@
+// Document's reads of one DOCUMENT row: bodies, properties, status, children.
+#include <optional>
+#include <vector>
+
+#include "core/db_utils.h"
 #include "core/general.h"
 #include "core/publication_errors.h"
+#include "core/sql_literals.h"
+#include "document/document_dom.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/text.h"
 #include "velmora/document/document.h"
 
 namespace velmora {
+namespace {
+
+// The first row's `column` of `sql`, or nullopt when there is no row (NULL is a Variant null).
+std::optional<Variant> FirstValue(const std::string& sql, const std::string& column) {
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  try {
+    auto recordset = connection->Query(sql);
+    std::optional<Variant> value;
+    if (!recordset->IsEOF()) {
+      value = recordset->Field(column);
+    }
+    recordset.reset();
+    core::CloseConnection(connection);
+    return value;
+  } catch (...) {
+    core::CloseConnection(connection);
+    throw;
+  }
+}
+
+// The text of a value read by FirstValue: "" for no row and for NULL.
+std::string TextOrEmpty(const std::optional<Variant>& value) {
+  return value && !value->IsNull() ? value->ToText() : std::string();
+}
+
+// Every row of `sql` in the GetRows form, or Empty when there is none.
+Variant AllRows(db::Connection& connection, const std::string& sql) {
+  auto recordset = connection.Query(sql);
+  Variant rows;
+  if (!recordset->IsEOF()) {
+    rows = Variant(recordset->GetRows());
+  }
+  recordset->Close();
+  return rows;
+}
+
+// Refuses anything but a comma-separated list of DOCUMENT's column names (blanks around
+// each allowed, case ignored), so that the list can stand in a select list as written.
+void CheckDocumentColumnList(db::Connection& connection, const std::string& fieldNames) {
+  auto columns = connection.Query("SELECT * FROM DOCUMENT WHERE 0=1");
+  std::vector<std::string> known;
+  for (int32_t i = 0; i < columns->FieldCount(); ++i) {
+    known.push_back(columns->FieldName(i));
+  }
+  columns->Close();
+  for (const std::string& piece : text::Split(fieldNames, ",")) {
+    const std::string_view name = text::TrimView(piece);
+    bool found = false;
+    for (const std::string& column : known) {
+      found = found || text::IEquals(name, column);
+    }
+    if (!found) {
+      RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.Document.getDocumentProperty",
+                 "The field list '" + fieldNames + "' holds '" + std::string(name) +
+                     "', which is not a column of DOCUMENT; give column names separated "
+                     "by commas.");
+    }
+  }
+}
+
+}  // namespace
+
+std::string Document::GetXmlDocument(int32_t iDocID) {
+  try {
+    return TextOrEmpty(FirstValue(
+        "SELECT xmlbody FROM document WHERE documentid = " + core::SqlLong(iDocID), "XMLBODY"));
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetXmlDocument");
+  }
+  return {};
+}
+
+std::shared_ptr<xml::Document> Document::GetXmlDomDocument(int32_t iDocID) {
+  try {
+    return document::LoadBodyIntoDom(
+        "SELECT XMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "XMLBODY",
+        document::DomErrorSource::kFixed);
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetXmlDomDocument");
+  }
+  return nullptr;
+}
+
+std::string Document::GetOriginalXmlDocument(int32_t iDocID) {
+  try {
+    return TextOrEmpty(FirstValue(
+        "SELECT ORIGINALXMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
+        "ORIGINALXMLBODY"));
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetOriginalXmlDocument");
+  }
+  return {};
+}
 
 std::string Document::GetDocumentTypeOfDocument(int32_t iDocID) {
   try {
     return core::DocumentTypeOfDocument(iDocID);
   } catch (...) {
     core::ReportError("Velmora.Document.GetDocumentTypeOfDocument");
+  }
+  return {};
+}
+
+std::string Document::GetSenderOfDocument(int32_t iDocID) {
+  try {
+    return TextOrEmpty(FirstValue(
+        "SELECT SENDER FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "SENDER"));
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetSenderOfDocument");
+  }
+  return {};
+}
+
+DOCUMENTSTATUS Document::GetStatusOfDocument(int32_t iDocID) {
+  try {
+    const std::optional<Variant> value = FirstValue(
+        "SELECT STATUS FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "STATUS");
+    if (!value || value->IsNull()) {
+      return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+    }
+    const int32_t status = value->ToInt32();
+    if (status < 0 || status > 5) {
+      return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+    }
+    return static_cast<DOCUMENTSTATUS>(status);
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetStatusOfDocument");
+  }
+  return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+}
+
+bool Document::GetShowFlag(int32_t i_lDocID) {
+  try {
+    const std::optional<Variant> value = FirstValue(
+        "SELECT SHOW FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(i_lDocID), "SHOW");
+    return value && !value->IsNull() && value->ToBool();
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetShowFlag");
+  }
+  return false;
+}
+
+int32_t Document::GetParentDocIdOfDocument(int32_t iDocID) {
+  try {
+    const std::optional<Variant> value = FirstValue(
+        "SELECT DOC_DOCUMENTID FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
+        "DOC_DOCUMENTID");
+    return value && !value->IsNull() ? value->ToInt32() : -1;
+  } catch (...) {
+    core::ReportError("Velmora.Document.GetParentDocIdOfDocument");
+  }
+  return -1;
+}
+
+Variant Document::getChildDocuments(int32_t i_lParentDocID) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    Variant rows = AllRows(*connection,
+                           "SELECT DOCUMENTID, DOCUMENTTYPEID FROM DOCUMENT WHERE "
+                           "DOC_DOCUMENTID = " +
+                               core::SqlLong(i_lParentDocID));
+    core::CloseConnection(connection);
+    return rows;
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Document.getChildDocuments");
+  }
+  return {};
+}
+
+Variant Document::getDocumentProperty(int32_t i_lDocID, const std::string& i_sFieldNames) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    CheckDocumentColumnList(*connection, i_sFieldNames);
+    Variant rows =
+        AllRows(*connection, "SELECT TOP 1 " + i_sFieldNames +
+                                 " FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(i_lDocID));
+    core::CloseConnection(connection);
+    return rows;
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Document.getDocumentProperty");
   }
   return {};
 }

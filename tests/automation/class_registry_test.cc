@@ -120,6 +120,7 @@ TEST_F(ClassRegistryTest, ConversionFailuresNameTheArgument) {
   } catch (const Error& raised) {
     EXPECT_NE(raised.description().find("Argument 2 (b)"), std::string::npos)
         << raised.description();
+    EXPECT_EQ(raised.source(), "Velmora.Sample.Add");
   }
 }
 

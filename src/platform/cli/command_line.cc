@@ -25,6 +25,18 @@ class Cli11Command : public Command {
               const std::string& description) override {
     app_->add_option(flags, target, description);
   }
+  void Option(const std::string& flags, std::optional<std::string>& target,
+              const std::string& description) override {
+    app_->add_option_function<std::string>(
+        flags, [&target](const std::string& value) { target = value; }, description);
+  }
+  void Repeated(const std::string& flags, std::vector<std::string>& target,
+                const std::string& description) override {
+    app_->add_option(flags, target, description)
+        ->expected(1)
+        ->allow_extra_args(false)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  }
   void Flag(const std::string& flags, bool& target, const std::string& description) override {
     app_->add_flag(flags, target, description);
   }

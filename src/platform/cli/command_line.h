@@ -21,6 +21,14 @@ class Command {
   virtual void Option(const std::string& flags, int& target, const std::string& description) = 0;
   virtual void Option(const std::string& flags, std::vector<std::string>& target,
                       const std::string& description) = 0;
+  // An option whose absence is visible: `target` holds a value only when the option was given
+  // (possibly an empty one).
+  virtual void Option(const std::string& flags, std::optional<std::string>& target,
+                      const std::string& description) = 0;
+  // An option that may be repeated, one value each time ("--app A --app B"); the values are
+  // appended to `target` in order.
+  virtual void Repeated(const std::string& flags, std::vector<std::string>& target,
+                        const std::string& description) = 0;
   virtual void Flag(const std::string& flags, bool& target, const std::string& description) = 0;
   virtual void Positional(const std::string& name, std::string& target,
                           const std::string& description, bool required) = 0;

@@ -237,6 +237,8 @@ std::optional<Node> Document::SelectSingleNode(std::string_view xpath) const {
 
 std::string Document::Xml() const { return internal::SerializeDocumentText(*state_); }
 
+Variant Document::Export() const { return Variant(Xml()); }
+
 std::string Document::Text() const {
   std::optional<Node> root = DocumentElement();
   return root ? root->Text() : std::string();

@@ -45,6 +45,8 @@ class Document : public Object {
   Document& operator=(const Document&) = delete;
 
   std::string TypeName() const override { return "DOMDocument"; }
+  // The document as callers outside the process see it: its XML text (Xml()).
+  Variant Export() const override;
 
   // Replaces the content with the parsed `text` (UTF-8; an encoding declared inside is
   // ignored). Whitespace is kept as it is. False on failure, with parse_error() filled.

@@ -1,0 +1,599 @@
+#include "app/admin_directory.h"
+
+#include <iostream>
+#include <memory>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "platform/files/native_path.h"
+#include "platform/host/membership_database.h"
+#include "platform/host/membership_directory.h"
+#include "platform/host/password_hash.h"
+#include "platform/host/xml_file.h"
+#include "platform/json/json_codec.h"
+#include "velmora/base/dictionary.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/error.h"
+#include "velmora/base/text.h"
+
+namespace velmora::app {
+namespace {
+
+constexpr const char* kSource = "velmora admin";
+
+// What the directory commands parse into. One command runs per process, so the commands share
+// the fields.
+struct DirectoryOptions {
+  bool json = false;
+  std::string id;
+  std::string name;
+  std::optional<std::string> code0;
+  std::optional<std::string> code1;
+  std::optional<std::string> partner;
+  std::optional<std::string> email;
+  std::optional<std::string> language;
+  std::optional<std::string> password;
+  std::optional<std::string> employee_number;
+  std::optional<std::string> first_name;
+  std::optional<std::string> last_name;
+  std::vector<std::string> apps;
+  std::optional<std::string> ext_description;
+  std::optional<std::string> icon;
+  std::optional<std::string> html_xsl;
+  bool show_accept_reject = false;
+};
+
+using Options = std::shared_ptr<DirectoryOptions>;
+
+[[noreturn]] void BadInput(const std::string& description) {
+  throw Error(kErrInvalidProcedureCall, kSource, description);
+}
+
+// Runs one command: prints its text (or JSON) and returns 0, or prints the error and returns 1.
+int Guarded(bool json, const std::function<Variant()>& body,
+            const std::function<std::string(const Variant&)>& plain) {
+  try {
+    const Variant result = body();
+    if (json) {
+      std::cout << json::Serialize(result) << std::endl;
+    } else {
+      std::cout << plain(result);
+    }
+    return 0;
+  } catch (...) {
+    const Error error = CurrentError();
+    if (json) {
+      auto details = std::make_shared<Dictionary>();
+      details->Add("number", Variant(error.number()));
+      details->Add("source", Variant(error.source()));
+      details->Add("description", Variant(error.description()));
+      auto reply = std::make_shared<Dictionary>();
+      reply->Add("error", Variant(ObjectRef(details)));
+      std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
+    } else {
+      std::cerr << "velmora admin: " << text::Trim(error.description()) << "\n";
+    }
+    return 1;
+  }
+}
+
+int32_t ParseId(const std::string& what, const std::string& value) {
+  int64_t number = 0;
+  if (!text::ParseInt64(value, number) || number < 1 || number > INT32_MAX) {
+    BadInput(what + " must be a whole number from 1 to " + std::to_string(INT32_MAX) + ", not '" +
+             value + "'");
+  }
+  return static_cast<int32_t>(number);
+}
+
+// The password as given, or the first line of standard input for "-".
+std::string PasswordArgument(const std::string& value) {
+  if (value != "-") {
+    return value;
+  }
+  std::string line;
+  if (!std::getline(std::cin, line)) {
+    BadInput("No password could be read from standard input");
+  }
+  if (!line.empty() && line.back() == '\r') {
+    line.pop_back();
+  }
+  return line;
+}
+
+std::unique_ptr<host::MembershipDirectory> NewDirectory() {
+  return std::make_unique<host::MembershipDirectory>(
+      [] { return core::GetConnection(); },
+      std::shared_ptr<host::PasswordHasher>(host::NewSodiumPasswordHasher()),
+      host::ReferentialIntegrityRegistry::Global());
+}
+
+Variant TextOrNull(const std::string& text) {
+  return text.empty() ? Variant::MakeNull() : Variant(text);
+}
+
+Variant Record(std::initializer_list<std::pair<std::string, Variant>> entries) {
+  auto dictionary = std::make_shared<Dictionary>();
+  for (const auto& [key, value] : entries) {
+    dictionary->Add(key, value);
+  }
+  return Variant(ObjectRef(dictionary));
+}
+
+template <class Record, class ToVariant>
+Variant ListOf(const std::vector<Record>& records, ToVariant to_variant) {
+  VariantArray array(records.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    array.At(static_cast<int32_t>(i)) = to_variant(records[i]);
+  }
+  return Variant(std::move(array));
+}
+
+// Plain listings: a header line and one tab-separated line per row, read from the JSON form so
+// that both show the same fields.
+std::string Table(const Variant& list, const std::vector<std::string>& columns) {
+  std::string out = text::Join(columns, "\t") + "\n";
+  for (const Variant& row : list.AsArray().values()) {
+    const auto record = row.As<Dictionary>();
+    std::vector<std::string> cells;
+    for (const std::string& column : columns) {
+      const Variant value = record->Item(column);
+      if (value.IsArray()) {
+        std::vector<std::string> items;
+        for (const Variant& item : value.AsArray().values()) {
+          items.push_back(item.ToText());
+        }
+        cells.push_back(text::Join(items, ","));
+      } else if (value.kind() == Variant::Kind::kBool) {
+        cells.push_back(value.ToBool() ? "yes" : "no");
+      } else {
+        cells.push_back(value.IsNull() ? std::string() : value.ToText());
+      }
+    }
+    out += text::Join(cells, "\t") + "\n";
+  }
+  return out;
+}
+
+// --- partners --------------------------------------------------------------------------------
+
+Variant PartnerVariant(const host::PartnerRecord& partner) {
+  return Record({{"id", Variant(partner.id)},
+                 {"name", Variant(partner.name)},
+                 {"code0", TextOrNull(partner.code0)},
+                 {"code1", TextOrNull(partner.code1)}});
+}
+
+void AddPartnerCommands(cli::Command& admin, const AdminOptions& admin_options,
+                        const std::function<void()>& use_home, const Options& o) {
+  cli::Command& partner = admin.Add("partner", "Business partners of the partner register");
+  partner.RequireSubcommand();
+
+  cli::Command& add = partner.Add("add", "Add a business partner");
+  add.Positional("id", o->id, "Partner id (a number from 1)", true);
+  add.Positional("name", o->name, "Partner name", true);
+  add.Option("--code0", o->code0, "Partner code of kind 0 (BUS-PART-C)");
+  add.Option("--code1", o->code1, "Partner code of kind 1 (BUS-PART-S)");
+  add.Flag("--json", o->json, "Machine-readable output");
+  add.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          host::PartnerRecord record{ParseId("The partner id", o->id), o->name,
+                                     o->code0.value_or(""), o->code1.value_or("")};
+          NewDirectory()->AddPartner(record);
+          return PartnerVariant(record);
+        },
+        [o](const Variant&) { return "Added business partner " + o->id + " (" + o->name + ")\n"; });
+  });
+
+  cli::Command& list = partner.Add("list", "List the business partners");
+  list.Flag("--json", o->json, "Machine-readable output");
+  list.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [] { return ListOf(NewDirectory()->ListPartners(), PartnerVariant); },
+        [](const Variant& list) {
+          return Table(list, {"id", "name", "code0", "code1"});
+        });
+  });
+
+  cli::Command& remove = partner.Add("remove", "Remove a business partner without references");
+  remove.Positional("id", o->id, "Partner id", true);
+  remove.Flag("--json", o->json, "Machine-readable output");
+  remove.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          const int32_t id = ParseId("The partner id", o->id);
+          NewDirectory()->RemovePartner(id);
+          return Record({{"removed", Variant(id)}});
+        },
+        [o](const Variant&) { return "Removed business partner " + o->id + "\n"; });
+  });
+}
+
+// --- applications ----------------------------------------------------------------------------
+
+Variant ApplicationVariant(const host::ApplicationRecord& application) {
+  return Record({{"id", Variant(application.id)}, {"name", Variant(application.name)}});
+}
+
+// The application elements of the B2B configuration file, from which "Tarvex.Configuration"
+// answers application ids by name, are kept in step with table APPLICATION: an application
+// added here is added there too, and a name that the file gives another id is refused.
+std::string B2BConfigPath() {
+  const std::string path = core::GetB2BConfigFile();
+  if (path.empty()) {
+    BadInput("The installation's configuration file cannot be found");
+  }
+  return files::ToNativePath(path);
+}
+
+void CheckConfiguredApplication(const host::ApplicationRecord& application) {
+  const host::XmlElement root = host::ReadXmlFile(B2BConfigPath());
+  for (const host::XmlElement& element : root.children) {
+    if (element.name == "application" && element.Attribute("name") == application.name &&
+        element.Attribute("id") != std::to_string(application.id)) {
+      RaiseError(EnumerationErrors::AlreadyPresent, kSource,
+                 "The configuration file names application '" + application.name + "' with id " +
+                     element.Attribute("id") + ", not " + std::to_string(application.id));
+    }
+  }
+}
+
+void ConfigureApplication(const host::ApplicationRecord& application) {
+  const std::string path = B2BConfigPath();
+  host::XmlElement root = host::ReadXmlFile(path);
+  for (const host::XmlElement& element : root.children) {
+    if (element.name == "application" && element.Attribute("name") == application.name) {
+      return;
+    }
+  }
+  root.children.push_back(host::XmlElement{
+      "application", {{"name", application.name}, {"id", std::to_string(application.id)}}, {}, {}});
+  host::WriteXmlFile(path, root);
+}
+
+void AddApplicationCommands(cli::Command& admin, const AdminOptions& admin_options,
+                            const std::function<void()>& use_home, const Options& o) {
+  cli::Command& app = admin.Add("app", "Applications that users may be permitted to use");
+  app.RequireSubcommand();
+
+  cli::Command& add = app.Add("add", "Add an application");
+  add.Positional("id", o->id, "Application id (a number from 1)", true);
+  add.Positional("name", o->name, "Application name", true);
+  add.Flag("--json", o->json, "Machine-readable output");
+  add.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          host::ApplicationRecord record{ParseId("The application id", o->id), o->name};
+          CheckConfiguredApplication(record);
+          NewDirectory()->AddApplication(record);
+          ConfigureApplication(record);
+          return ApplicationVariant(record);
+        },
+        [o](const Variant&) { return "Added application " + o->id + " (" + o->name + ")\n"; });
+  });
+
+  cli::Command& list = app.Add("list", "List the applications");
+  list.Flag("--json", o->json, "Machine-readable output");
+  list.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [] { return ListOf(NewDirectory()->ListApplications(), ApplicationVariant); },
+        [](const Variant& list) {
+          return Table(list, {"id", "name"});
+        });
+  });
+}
+
+// --- users -----------------------------------------------------------------------------------
+
+host::UserFields FieldsOf(const DirectoryOptions& o) {
+  host::UserFields fields;
+  if (o.partner) {
+    fields.business_partner_id = ParseId("The partner id", *o.partner);
+  }
+  fields.email_address = o.email;
+  if (o.language) {
+    fields.language_id = ParseId("The language id", *o.language);
+  }
+  fields.employee_number = o.employee_number;
+  fields.first_name = o.first_name;
+  fields.last_name = o.last_name;
+  if (!o.apps.empty()) {
+    fields.applications = o.apps;
+  }
+  if (o.password) {
+    fields.password = PasswordArgument(*o.password);
+  }
+  return fields;
+}
+
+void AddUserOptions(cli::Command& command, const Options& o) {
+  command.Option("--partner", o->partner, "Business partner id of the user");
+  command.Option("--email", o->email, "E-mail address");
+  command.Option("--language", o->language, "Windows language id (default 1033)");
+  command.Option("--password", o->password,
+                 "Password (stored as an Argon2id hash); '-' reads it from standard input");
+  command.Option("--employee-number", o->employee_number, "Employee number");
+  command.Option("--first-name", o->first_name, "First name");
+  command.Option("--last-name", o->last_name, "Last name");
+  command.Repeated("--app", o->apps, "Name of an application the user may use (repeatable)");
+  command.Flag("--json", o->json, "Machine-readable output");
+}
+
+// A user for listing: application ids shown by name, the password only as set or not.
+Variant UserVariant(const host::MemberRecord& user,
+                    const std::vector<host::ApplicationRecord>& applications) {
+  VariantArray names(0);
+  for (int32_t id : user.applications) {
+    std::string name = std::to_string(id);
+    for (const host::ApplicationRecord& application : applications) {
+      if (application.id == id) {
+        name = application.name;
+      }
+    }
+    names.Append(Variant(name));
+  }
+  return Record({{"userid", Variant(user.user_id)},
+                 {"partner", Variant(user.business_partner_id)},
+                 {"email", TextOrNull(user.email_address)},
+                 {"language", Variant(user.language_id)},
+                 {"employeeNumber", TextOrNull(user.employee_number)},
+                 {"firstName", TextOrNull(user.first_name)},
+                 {"lastName", TextOrNull(user.last_name)},
+                 {"password", Variant(!user.password_hash.empty())},
+                 {"apps", Variant(std::move(names))}});
+}
+
+Variant ListUsers() {
+  auto directory = NewDirectory();
+  const std::vector<host::ApplicationRecord> applications = directory->ListApplications();
+  const std::vector<host::MemberRecord> users = directory->ListUsers();
+  return ListOf(users,
+                [&](const host::MemberRecord& user) { return UserVariant(user, applications); });
+}
+
+// The listing of one user, after a change.
+Variant ShowUser(const std::string& user_id) {
+  const Variant all = ListUsers();
+  for (const Variant& user : all.AsArray().values()) {
+    if (user.As<Dictionary>()->Item("userid").ToText() == user_id) {
+      return user;
+    }
+  }
+  return Variant::MakeNull();
+}
+
+void AddUserCommands(cli::Command& admin, const AdminOptions& admin_options,
+                     const std::function<void()>& use_home, const Options& o) {
+  cli::Command& user = admin.Add("user", "Users of the membership directory");
+  user.RequireSubcommand();
+
+  cli::Command& add = user.Add("add", "Add a user (needs --partner and --email)");
+  add.Positional("userid", o->id, "User id (login name)", true);
+  AddUserOptions(add, o);
+  add.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          if (!o->partner) {
+            BadInput("user add needs --partner ID");
+          }
+          if (!o->email) {
+            BadInput("user add needs --email ADDRESS");
+          }
+          NewDirectory()->AddUser(o->id, FieldsOf(*o));
+          return ShowUser(o->id);
+        },
+        [o](const Variant&) { return "Added user " + o->id + "\n"; });
+  });
+
+  cli::Command& set = user.Add("set", "Change fields of a user (only the options given)");
+  set.Positional("userid", o->id, "User id", true);
+  AddUserOptions(set, o);
+  set.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          NewDirectory()->SetUser(o->id, FieldsOf(*o));
+          return ShowUser(o->id);
+        },
+        [o](const Variant&) { return "Changed user " + o->id + "\n"; });
+  });
+
+  cli::Command& list = user.Add("list", "List the users (passwords are shown as yes/no only)");
+  list.Flag("--json", o->json, "Machine-readable output");
+  list.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(admin_options.json || o->json, ListUsers, [](const Variant& list) {
+      return Table(list, {"userid", "partner", "email", "language", "employeeNumber", "firstName",
+                          "lastName", "password", "apps"});
+    });
+  });
+
+  cli::Command& remove = user.Add("remove", "Remove a user without references");
+  remove.Positional("userid", o->id, "User id", true);
+  remove.Flag("--json", o->json, "Machine-readable output");
+  remove.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          NewDirectory()->RemoveUser(o->id);
+          return Record({{"removed", Variant(o->id)}});
+        },
+        [o](const Variant&) { return "Removed user " + o->id + "\n"; });
+  });
+}
+
+// --- document types --------------------------------------------------------------------------
+
+constexpr size_t kDocumentTypeIdChars = 100;
+
+std::string TextField(const db::Recordset& row, std::string_view name) {
+  const Variant value = row.Field(name);
+  return value.IsNull() || value.IsEmpty() ? std::string() : value.ToText();
+}
+
+bool DocumentTypeExists(db::Connection& connection, const std::string& id) {
+  return !host::SelectWhere(connection,
+                            "SELECT DOCUMENTTYPEID FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = ?",
+                            {Variant(id)})
+              ->IsEOF();
+}
+
+Variant DocumentTypeVariant(const DocumentTypeRecord& type) {
+  return Record({{"id", Variant(type.id)},
+                 {"description", Variant(type.description)},
+                 {"extDescription", TextOrNull(type.ext_description)},
+                 {"icon", TextOrNull(type.icon_file)},
+                 {"htmlXsl", TextOrNull(type.html_xsl)},
+                 {"showAcceptReject", Variant(type.show_accept_reject)}});
+}
+
+void AddDocumentTypeCommands(cli::Command& admin, const AdminOptions& admin_options,
+                             const std::function<void()>& use_home, const Options& o) {
+  cli::Command& doctype = admin.Add("doctype", "Document types");
+  doctype.RequireSubcommand();
+
+  cli::Command& add = doctype.Add("add", "Add a document type");
+  add.Positional("id", o->id, "Document type id", true);
+  add.Positional("description", o->name, "Description (display name)", true);
+  add.Option("--ext-description", o->ext_description, "Extended description");
+  add.Option("--icon", o->icon, "Icon file name");
+  add.Option("--html-xsl", o->html_xsl, "Style sheet for the HTML rendering of mails");
+  add.Flag("--show-accept-reject", o->show_accept_reject,
+           "Recipients accept or reject documents of this type");
+  add.Flag("--json", o->json, "Machine-readable output");
+  add.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          DocumentTypeRecord type{o->id,
+                                  o->name,
+                                  o->ext_description.value_or(""),
+                                  o->icon.value_or(""),
+                                  o->html_xsl.value_or(""),
+                                  o->show_accept_reject};
+          AddDocumentType(type);
+          return DocumentTypeVariant(type);
+        },
+        [o](const Variant&) { return "Added document type " + o->id + "\n"; });
+  });
+
+  cli::Command& list = doctype.Add("list", "List the document types");
+  list.Flag("--json", o->json, "Machine-readable output");
+  list.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [] { return ListOf(ListDocumentTypes(), DocumentTypeVariant); },
+        [](const Variant& list) {
+          return Table(
+              list, {"id", "description", "extDescription", "icon", "htmlXsl", "showAcceptReject"});
+        });
+  });
+
+  cli::Command& remove = doctype.Add("remove", "Remove a document type without references");
+  remove.Positional("id", o->id, "Document type id", true);
+  remove.Flag("--json", o->json, "Machine-readable output");
+  remove.OnRun([&admin_options, use_home, o] {
+    use_home();
+    return Guarded(
+        admin_options.json || o->json,
+        [o] {
+          RemoveDocumentType(o->id);
+          return Record({{"removed", Variant(o->id)}});
+        },
+        [o](const Variant&) { return "Removed document type " + o->id + "\n"; });
+  });
+}
+
+}  // namespace
+
+void AddDocumentType(const DocumentTypeRecord& type) {
+  host::CheckDirectoryText(kSource, "The document type id", type.id, kDocumentTypeIdChars, true);
+  host::CheckDirectoryText(kSource, "The description", type.description, 255, false);
+  host::CheckDirectoryText(kSource, "The extended description", type.ext_description, 2000, false);
+  host::CheckDirectoryText(kSource, "The icon file name", type.icon_file, 255, false);
+  host::CheckDirectoryText(kSource, "The HTML style sheet name", type.html_xsl, 255, false);
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  if (DocumentTypeExists(*connection, type.id)) {
+    RaiseError(EnumerationErrors::AlreadyPresent, kSource,
+               "The document type '" + type.id + "' already exists");
+  }
+  auto insert = connection->Prepare(
+      "INSERT INTO DOCUMENTTYPE (DOCUMENTTYPEID, DESCRIPTION, EXTDESCRIPTION, ICONFILENAME, "
+      "HTMLATTACHMENTXSL, SHOWACCEPTREJECT) VALUES (?, ?, ?, ?, ?, ?)");
+  insert->Bind(1, Variant(type.id));
+  insert->Bind(2, Variant(type.description));
+  insert->Bind(3, TextOrNull(type.ext_description));
+  insert->Bind(4, TextOrNull(type.icon_file));
+  insert->Bind(5, TextOrNull(type.html_xsl));
+  insert->Bind(6, Variant(static_cast<int16_t>(type.show_accept_reject ? 1 : 0)));
+  insert->Execute();
+  core::CloseConnection(connection);
+}
+
+std::vector<DocumentTypeRecord> ListDocumentTypes() {
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  auto rows = connection->Query(
+      "SELECT DOCUMENTTYPEID, DESCRIPTION, EXTDESCRIPTION, ICONFILENAME, HTMLATTACHMENTXSL, "
+      "SHOWACCEPTREJECT FROM DOCUMENTTYPE ORDER BY DOCUMENTTYPEID");
+  std::vector<DocumentTypeRecord> types;
+  for (; !rows->IsEOF(); rows->MoveNext()) {
+    types.push_back(DocumentTypeRecord{
+        TextField(*rows, "DOCUMENTTYPEID"), TextField(*rows, "DESCRIPTION"),
+        TextField(*rows, "EXTDESCRIPTION"), TextField(*rows, "ICONFILENAME"),
+        TextField(*rows, "HTMLATTACHMENTXSL"), rows->Field("SHOWACCEPTREJECT").ToInt32() == 1});
+  }
+  rows->Close();
+  core::CloseConnection(connection);
+  return types;
+}
+
+void RemoveDocumentType(const std::string& id,
+                        const host::ReferentialIntegrityRegistry& participants) {
+  const std::string what = "The document type '" + id + "'";
+  {
+    std::unique_ptr<db::Connection> connection = core::GetConnection();
+    const bool exists = DocumentTypeExists(*connection, id);
+    core::CloseConnection(connection);
+    if (!exists) {
+      RaiseError(EnumerationErrors::NotPresent, kSource, what + " does not exist");
+    }
+  }
+  if (auto refusal =
+          participants.RefusalToDelete(host::kOriginDocumentType, "DOCUMENTTYPEID", Variant(id))) {
+    RaiseError(EnumerationErrors::ReferentialDelete, kSource,
+               what + " cannot be removed: it is " + *refusal);
+  }
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  auto remove = connection->Prepare("DELETE FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = ?");
+  remove->Bind(1, Variant(id));
+  remove->Execute();
+  core::CloseConnection(connection);
+}
+
+void AddDirectoryCommands(cli::Command& admin, const AdminOptions& options,
+                          const std::function<void()>& use_home) {
+  auto mine = std::make_shared<DirectoryOptions>();
+  AddPartnerCommands(admin, options, use_home, mine);
+  AddUserCommands(admin, options, use_home, mine);
+  AddApplicationCommands(admin, options, use_home, mine);
+  AddDocumentTypeCommands(admin, options, use_home, mine);
+}
+
+}  // namespace velmora::app

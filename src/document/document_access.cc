@@ -1,0 +1,91 @@
+// Who may see a document: its sender, its recipients, and the users of its parent document.
+#include <vector>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "document/publication_readers.h"
+#include "velmora/document/document.h"
+
+namespace velmora {
+
+bool Document::UserIsSenderOfDocument(int32_t i_lDocID, const std::string& i_sUser) {
+  try {
+    return GetSenderOfDocument(i_lDocID) == i_sUser;
+  } catch (...) {
+    core::ReportError("Velmora.Document.UserIsSenderOfDocument");
+  }
+  return false;
+}
+
+bool Document::UserIsRecipientOfDoc(int32_t iDocID, const std::string& iUser) {
+  std::unique_ptr<db::Recordset> recipients;
+  try {
+    const std::string type = GetDocumentTypeOfDocument(iDocID);
+    if (type.empty()) {
+      return false;
+    }
+    recipients = document::GetRecipientsFromPublicationTable(iDocID, type, false);
+    bool found = false;
+    while (!found && !recipients->IsEOF()) {
+      const Variant user = recipients->Field("USERID");
+      found = !user.IsNull() && user.ToText() == iUser;
+      recipients->MoveNext();
+    }
+    core::CloseRecordset(recipients);
+    return found;
+  } catch (...) {
+    recipients.reset();
+    core::ReportError("Velmora.Document.UserIsRecipientOfDoc");
+  }
+  return false;
+}
+
+bool Document::IsValidChildDoc(int32_t iDocID, const std::string& iUser,
+                               SENDERMODE /*iSenderMode*/) {
+  try {
+    if (GetDocumentTypeOfDocument(iDocID).empty()) {
+      return false;
+    }
+    const DOCUMENTSTATUS status = GetStatusOfDocument(iDocID);
+    const bool is_sender = GetSenderOfDocument(iDocID) == iUser;
+    if (!is_sender && status == DOCUMENTSTATUS::DOCUMENTNEW) {
+      return false;
+    }
+    if (!is_sender || status == DOCUMENTSTATUS::DOCUMENTDELETED) {
+      return UserIsRecipientOfDoc(iDocID, iUser);
+    }
+    return true;
+  } catch (...) {
+    core::ReportError("Velmora.Document.IsValidChildDoc");
+  }
+  return false;
+}
+
+bool Document::IsValidParentDoc(int32_t iDocID, const std::string& iUser, SENDERMODE iSenderMode) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    auto children = connection->QueryDisconnected(
+        "SELECT DOCUMENTID, SENDER, DOCUMENTTYPEID FROM DOCUMENT WHERE DOC_DOCUMENTID = " +
+        core::SqlLong(iDocID));
+    core::CloseConnection(connection);
+    std::vector<int32_t> ids;
+    for (; !children->IsEOF(); children->MoveNext()) {
+      ids.push_back(children->Field("DOCUMENTID").ToInt32());
+    }
+    children->Close();
+    for (int32_t child : ids) {
+      if (IsValidChildDoc(child, iUser, iSenderMode)) {
+        return true;
+      }
+    }
+    return false;
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Document.IsValidParentDoc");
+  }
+  return false;
+}
+
+}  // namespace velmora

@@ -1,0 +1,163 @@
+// Document statuses and the removal of rows that hang on a document.
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "document/publication_readers.h"
+#include "velmora/base/text.h"
+#include "velmora/document/document.h"
+
+namespace velmora {
+namespace {
+
+// The texts ConvertStatusFromStringToEnum accepts, compared exactly; the first match wins.
+constexpr std::array<std::pair<std::string_view, DOCUMENTSTATUS>, 33> kStatusTexts = {{
+    {"New", DOCUMENTSTATUS::DOCUMENTNEW},
+    {"new", DOCUMENTSTATUS::DOCUMENTNEW},
+    {"NEW", DOCUMENTSTATUS::DOCUMENTNEW},
+    {"Published", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"published", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"PUBLISHED", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"Publish", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"publish", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"PUBLISH", DOCUMENTSTATUS::DOCUMENTPUBLISHED},
+    {"Accepted", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"accepted", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"ACCEPTED", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"Accept", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"accept", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"ACCEPT", DOCUMENTSTATUS::DOCUMENTACCEPTED},
+    {"Partially Accepted", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"partially accepted", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"PARTIALLY ACCEPTED", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"Partially", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"partially", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"PARTIALLY", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"Partially Accept", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"partially accept", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"PARTIALLY ACCEPT", DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED},
+    {"Deleted", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"deleted", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"DELETED", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"Removed", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"removed", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"REMOVED", DOCUMENTSTATUS::DOCUMENTDELETED},
+    {"Sent", DOCUMENTSTATUS::DOCUMENTSENT},
+    {"sent", DOCUMENTSTATUS::DOCUMENTSENT},
+    {"SENT", DOCUMENTSTATUS::DOCUMENTSENT},
+}};
+
+// Deleted is always accepted; out of deleted nothing else is, nor sent back to published.
+bool StatusChangeAllowed(DOCUMENTSTATUS from, DOCUMENTSTATUS to) {
+  if (to == DOCUMENTSTATUS::DOCUMENTDELETED) {
+    return true;
+  }
+  return from != DOCUMENTSTATUS::DOCUMENTDELETED &&
+         !(to == DOCUMENTSTATUS::DOCUMENTPUBLISHED && from == DOCUMENTSTATUS::DOCUMENTSENT);
+}
+
+// Runs one statement on a new connection, closing it on every path; reports as `path`.
+void ExecuteStatement(const std::string& sql, const char* path) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    connection->Execute(sql);
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError(path);
+  }
+}
+
+}  // namespace
+
+void Document::RemoveRecipientsForDocument(int32_t iDocID) {
+  ExecuteStatement("DELETE FROM PUBLICATION WHERE (DOCUMENTID = " + core::SqlLong(iDocID) + ")",
+                   "Velmora.Document.RemoveRecipientsForDocument");
+}
+
+void Document::deleteAllUsersFromPublicationList(const Variant& i_lDocID) {
+  std::string id;
+  try {
+    // The id arrives as a variant: only a value that converts to a 32-bit id reaches SQL.
+    id = core::SqlLong(i_lDocID.ToInt32());
+  } catch (...) {
+    core::ReportError("Velmora.Document.deleteAllUsersFromPublicationList");
+  }
+  ExecuteStatement(" DELETE FROM dbo.PUBLICATION " + std::string(" WHERE DOCUMENTID = ") + id,
+                   "Velmora.Document.deleteAllUsersFromPublicationList");
+}
+
+void Document::RemoveInvalidDocument(int32_t iDocID) {
+  if (iDocID == 0) {
+    return;
+  }
+  ExecuteStatement("DELETE FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID) +
+                       " AND (DOCUMENTTYPEID LIKE '' OR DOCUMENTTYPEID IS NULL)",
+                   "Velmora.Document.RemoveInvalidDocument");
+}
+
+void Document::setParentDocument(int32_t lChildDocID, int32_t lParentDocID) {
+  ExecuteStatement("UPDATE DOCUMENT SET DOC_DOCUMENTID=" + std::to_string(lParentDocID) +
+                       " WHERE " + "DOCUMENTID = " + core::SqlLong(lChildDocID),
+                   "Velmora.Document.setParentDocument");
+}
+
+void Document::SetDocumentStatus(int32_t iDocID, DOCUMENTSTATUS iDocStatus) {
+  std::unique_ptr<db::Connection> connection;
+  std::unique_ptr<db::Recordset> recordset;
+  try {
+    const DOCUMENTSTATUS old = GetStatusOfDocument(iDocID);
+    if (!StatusChangeAllowed(old, iDocStatus)) {
+      return;
+    }
+    connection = core::GetConnection();
+    recordset = connection->OpenRecordset(
+        "SELECT STATUS " + std::string("FROM DOCUMENT ") +
+            "WHERE (DOCUMENTID = " + core::SqlLong(iDocID) + ")",
+        db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
+    if (!recordset->IsEOF()) {
+      recordset->SetField("STATUS", Variant(static_cast<int16_t>(iDocStatus)));
+      recordset->Update();
+    }
+    recordset->Close();
+    recordset.reset();
+    core::CloseConnection(connection);
+    if (iDocStatus == DOCUMENTSTATUS::DOCUMENTPUBLISHED && old == DOCUMENTSTATUS::DOCUMENTNEW) {
+      document::ClosePublicationErrorsForOneCategory(iDocID, "CannotPublish");
+    }
+    if (iDocStatus == DOCUMENTSTATUS::DOCUMENTDELETED && old == DOCUMENTSTATUS::DOCUMENTNEW) {
+      deleteAllUsersFromPublicationList(Variant(iDocID));
+    }
+  } catch (...) {
+    recordset.reset();
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Document.SetDocumentStatus");
+  }
+}
+
+DOCUMENTSTATUS Document::ConvertStatusFromStringToEnum(std::string& iStatus) {
+  try {
+    iStatus = text::Trim(iStatus);
+    for (const auto& [status_text, status] : kStatusTexts) {
+      if (iStatus == status_text) {
+        return status;
+      }
+    }
+  } catch (...) {
+    core::ReportError("Velmora.Document.ConvertStatusFromStringToEnum");
+  }
+  return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+}
+
+DOCUMENTSTATUS Document::ConvertStatusFromIntToEnum(int16_t iStatus) {
+  if (iStatus < 0 || iStatus > 5) {
+    return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+  }
+  return static_cast<DOCUMENTSTATUS>(iStatus);
+}
+
+}  // namespace velmora

@@ -1,0 +1,105 @@
+#include "document/publication_readers.h"
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/text.h"
+
+namespace velmora::document {
+namespace {
+
+// Label codes of the publication errors of each category that ClosePublicationErrorsForOneCategory
+// closes, the first one written "LABEL = ", the others " OR LABEL = ".
+constexpr const char* kCannotPublishLabels[] = {"ZODAR0008", "ZODAR4475", "ZODAR4476",
+                                                "ZODAR4477", "ZODAR4478", "ZODAR4479",
+                                                "ZODAR4480", "ZODAR4481", "ZODAR4482"};
+constexpr const char* kSelectRecipientsLabels[] = {"ZODAR0008", "ZODAR4476"};
+
+template <size_t N>
+std::string OpenErrorsWithLabels(int32_t docId, const char* const (&labels)[N]) {
+  std::string sql = " SELECT * FROM PUBLICATIONERRORS" + std::string(" WHERE DOCUMENTID = ") +
+                    core::SqlLong(docId) + " AND   CLOSED IN (0,2,4,6) " +
+                    " AND ( LABEL = " + core::SqlText(labels[0]);
+  for (size_t i = 1; i < N; ++i) {
+    sql += std::string(" OR ") + "       LABEL = " + core::SqlText(labels[i]);
+  }
+  sql += ")";
+  return sql;
+}
+
+// Sets bit 1 of CLOSED on every row of `sql` (a query of PUBLICATIONERRORS).
+void SetPublicationErrorsToClosed(const std::string& sql) {
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  std::unique_ptr<db::Recordset> recordset;
+  try {
+    recordset = connection->OpenRecordset(
+        sql, db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
+    while (!recordset->IsEOF()) {
+      const int32_t closed = recordset->Field("CLOSED").ToInt32();
+      recordset->SetField("CLOSED", Variant(static_cast<int16_t>(closed | 1)));
+      recordset->Update();
+      recordset->MoveNext();
+    }
+    recordset.reset();
+    core::CloseConnection(connection);
+  } catch (...) {
+    recordset.reset();
+    core::CloseConnection(connection);
+    throw;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t docId,
+                                                                 const std::string& docTypeId,
+                                                                 bool email) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    std::string sql = email ? "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                              "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
+                            : "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                              "DISTRIBUTIONLIST.HTMLATTACHMENT ";
+    sql +=
+        std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
+        "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID = " +
+        "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " + core::SqlLong(docId) +
+        ") " + "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(docTypeId);
+    if (email) {
+      sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
+             "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) )";
+    } else {
+      sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) )";
+    }
+    connection = core::GetConnection();
+    std::unique_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
+    core::CloseConnection(connection);
+    return recordset;
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Utility.GetRecipientsFromPublicationTable");
+  }
+  return nullptr;
+}
+
+void ClosePublicationErrorsForOneCategory(int32_t docId, const std::string& category) {
+  try {
+    const std::string lower = text::ToLower(category);
+    std::string sql;
+    if (lower == "cannotpublish") {
+      sql = OpenErrorsWithLabels(docId, kCannotPublishLabels);
+    } else if (lower == "selectrecipients") {
+      sql = OpenErrorsWithLabels(docId, kSelectRecipientsLabels);
+    } else {
+      RaiseError(EnumerationErrors::InvalidParamValue,
+                 "Velmora.Collaboration.ClosePublicationErrorsForOneCategory",
+                 "Not supported Category : " + category);
+    }
+    SetPublicationErrorsToClosed(sql);
+  } catch (...) {
+    core::ReportError("Velmora.Collaboration.ClosePublicationErrorsForOneCategory");
+  }
+}
+
+}  // namespace velmora::document

@@ -1,0 +1,267 @@
+// Utility: the error folder of failed files and the small file and environment checks.
+#include <limits>
+
+#include "core/db_utils.h"
+#include "core/file_service.h"
+#include "core/general.h"
+#include "core/labels.h"
+#include "platform/files/path_text.h"
+#include "platform/files/text_encoding.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/sources.h"
+#include "velmora/base/text.h"
+#include "velmora/core/file_handling.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+std::string Path(const char* operation) { return std::string("Velmora.Utility.") + operation; }
+
+// "yyyy-mm-dd_hh-mm-ss" of the clock's current time: the server's short date with "/" as "-",
+// its time with ":" as "-", blanks removed.
+std::string ErrorFolderName() {
+  const DateTime now = CurrentClock().Now();
+  const std::string date = text::ReplaceAll(text::ReplaceAll(now.DateText(), " ", ""), "/", "-");
+  const std::string time = text::ReplaceAll(text::ReplaceAll(now.TimeText(), " ", ""), ":", "-");
+  return date + "_" + time;
+}
+
+// A path in `folder` for `name` that nothing occupies yet: `name` itself, else `name` with a
+// counter 1, 2, ... inserted before its first "." (appended when it has none). The counter is
+// 16-bit: beyond 32,767 tries the search fails with an overflow.
+std::string UniquePathIn(files::FileSystem& fs, const std::string& folder,
+                         const std::string& name) {
+  const auto taken = [&](const std::string& path) {
+    return fs.FileExists(path) || fs.FolderExists(path);
+  };
+  std::string candidate = files::BuildPath(folder, name);
+  const size_t dot = name.find('.');
+  for (int32_t counter = 1; taken(candidate); ++counter) {
+    if (counter > std::numeric_limits<int16_t>::max()) {
+      throw Error(kErrOverflow, "Velmora.Utility", "Overflow");
+    }
+    std::string numbered = name;
+    numbered.insert(dot == std::string::npos ? numbered.size() : dot, std::to_string(counter));
+    candidate = files::BuildPath(folder, numbered);
+  }
+  return candidate;
+}
+
+void RequireBareName(const std::string& name, const std::string& source) {
+  if (!files::IsBareFileName(name) || !files::IsValidUtf8(name)) {
+    throw Error(files::kErrBadFileName, source,
+                "Bad file name: '" + files::PrintablePath(name) + "' is not a plain file name");
+  }
+}
+
+}  // namespace
+
+std::string Utility::CreateErrorDir() {
+  try {
+    const std::string base = core::GetParameter("XMLErrorPath");
+    if (!DirExist(base)) {
+      FileHandling().CreateFolderTree(base);
+    }
+    // The error path is meant to end with a separator; one is put in when it does not, so that
+    // the folder lands inside the error path and not beside it.
+    const std::string dir = files::BuildPath(base, ErrorFolderName());
+    auto fs = core::NewSiteFileSystem();
+    if (!fs->FolderExists(dir)) {
+      try {
+        fs->CreateFolder(dir);
+      } catch (const Error& failure) {
+        // Another caller made it in the same second: files of one second share one folder.
+        if (failure.number() != kErrFileAlreadyExists || !fs->FolderExists(dir)) {
+          throw;
+        }
+      }
+    }
+    return dir;
+  } catch (...) {
+    core::ReportError(Path("CreateErrorDir"));
+  }
+  return {};
+}
+
+std::string Utility::WriteXmlFileToErrorDir(const std::string& content, std::string& fileName) {
+  try {
+    const std::string dir = CreateErrorDir();
+    if (!fileName.empty() && fileName[0] == '~') {
+      fileName.erase(0, 1);
+    }
+    if (fileName.empty()) {
+      fileName = core::NewTempFileName();
+    }
+    RequireBareName(fileName, Path("WriteXMLFileToErrorDir"));
+    auto fs = core::NewSiteFileSystem();
+    const std::string path = UniquePathIn(*fs, dir, fileName);
+    fs->WriteFile(path, files::EncodeTextFile(content, true), files::WriteMode::kReplace);
+    return path;
+  } catch (...) {
+    core::ReportError(Path("WriteXMLFileToErrorDir"));
+  }
+  return {};
+}
+
+void Utility::MoveFileToErrorDir(FileObject& file) {
+  try {
+    const std::string dir = CreateErrorDir();
+    std::string name = file.Name();
+    if (!name.empty() && name[0] == '~') {
+      name.erase(0, 1);
+    }
+    RequireBareName(name, Path("MoveFileToErrorDir"));
+    auto fs = core::NewSiteFileSystem();
+    const std::string target = UniquePathIn(*fs, dir, name);
+    // Moved in one step under its new name: a claimed file renamed in its import folder first
+    // would be imported again when the move then failed.
+    fs->MoveFile(file.Path(), target);
+    file.SetPath(target);
+    // The administrator's mail about the kept file comes with the e-mail service.
+    core::LogWarning(Error(0, Path("MoveFileToErrorDir"),
+                           "No mail was sent to the administrator about '" + target +
+                               "': the e-mail service is not available"),
+                     Path("MoveFileToErrorDir"));
+  } catch (...) {
+    core::ReportError(Path("MoveFileToErrorDir"));
+  }
+}
+
+bool Utility::FileExist(const std::string& fileName) {
+  try {
+    return core::NewSiteFileSystem()->FileExists(fileName);
+  } catch (...) {
+    core::ReportError(Path("FileExist"));
+  }
+  return false;
+}
+
+bool Utility::DirExistOnThisServer(const std::string& folder) {
+  try {
+    return core::NewSiteFileSystem()->FolderExists(folder);
+  } catch (...) {
+    core::ReportError(Path("DirExistOnThisServer"));
+  }
+  return false;
+}
+
+bool Utility::DirExist(const std::string& folder) {
+  try {
+    if (files::IsUncPath(folder)) {
+      return core::GetRemoteFile(Path("DirExist"))->FolderExists(folder);
+    }
+    return core::NewSiteFileSystem()->FolderExists(folder);
+  } catch (...) {
+    core::ReportError(Path("DirExist"));
+  }
+  return false;
+}
+
+bool Utility::FileExistAlsoRemote(const std::string& folder, const std::string& fileName) {
+  try {
+    const std::string path = files::BuildPath(folder, fileName);
+    if (files::IsUncPath(path)) {
+      return core::GetRemoteFile(Path("FileExistAlsoRemote"))->FileExists(path);
+    }
+    return core::NewSiteFileSystem()->FileExists(path);
+  } catch (...) {
+    core::ReportError(Path("FileExistAlsoRemote"));
+  }
+  return false;
+}
+
+std::string Utility::AddTempPathIfNoDriveFound(const std::string& path) {
+  try {
+    return files::HasDrive(path) ? path : files::BuildPath(core::TempFolderPath(), path);
+  } catch (...) {
+    core::ReportError(Path("AddTempPathIfNoDriveFound"));
+  }
+  return {};
+}
+
+bool Utility::IsExcelInstalled() {
+  // The workbook engine is not part of this build yet; the answer is logged so that an
+  // administrator sees why workbooks are refused. Never raises.
+  try {
+    core::LogWarning(Error(0, Path("IsExcelInstalled"),
+                           "The workbook engine is not available in this build, so workbooks "
+                           "cannot be processed"),
+                     Path("IsExcelInstalled"));
+  } catch (...) {
+  }
+  return false;
+}
+
+bool Utility::IsExcelInstalledWithErrRaise() {
+  try {
+    if (!IsExcelInstalled()) {
+      RaiseError(EnumerationErrors::ExcelNotInstalled, Path("IsExcelInstalledWithErrRaise"),
+                 core::GetLabelForMessage("ZODAR0040", Dictionary()));
+    }
+  } catch (...) {
+    core::ReportError(Path("IsExcelInstalledWithErrRaise"));
+  }
+  return false;
+}
+
+void Utility::StoreErr(const PendingError& current) {
+  try {
+    saved_error_ = current.Store();
+  } catch (...) {
+    core::ReportError(Path("StoreErr"));
+  }
+}
+
+void Utility::RestoreErr(PendingError& current) {
+  try {
+    current.Restore(saved_error_);
+  } catch (...) {
+    core::ReportError(Path("RestoreErr"));
+  }
+}
+
+std::string Utility::MakeStringFromArray(const Variant& array) {
+  try {
+    const VariantArray& elements = array.AsArray();
+    if (elements.dimensions() != 1) {
+      throw Error(kErrSubscriptOutOfRange, Path("MakeStringFromArray"), "Subscript out of range");
+    }
+    std::string joined;
+    for (int32_t i = elements.LBound(); i <= elements.UBound(); ++i) {
+      if (i > elements.LBound()) {
+        joined += ", ";
+      }
+      joined += elements.At(i).ToText();
+    }
+    return joined;
+  } catch (...) {
+    core::LogError(Path("MakeStringFromArray"));
+  }
+  return {};
+}
+
+std::string Utility::ConvertArrayToList(const Variant& array) {
+  try {
+    if (!array.IsArray()) {
+      return {};
+    }
+    const VariantArray& elements = array.AsArray();
+    if (elements.dimensions() == 0) {
+      return {};
+    }
+    std::string joined;
+    for (int32_t i = 0; i <= elements.UBound(); ++i) {
+      joined += elements.At(i).ToText() + ", ";
+    }
+    if (!joined.empty()) {
+      joined.resize(joined.size() - 2);
+    }
+    return joined;
+  } catch (...) {
+    core::ReportError(Path("ConvertArrayToList"));
+  }
+  return {};
+}
+
+}  // namespace velmora
