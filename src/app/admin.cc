@@ -12,34 +12,6 @@
 namespace velmora::app {
 namespace {
 
-// Runs one admin command: prints its message (or JSON), or the error and exit code 1.
-int Guarded(const AdminOptions& options, const std::function<Variant()>& body,
-            const std::function<std::string(const Variant&)>& plain) {
-  try {
-    const Variant result = body();
-    if (options.json) {
-      std::cout << json::Serialize(result) << std::endl;
-    } else {
-      std::cout << plain(result);
-    }
-    return 0;
-  } catch (...) {
-    const Error error = CurrentError();
-    if (options.json) {
-      auto details = std::make_shared<Dictionary>();
-      details->Add("number", Variant(error.number()));
-      details->Add("source", Variant(error.source()));
-      details->Add("description", Variant(error.description()));
-      auto reply = std::make_shared<Dictionary>();
-      reply->Add("error", Variant(ObjectRef(details)));
-      std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
-    } else {
-      std::cerr << "velmora admin: " << error.description() << "\n";
-    }
-    return 1;
-  }
-}
-
 // Runs `sql` with bound values on a library connection; returns the rows changed.
 int64_t ExecuteBound(const std::string& sql, const std::vector<Variant>& values) {
   std::unique_ptr<db::Connection> connection = core::GetConnection();
@@ -73,6 +45,36 @@ std::string ParametersText(const Variant& result) {
 
 }  // namespace
 
+int RunAdminCommand(bool json, const std::function<Variant()>& body,
+                    const std::function<std::string(const Variant&)>& plain, ErrorText error_text) {
+  try {
+    const Variant result = body();
+    if (json) {
+      std::cout << json::Serialize(result) << std::endl;
+    } else {
+      std::cout << plain(result);
+    }
+    return 0;
+  } catch (...) {
+    const Error error = CurrentError();
+    if (json) {
+      auto details = std::make_shared<Dictionary>();
+      details->Add("number", Variant(error.number()));
+      details->Add("source", Variant(error.source()));
+      details->Add("description", Variant(error.description()));
+      auto reply = std::make_shared<Dictionary>();
+      reply->Add("error", Variant(ObjectRef(details)));
+      std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
+    } else {
+      std::cerr << "velmora admin: "
+                << (error_text == ErrorText::kTrimmed ? text::Trim(error.description())
+                                                      : error.description())
+                << "\n";
+    }
+    return 1;
+  }
+}
+
 void AddAdminCommands(cli::Command& admin, AdminOptions& options,
                       const std::function<void()>& use_home) {
   admin.Flag("--json", options.json, "Machine-readable output");
@@ -84,8 +86,8 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   get.Positional("name", options.name, "Parameter name", true);
   get.OnRun([&options, use_home] {
     use_home();
-    return Guarded(
-        options, [&] { return Variant(core::GetParameter(options.name)); },
+    return RunAdminCommand(
+        options.json, [&] { return Variant(core::GetParameter(options.name)); },
         [](const Variant& value) { return value.ToText() + "\n"; });
   });
   cli::Command& set = param.Add("set", "Set (or add) one parameter");
@@ -93,8 +95,8 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   set.Positional("value", options.value, "New value", true);
   set.OnRun([&options, use_home] {
     use_home();
-    return Guarded(
-        options,
+    return RunAdminCommand(
+        options.json,
         [&] {
           const int64_t changed =
               ExecuteBound("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = ? WHERE PARAMNAME = ?",
@@ -110,7 +112,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   cli::Command& list = param.Add("list", "Print every parameter");
   list.OnRun([&options, use_home] {
     use_home();
-    return Guarded(options, ListParameters, ParametersText);
+    return RunAdminCommand(options.json, ListParameters, ParametersText);
   });
 
   cli::Command& label = admin.Add("label", "Label texts (I18NTEXT)");
@@ -121,8 +123,8 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   label_set.Positional("text", options.value, "Text with its [%PLACEHOLDERS%]", true);
   label_set.OnRun([&options, use_home] {
     use_home();
-    return Guarded(
-        options,
+    return RunAdminCommand(
+        options.json,
         [&] {
           int64_t locale = 0;
           if (!text::ParseInt64(options.text, locale) || locale <= 0 || locale > 0x7FFFFFFF) {

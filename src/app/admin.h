@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/cli/command_line.h"
+#include "velmora/base/variant.h"
 
 // `velmora admin ...`: maintains what the portal's administration pages maintain and the
 // library only reads. Every command takes --json for machine-readable output and exits non-zero
@@ -22,5 +24,16 @@ struct AdminOptions {
 // Adds the admin commands under `admin`; `use_home` runs before each command.
 void AddAdminCommands(cli::Command& admin, AdminOptions& options,
                       const std::function<void()>& use_home);
+
+// How RunAdminCommand prints a failure's description on standard error.
+enum class ErrorText { kAsRaised, kTrimmed };
+
+// Runs the body of one admin command and returns the exit code: 0 after printing its result on
+// standard output (as JSON when `json`, else as `plain(result)`); 1 when it raises, after
+// printing {"error": {"number", "source", "description"}} on standard output (`json`) or
+// "velmora admin: " and the description on standard error.
+int RunAdminCommand(bool json, const std::function<Variant()>& body,
+                    const std::function<std::string(const Variant&)>& plain,
+                    ErrorText error_text = ErrorText::kAsRaised);
 
 }  // namespace velmora::app

@@ -10,7 +10,6 @@
 #include "platform/host/membership_directory.h"
 #include "platform/host/password_hash.h"
 #include "platform/host/xml_file.h"
-#include "platform/json/json_codec.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -47,34 +46,6 @@ using Options = std::shared_ptr<DirectoryOptions>;
 
 [[noreturn]] void BadInput(const std::string& description) {
   throw Error(kErrInvalidProcedureCall, kSource, description);
-}
-
-// Runs one command: prints its text (or JSON) and returns 0, or prints the error and returns 1.
-int Guarded(bool json, const std::function<Variant()>& body,
-            const std::function<std::string(const Variant&)>& plain) {
-  try {
-    const Variant result = body();
-    if (json) {
-      std::cout << json::Serialize(result) << std::endl;
-    } else {
-      std::cout << plain(result);
-    }
-    return 0;
-  } catch (...) {
-    const Error error = CurrentError();
-    if (json) {
-      auto details = std::make_shared<Dictionary>();
-      details->Add("number", Variant(error.number()));
-      details->Add("source", Variant(error.source()));
-      details->Add("description", Variant(error.description()));
-      auto reply = std::make_shared<Dictionary>();
-      reply->Add("error", Variant(ObjectRef(details)));
-      std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
-    } else {
-      std::cerr << "velmora admin: " << text::Trim(error.description()) << "\n";
-    }
-    return 1;
-  }
 }
 
 int32_t ParseId(const std::string& what, const std::string& value) {
@@ -155,6 +126,54 @@ std::string Table(const Variant& list, const std::vector<std::string>& columns) 
   return out;
 }
 
+// What every directory command shares: --json (its own or the one of `admin`), the switch to the
+// installation home before it runs, and the outcome printed by RunAdminCommand. The commands
+// share one DirectoryOptions: one command runs per process.
+class CommandRunner {
+ public:
+  CommandRunner(const AdminOptions& admin_options, std::function<void()> use_home, Options o)
+      : admin_options_(admin_options), use_home_(std::move(use_home)), o_(std::move(o)) {}
+
+  // Adds --json to `command`, after the options added so far, and runs `body` when the command
+  // is chosen; `plain` gives the text printed without --json.
+  void OnRun(cli::Command& command, std::function<Variant()> body,
+             std::function<std::string(const Variant&)> plain) const {
+    command.Flag("--json", o_->json, "Machine-readable output");
+    command.OnRun([&admin_options = admin_options_, use_home = use_home_, o = o_,
+                   body = std::move(body), plain = std::move(plain)] {
+      use_home();
+      return RunAdminCommand(admin_options.json || o->json, body, plain, ErrorText::kTrimmed);
+    });
+  }
+
+  // A "list" command under `parent` that prints `list()`, or its table of `columns`.
+  void AddList(cli::Command& parent, const std::string& description, std::function<Variant()> list,
+               std::vector<std::string> columns) const {
+    OnRun(parent.Add("list", description), std::move(list),
+          [columns = std::move(columns)](const Variant& rows) { return Table(rows, columns); });
+  }
+
+  // A "remove" command under `parent` whose required argument `id_name` names the record:
+  // `remove(id)` deletes it and returns the id as stored; prints "Removed <what> <id>".
+  void AddRemove(cli::Command& parent, const std::string& description, const std::string& id_name,
+                 const std::string& id_help, const std::string& what,
+                 std::function<Variant(const std::string&)> remove) const {
+    cli::Command& command = parent.Add("remove", description);
+    command.Positional(id_name, o_->id, id_help, true);
+    OnRun(
+        command,
+        [o = o_, remove = std::move(remove)] {
+          return Record({{"removed", remove(o->id)}});
+        },
+        [o = o_, what](const Variant&) { return "Removed " + what + " " + o->id + "\n"; });
+  }
+
+ private:
+  const AdminOptions& admin_options_;
+  std::function<void()> use_home_;
+  Options o_;
+};
+
 // --- partners --------------------------------------------------------------------------------
 
 Variant PartnerVariant(const host::PartnerRecord& partner) {
@@ -164,8 +183,7 @@ Variant PartnerVariant(const host::PartnerRecord& partner) {
                  {"code1", TextOrNull(partner.code1)}});
 }
 
-void AddPartnerCommands(cli::Command& admin, const AdminOptions& admin_options,
-                        const std::function<void()>& use_home, const Options& o) {
+void AddPartnerCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& partner = admin.Add("partner", "Business partners of the partner register");
   partner.RequireSubcommand();
 
@@ -174,46 +192,26 @@ void AddPartnerCommands(cli::Command& admin, const AdminOptions& admin_options,
   add.Positional("name", o->name, "Partner name", true);
   add.Option("--code0", o->code0, "Partner code of kind 0 (BUS-PART-C)");
   add.Option("--code1", o->code1, "Partner code of kind 1 (BUS-PART-S)");
-  add.Flag("--json", o->json, "Machine-readable output");
-  add.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          host::PartnerRecord record{ParseId("The partner id", o->id), o->name,
-                                     o->code0.value_or(""), o->code1.value_or("")};
-          NewDirectory()->AddPartner(record);
-          return PartnerVariant(record);
-        },
-        [o](const Variant&) { return "Added business partner " + o->id + " (" + o->name + ")\n"; });
-  });
+  runner.OnRun(
+      add,
+      [o] {
+        host::PartnerRecord record{ParseId("The partner id", o->id), o->name, o->code0.value_or(""),
+                                   o->code1.value_or("")};
+        NewDirectory()->AddPartner(record);
+        return PartnerVariant(record);
+      },
+      [o](const Variant&) { return "Added business partner " + o->id + " (" + o->name + ")\n"; });
 
-  cli::Command& list = partner.Add("list", "List the business partners");
-  list.Flag("--json", o->json, "Machine-readable output");
-  list.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [] { return ListOf(NewDirectory()->ListPartners(), PartnerVariant); },
-        [](const Variant& list) {
-          return Table(list, {"id", "name", "code0", "code1"});
-        });
-  });
+  runner.AddList(partner, "List the business partners",
+                 [] { return ListOf(NewDirectory()->ListPartners(), PartnerVariant); },
+                 {"id", "name", "code0", "code1"});
 
-  cli::Command& remove = partner.Add("remove", "Remove a business partner without references");
-  remove.Positional("id", o->id, "Partner id", true);
-  remove.Flag("--json", o->json, "Machine-readable output");
-  remove.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          const int32_t id = ParseId("The partner id", o->id);
-          NewDirectory()->RemovePartner(id);
-          return Record({{"removed", Variant(id)}});
-        },
-        [o](const Variant&) { return "Removed business partner " + o->id + "\n"; });
-  });
+  runner.AddRemove(partner, "Remove a business partner without references", "id", "Partner id",
+                   "business partner", [](const std::string& id_text) {
+                     const int32_t id = ParseId("The partner id", id_text);
+                     NewDirectory()->RemovePartner(id);
+                     return Variant(id);
+                   });
 }
 
 // --- applications ----------------------------------------------------------------------------
@@ -258,40 +256,27 @@ void ConfigureApplication(const host::ApplicationRecord& application) {
   host::WriteXmlFile(path, root);
 }
 
-void AddApplicationCommands(cli::Command& admin, const AdminOptions& admin_options,
-                            const std::function<void()>& use_home, const Options& o) {
+void AddApplicationCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& app = admin.Add("app", "Applications that users may be permitted to use");
   app.RequireSubcommand();
 
   cli::Command& add = app.Add("add", "Add an application");
   add.Positional("id", o->id, "Application id (a number from 1)", true);
   add.Positional("name", o->name, "Application name", true);
-  add.Flag("--json", o->json, "Machine-readable output");
-  add.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          host::ApplicationRecord record{ParseId("The application id", o->id), o->name};
-          CheckConfiguredApplication(record);
-          NewDirectory()->AddApplication(record);
-          ConfigureApplication(record);
-          return ApplicationVariant(record);
-        },
-        [o](const Variant&) { return "Added application " + o->id + " (" + o->name + ")\n"; });
-  });
+  runner.OnRun(
+      add,
+      [o] {
+        host::ApplicationRecord record{ParseId("The application id", o->id), o->name};
+        CheckConfiguredApplication(record);
+        NewDirectory()->AddApplication(record);
+        ConfigureApplication(record);
+        return ApplicationVariant(record);
+      },
+      [o](const Variant&) { return "Added application " + o->id + " (" + o->name + ")\n"; });
 
-  cli::Command& list = app.Add("list", "List the applications");
-  list.Flag("--json", o->json, "Machine-readable output");
-  list.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [] { return ListOf(NewDirectory()->ListApplications(), ApplicationVariant); },
-        [](const Variant& list) {
-          return Table(list, {"id", "name"});
-        });
-  });
+  runner.AddList(app, "List the applications",
+                 [] { return ListOf(NewDirectory()->ListApplications(), ApplicationVariant); },
+                 {"id", "name"});
 }
 
 // --- users -----------------------------------------------------------------------------------
@@ -327,7 +312,6 @@ void AddUserOptions(cli::Command& command, const Options& o) {
   command.Option("--first-name", o->first_name, "First name");
   command.Option("--last-name", o->last_name, "Last name");
   command.Repeated("--app", o->apps, "Name of an application the user may use (repeatable)");
-  command.Flag("--json", o->json, "Machine-readable output");
 }
 
 // A user for listing: application ids shown by name, the password only as set or not.
@@ -373,68 +357,47 @@ Variant ShowUser(const std::string& user_id) {
   return Variant::MakeNull();
 }
 
-void AddUserCommands(cli::Command& admin, const AdminOptions& admin_options,
-                     const std::function<void()>& use_home, const Options& o) {
+void AddUserCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& user = admin.Add("user", "Users of the membership directory");
   user.RequireSubcommand();
 
   cli::Command& add = user.Add("add", "Add a user (needs --partner and --email)");
   add.Positional("userid", o->id, "User id (login name)", true);
   AddUserOptions(add, o);
-  add.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          if (!o->partner) {
-            BadInput("user add needs --partner ID");
-          }
-          if (!o->email) {
-            BadInput("user add needs --email ADDRESS");
-          }
-          NewDirectory()->AddUser(o->id, FieldsOf(*o));
-          return ShowUser(o->id);
-        },
-        [o](const Variant&) { return "Added user " + o->id + "\n"; });
-  });
+  runner.OnRun(
+      add,
+      [o] {
+        if (!o->partner) {
+          BadInput("user add needs --partner ID");
+        }
+        if (!o->email) {
+          BadInput("user add needs --email ADDRESS");
+        }
+        NewDirectory()->AddUser(o->id, FieldsOf(*o));
+        return ShowUser(o->id);
+      },
+      [o](const Variant&) { return "Added user " + o->id + "\n"; });
 
   cli::Command& set = user.Add("set", "Change fields of a user (only the options given)");
   set.Positional("userid", o->id, "User id", true);
   AddUserOptions(set, o);
-  set.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          NewDirectory()->SetUser(o->id, FieldsOf(*o));
-          return ShowUser(o->id);
-        },
-        [o](const Variant&) { return "Changed user " + o->id + "\n"; });
-  });
+  runner.OnRun(
+      set,
+      [o] {
+        NewDirectory()->SetUser(o->id, FieldsOf(*o));
+        return ShowUser(o->id);
+      },
+      [o](const Variant&) { return "Changed user " + o->id + "\n"; });
 
-  cli::Command& list = user.Add("list", "List the users (passwords are shown as yes/no only)");
-  list.Flag("--json", o->json, "Machine-readable output");
-  list.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(admin_options.json || o->json, ListUsers, [](const Variant& list) {
-      return Table(list, {"userid", "partner", "email", "language", "employeeNumber", "firstName",
-                          "lastName", "password", "apps"});
-    });
-  });
+  runner.AddList(user, "List the users (passwords are shown as yes/no only)", ListUsers,
+                 {"userid", "partner", "email", "language", "employeeNumber", "firstName",
+                  "lastName", "password", "apps"});
 
-  cli::Command& remove = user.Add("remove", "Remove a user without references");
-  remove.Positional("userid", o->id, "User id", true);
-  remove.Flag("--json", o->json, "Machine-readable output");
-  remove.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          NewDirectory()->RemoveUser(o->id);
-          return Record({{"removed", Variant(o->id)}});
-        },
-        [o](const Variant&) { return "Removed user " + o->id + "\n"; });
-  });
+  runner.AddRemove(user, "Remove a user without references", "userid", "User id", "user",
+                   [](const std::string& id) {
+                     NewDirectory()->RemoveUser(id);
+                     return Variant(id);
+                   });
 }
 
 // --- document types --------------------------------------------------------------------------
@@ -462,8 +425,7 @@ Variant DocumentTypeVariant(const DocumentTypeRecord& type) {
                  {"showAcceptReject", Variant(type.show_accept_reject)}});
 }
 
-void AddDocumentTypeCommands(cli::Command& admin, const AdminOptions& admin_options,
-                             const std::function<void()>& use_home, const Options& o) {
+void AddDocumentTypeCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& doctype = admin.Add("doctype", "Document types");
   doctype.RequireSubcommand();
 
@@ -475,50 +437,29 @@ void AddDocumentTypeCommands(cli::Command& admin, const AdminOptions& admin_opti
   add.Option("--html-xsl", o->html_xsl, "Style sheet for the HTML rendering of mails");
   add.Flag("--show-accept-reject", o->show_accept_reject,
            "Recipients accept or reject documents of this type");
-  add.Flag("--json", o->json, "Machine-readable output");
-  add.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          DocumentTypeRecord type{o->id,
-                                  o->name,
-                                  o->ext_description.value_or(""),
-                                  o->icon.value_or(""),
-                                  o->html_xsl.value_or(""),
-                                  o->show_accept_reject};
-          AddDocumentType(type);
-          return DocumentTypeVariant(type);
-        },
-        [o](const Variant&) { return "Added document type " + o->id + "\n"; });
-  });
+  runner.OnRun(
+      add,
+      [o] {
+        DocumentTypeRecord type{o->id,
+                                o->name,
+                                o->ext_description.value_or(""),
+                                o->icon.value_or(""),
+                                o->html_xsl.value_or(""),
+                                o->show_accept_reject};
+        AddDocumentType(type);
+        return DocumentTypeVariant(type);
+      },
+      [o](const Variant&) { return "Added document type " + o->id + "\n"; });
 
-  cli::Command& list = doctype.Add("list", "List the document types");
-  list.Flag("--json", o->json, "Machine-readable output");
-  list.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [] { return ListOf(ListDocumentTypes(), DocumentTypeVariant); },
-        [](const Variant& list) {
-          return Table(
-              list, {"id", "description", "extDescription", "icon", "htmlXsl", "showAcceptReject"});
-        });
-  });
+  runner.AddList(doctype, "List the document types",
+                 [] { return ListOf(ListDocumentTypes(), DocumentTypeVariant); },
+                 {"id", "description", "extDescription", "icon", "htmlXsl", "showAcceptReject"});
 
-  cli::Command& remove = doctype.Add("remove", "Remove a document type without references");
-  remove.Positional("id", o->id, "Document type id", true);
-  remove.Flag("--json", o->json, "Machine-readable output");
-  remove.OnRun([&admin_options, use_home, o] {
-    use_home();
-    return Guarded(
-        admin_options.json || o->json,
-        [o] {
-          RemoveDocumentType(o->id);
-          return Record({{"removed", Variant(o->id)}});
-        },
-        [o](const Variant&) { return "Removed document type " + o->id + "\n"; });
-  });
+  runner.AddRemove(doctype, "Remove a document type without references", "id", "Document type id",
+                   "document type", [](const std::string& id) {
+                     RemoveDocumentType(id);
+                     return Variant(id);
+                   });
 }
 
 }  // namespace
@@ -590,10 +531,11 @@ void RemoveDocumentType(const std::string& id,
 void AddDirectoryCommands(cli::Command& admin, const AdminOptions& options,
                           const std::function<void()>& use_home) {
   auto mine = std::make_shared<DirectoryOptions>();
-  AddPartnerCommands(admin, options, use_home, mine);
-  AddUserCommands(admin, options, use_home, mine);
-  AddApplicationCommands(admin, options, use_home, mine);
-  AddDocumentTypeCommands(admin, options, use_home, mine);
+  const CommandRunner runner(options, use_home, mine);
+  AddPartnerCommands(admin, runner, mine);
+  AddUserCommands(admin, runner, mine);
+  AddApplicationCommands(admin, runner, mine);
+  AddDocumentTypeCommands(admin, runner, mine);
 }
 
 }  // namespace velmora::app

@@ -8,6 +8,7 @@
 
 #include "automation/call_service.h"
 #include "core/general.h"
+#include "platform/host/password_hash.h"
 #include "platform/json/json_codec.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
@@ -44,24 +45,13 @@ bool SplitListen(const std::string& listen, std::string& host, int& port) {
 
 }  // namespace
 
-bool ConstantTimeEquals(const std::string& a, const std::string& b) {
-  const size_t length = std::max(a.size(), b.size());
-  unsigned difference = a.size() == b.size() ? 0 : 1;
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
-    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
-    difference |= static_cast<unsigned>(x ^ y);
-  }
-  return difference == 0;
-}
-
 net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string& token) {
   static const std::string kScheme = "Bearer ";
   const std::string& authorization = request.authorization;
   const bool bearer =
       authorization.size() > kScheme.size() && text::IStartsWith(authorization, kScheme);
   if (token.empty() || !bearer ||
-      !ConstantTimeEquals(text::Trim(authorization.substr(kScheme.size())), token)) {
+      !host::ConstantTimeEquals(text::Trim(authorization.substr(kScheme.size())), token)) {
     return ErrorResponse(401, "A valid bearer token is required");
   }
   Variant body;

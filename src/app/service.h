@@ -11,9 +11,6 @@ namespace velmora::app {
 // "args": [...]}, else 200 with the call's reply (also when the call raised).
 net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string& token);
 
-// True when `a` equals `b`; the time taken depends only on the lengths.
-bool ConstantTimeEquals(const std::string& a, const std::string& b);
-
 // Serves until SIGINT or SIGTERM. Returns the exit code; a bind failure or a missing token is
 // reported on standard error.
 int Serve(const std::string& listen);

@@ -49,9 +49,13 @@ ClassInfo& ClassRegistry::Add(const std::string& progid) {
   auto& slot = classes_[progid];
   if (!slot) {
     slot = std::make_unique<ClassInfo>(progid);
-    const ClassInfo* info = slot.get();
-    core::ComponentRegistry::Global().Register(
-        progid, [info] { return std::make_shared<ClassDispatch>(*info); });
+    // Only the process-wide registry lives as long as the component registry; a registry a
+    // test builds for itself must not leave factories behind that point into it.
+    if (this == &Global()) {
+      const ClassInfo* info = slot.get();
+      core::ComponentRegistry::Global().Register(
+          progid, [info] { return std::make_shared<ClassDispatch>(*info); });
+    }
   }
   return *slot;
 }

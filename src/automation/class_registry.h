@@ -196,9 +196,9 @@ class ClassRegistry {
  public:
   static ClassRegistry& Global();
 
-  // The class of `progid`, added when new and made creatable by ProgID through the component
-  // registry as a Dispatch object. Registering a class from several files (Utility's operations
-  // live in several subsystems) extends the same class.
+  // The class of `progid`, added when new; in the global registry it is also made creatable by
+  // ProgID through the component registry as a Dispatch object. Registering a class from several
+  // files (Utility's operations live in several subsystems) extends the same class.
   ClassInfo& Add(const std::string& progid);
   const ClassInfo* Find(const std::string& progid) const;
   std::vector<std::string> ProgIds() const;

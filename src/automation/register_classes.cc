@@ -12,7 +12,10 @@ void RegisterAllClasses() {
     RegisterDocumentClasses(registry);
     RegisterFileClasses(registry);
     RegisterRecipientReaders(registry);
+    RegisterDirectoryClasses(registry);
     RegisterXmlClasses(registry);
+    RegisterDeliveryClasses(registry);
+    RegisterSupportClasses(registry);
   });
 }
 

@@ -7,9 +7,12 @@
 namespace velmora::automation {
 
 void RegisterCoreClasses(ClassRegistry& registry);
+void RegisterDirectoryClasses(ClassRegistry& registry);
 void RegisterDocumentClasses(ClassRegistry& registry);
 void RegisterFileClasses(ClassRegistry& registry);
 void RegisterRecipientReaders(ClassRegistry& registry);
 void RegisterXmlClasses(ClassRegistry& registry);
+void RegisterDeliveryClasses(ClassRegistry& registry);
+void RegisterSupportClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation

@@ -119,6 +119,19 @@ std::string Join(const std::vector<std::string>& pieces, std::string_view delimi
   return out;
 }
 
+int HexDigitValue(char32_t c) {
+  if (c >= U'0' && c <= U'9') {
+    return static_cast<int>(c - U'0');
+  }
+  if (c >= U'a' && c <= U'f') {
+    return static_cast<int>(c - U'a') + 10;
+  }
+  if (c >= U'A' && c <= U'F') {
+    return static_cast<int>(c - U'A') + 10;
+  }
+  return -1;
+}
+
 std::string Hex(int32_t number) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   uint32_t value = static_cast<uint32_t>(number);

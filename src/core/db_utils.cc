@@ -117,6 +117,23 @@ std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::strin
   return nullptr;
 }
 
+std::optional<Variant> FirstField(const std::string& sql, std::string_view column) {
+  std::unique_ptr<db::Connection> connection = GetConnection();
+  try {
+    auto recordset = connection->Query(sql);
+    std::optional<Variant> value;
+    if (!recordset->IsEOF()) {
+      value = recordset->Field(column);
+    }
+    recordset.reset();
+    CloseConnection(connection);
+    return value;
+  } catch (...) {
+    CloseConnection(connection);
+    throw;
+  }
+}
+
 void CloseRecordset(std::unique_ptr<db::Recordset>& recordset) {
   try {
     if (recordset && recordset->IsOpen()) {

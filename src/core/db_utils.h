@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/db/connection.h"
 #include "platform/db/recordset.h"
@@ -32,6 +34,11 @@ std::string GetParameter(const std::string& name);
 // Every row of `sql`, held in a recordset detached from any connection. Reported as
 // "Velmora.DBUtils.getDisconnectedReadOnlyRecordSet" with the SQL as information.
 std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::string& sql);
+
+// Field `column` of the first row of `sql`, read on a connection of its own that is closed on
+// every path; nullopt when there is no row (a NULL field is a null Variant). Raises what
+// opening or the query raises, unreported.
+std::optional<Variant> FirstField(const std::string& sql, std::string_view column);
 
 // Closes `recordset` when open and sets the reference to nothing; nothing and closed ones are
 // fine.

@@ -9,10 +9,10 @@
 #include "core/general.h"
 #include "core/labels.h"
 #include "platform/files/path_text.h"
-#include "platform/files/text_encoding.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/base/text.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora {
 namespace {
@@ -51,7 +51,7 @@ std::vector<std::string> UsableNames(const std::vector<std::string>& names,
                                      const std::string& folder) {
   std::vector<std::string> usable;
   for (const std::string& name : names) {
-    if (files::IsValidUtf8(name)) {
+    if (text::IsValidUtf8(name)) {
       usable.push_back(name);
     }
   }
@@ -196,13 +196,14 @@ void FileHandling::WriteFileToDisk(const std::string& destFile, const std::strin
                       "Invalid procedure call: I/O mode " + std::to_string(ioMode));
         }
         fs->WriteFile(
-            dest, files::Utf8ToWindows1252(sourceString),
+            dest, text::Utf8ToWindows1252(sourceString, text::Unmappable::kQuestionMark),
             ioMode == kIoModeAppending ? files::WriteMode::kAppend : files::WriteMode::kReplace);
       } else if (ioMode != kIoModeAppending) {
         fs->CopyFile(source, files::TargetPath(source, dest), overwriteFile);
       } else {
-        const std::string text = files::DecodeTextFile(fs->ReadFile(source));
-        fs->WriteFile(dest, files::Utf8ToWindows1252(text), files::WriteMode::kAppend);
+        const std::string text = text::DecodeTextFile(fs->ReadFile(source));
+        fs->WriteFile(dest, text::Utf8ToWindows1252(text, text::Unmappable::kQuestionMark),
+                      files::WriteMode::kAppend);
       }
     } catch (const Error& failure) {
       if (failure.number() != kErrFileAlreadyExists) {
@@ -251,7 +252,7 @@ std::shared_ptr<Collection> FileHandling::getFilesInFolder(const std::string& fo
     UsableNames(names, folder);
     auto found = std::make_shared<Collection>();
     for (const files::FolderEntry& entry : entries) {
-      if (files::IsValidUtf8(entry.name)) {
+      if (text::IsValidUtf8(entry.name)) {
         found->Add(Variant(ObjectRef(std::make_shared<FileObject>(
             entry.name, files::BuildPath(folder, entry.name), entry.size, entry.modified))));
       }
@@ -300,7 +301,7 @@ std::string FileHandling::GetFileContentAsString(const std::string& fileName) {
       RaiseLabelled(EnumerationErrors::CannotLoadFile, Path("GetFileContentAsString"), "ZODAR4560",
                     "[%FILENAME%]", fileName);
     }
-    return files::DecodeTextFile(bytes);
+    return text::DecodeTextFile(bytes);
   } catch (...) {
     core::ReportError(Path("GetFileContentAsString"));
   }
@@ -396,7 +397,7 @@ bool FileHandling::IsValidFolderName(const std::string& folderName) {
     if (folderName.empty()) {
       return true;
     }
-    if (!files::IsValidUtf8(folderName)) {
+    if (!text::IsValidUtf8(folderName)) {
       return false;
     }
     return folderName.find_first_of(":*?\"<>|") == std::string::npos;
@@ -421,7 +422,7 @@ std::string FileHandling::GetBaseName(const std::string& path) {
 std::string FileHandling::GetUniqueFileName(const std::string& folderName,
                                             const std::string& fileName) {
   try {
-    if (!files::IsBareFileName(fileName) || !files::IsValidUtf8(fileName)) {
+    if (!files::IsBareFileName(fileName) || !text::IsValidUtf8(fileName)) {
       throw Error(
           files::kErrBadFileName, Path("GetUniqueFileName"),
           "Bad file name: '" + files::PrintablePath(fileName) + "' is not a plain file name");
@@ -454,7 +455,7 @@ void FileHandling::createTextFile(const std::string& text, const std::string& fi
       core::GetRemoteFile(Path("createTextFile"))->CreateTextFile(text, fileName, unicode);
       return;
     }
-    core::NewSiteFileSystem()->WriteFile(fileName, files::EncodeTextFile(text, unicode),
+    core::NewSiteFileSystem()->WriteFile(fileName, text::EncodeTextFile(text, unicode),
                                          files::WriteMode::kReplace);
   } catch (...) {
     core::ReportError(Path("createTextFile"));

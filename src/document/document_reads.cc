@@ -14,25 +14,7 @@
 namespace velmora {
 namespace {
 
-// The first row's `column` of `sql`, or nullopt when there is no row (NULL is a Variant null).
-std::optional<Variant> FirstValue(const std::string& sql, const std::string& column) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  try {
-    auto recordset = connection->Query(sql);
-    std::optional<Variant> value;
-    if (!recordset->IsEOF()) {
-      value = recordset->Field(column);
-    }
-    recordset.reset();
-    core::CloseConnection(connection);
-    return value;
-  } catch (...) {
-    core::CloseConnection(connection);
-    throw;
-  }
-}
-
-// The text of a value read by FirstValue: "" for no row and for NULL.
+// The text of a value read by core::FirstField: "" for no row and for NULL.
 std::string TextOrEmpty(const std::optional<Variant>& value) {
   return value && !value->IsNull() ? value->ToText() : std::string();
 }
@@ -76,7 +58,7 @@ void CheckDocumentColumnList(db::Connection& connection, const std::string& fiel
 
 std::string Document::GetXmlDocument(int32_t iDocID) {
   try {
-    return TextOrEmpty(FirstValue(
+    return TextOrEmpty(core::FirstField(
         "SELECT xmlbody FROM document WHERE documentid = " + core::SqlLong(iDocID), "XMLBODY"));
   } catch (...) {
     core::ReportError("Velmora.Document.GetXmlDocument");
@@ -97,7 +79,7 @@ std::shared_ptr<xml::Document> Document::GetXmlDomDocument(int32_t iDocID) {
 
 std::string Document::GetOriginalXmlDocument(int32_t iDocID) {
   try {
-    return TextOrEmpty(FirstValue(
+    return TextOrEmpty(core::FirstField(
         "SELECT ORIGINALXMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
         "ORIGINALXMLBODY"));
   } catch (...) {
@@ -117,7 +99,7 @@ std::string Document::GetDocumentTypeOfDocument(int32_t iDocID) {
 
 std::string Document::GetSenderOfDocument(int32_t iDocID) {
   try {
-    return TextOrEmpty(FirstValue(
+    return TextOrEmpty(core::FirstField(
         "SELECT SENDER FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "SENDER"));
   } catch (...) {
     core::ReportError("Velmora.Document.GetSenderOfDocument");
@@ -127,7 +109,7 @@ std::string Document::GetSenderOfDocument(int32_t iDocID) {
 
 DOCUMENTSTATUS Document::GetStatusOfDocument(int32_t iDocID) {
   try {
-    const std::optional<Variant> value = FirstValue(
+    const std::optional<Variant> value = core::FirstField(
         "SELECT STATUS FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "STATUS");
     if (!value || value->IsNull()) {
       return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
@@ -145,7 +127,7 @@ DOCUMENTSTATUS Document::GetStatusOfDocument(int32_t iDocID) {
 
 bool Document::GetShowFlag(int32_t i_lDocID) {
   try {
-    const std::optional<Variant> value = FirstValue(
+    const std::optional<Variant> value = core::FirstField(
         "SELECT SHOW FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(i_lDocID), "SHOW");
     return value && !value->IsNull() && value->ToBool();
   } catch (...) {
@@ -156,7 +138,7 @@ bool Document::GetShowFlag(int32_t i_lDocID) {
 
 int32_t Document::GetParentDocIdOfDocument(int32_t iDocID) {
   try {
-    const std::optional<Variant> value = FirstValue(
+    const std::optional<Variant> value = core::FirstField(
         "SELECT DOC_DOCUMENTID FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
         "DOC_DOCUMENTID");
     return value && !value->IsNull() ? value->ToInt32() : -1;

@@ -6,10 +6,10 @@
 #include "core/general.h"
 #include "core/labels.h"
 #include "platform/files/path_text.h"
-#include "platform/files/text_encoding.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/base/text.h"
+#include "velmora/base/text_encoding.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/routing/utility.h"
 
@@ -49,7 +49,7 @@ std::string UniquePathIn(files::FileSystem& fs, const std::string& folder,
 }
 
 void RequireBareName(const std::string& name, const std::string& source) {
-  if (!files::IsBareFileName(name) || !files::IsValidUtf8(name)) {
+  if (!files::IsBareFileName(name) || !text::IsValidUtf8(name)) {
     throw Error(files::kErrBadFileName, source,
                 "Bad file name: '" + files::PrintablePath(name) + "' is not a plain file name");
   }
@@ -96,7 +96,7 @@ std::string Utility::WriteXmlFileToErrorDir(const std::string& content, std::str
     RequireBareName(fileName, Path("WriteXMLFileToErrorDir"));
     auto fs = core::NewSiteFileSystem();
     const std::string path = UniquePathIn(*fs, dir, fileName);
-    fs->WriteFile(path, files::EncodeTextFile(content, true), files::WriteMode::kReplace);
+    fs->WriteFile(path, text::EncodeTextFile(content, true), files::WriteMode::kReplace);
     return path;
   } catch (...) {
     core::ReportError(Path("WriteXMLFileToErrorDir"));

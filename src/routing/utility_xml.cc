@@ -17,6 +17,7 @@
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/base/text_encoding.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/routing/utility.h"
 #include "velmora/routing/xml.h"
@@ -58,25 +59,14 @@ std::string WithSeparator(std::string value) {
 
 // DOCUMENTTYPE.HTMLATTACHMENTXSL of `type`: nullopt for no row or NULL.
 std::optional<std::string> ReadHtmlAttachmentXsl(const std::string& type) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  try {
-    auto recordset = connection->Query(
-        "SELECT HTMLATTACHMENTXSL FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = " + core::SqlText(type) +
-        " ");
-    std::optional<std::string> value;
-    if (!recordset->IsEOF()) {
-      Variant field = recordset->Field("HTMLATTACHMENTXSL");
-      if (!field.IsNull()) {
-        value = field.ToText();
-      }
-    }
-    recordset.reset();
-    core::CloseConnection(connection);
-    return value;
-  } catch (...) {
-    core::CloseConnection(connection);
-    throw;
+  const std::optional<Variant> field = core::FirstField(
+      "SELECT HTMLATTACHMENTXSL FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = " + core::SqlText(type) +
+          " ",
+      "HTMLATTACHMENTXSL");
+  if (!field || field->IsNull()) {
+    return std::nullopt;
   }
+  return field->ToText();
 }
 
 // The decimal id of the running thread, which makes generated names unique across threads.
@@ -92,13 +82,7 @@ std::string TextToWrite(const std::string& xml_text, bool unicode) {
   if (unicode) {
     return xml::SetDeclaredEncoding(xml_text, "UTF-16");
   }
-  const std::string bytes = xml::EncodeXmlText(xml_text, xml::TextEncoding::kWindows1252);
-  std::u16string units;
-  units.reserve(bytes.size());
-  for (char byte : bytes) {
-    units += routing::Windows1252ToUnicode(static_cast<unsigned char>(byte));
-  }
-  return routing::Utf16ToUtf8(units);
+  return text::Windows1252ToUtf8(xml::EncodeXmlText(xml_text, xml::TextEncoding::kWindows1252));
 }
 
 }  // namespace

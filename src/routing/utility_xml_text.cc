@@ -6,25 +6,13 @@
 #include "routing/xml_text.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/base/text_encoding.h"
 #include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
 
 constexpr const char* kCharDecodePath = "Velmora.Utility.urlCharDecode";
-
-int HexValue(char16_t unit) {
-  if (unit >= u'0' && unit <= u'9') {
-    return unit - u'0';
-  }
-  if (unit >= u'a' && unit <= u'f') {
-    return unit - u'a' + 10;
-  }
-  if (unit >= u'A' && unit <= u'F') {
-    return unit - u'A' + 10;
-  }
-  return -1;
-}
 
 // The number written by the hexadecimal digits of `digits`, or -1 when any is not one (or
 // there are none).
@@ -34,7 +22,7 @@ int32_t HexNumber(std::u16string_view digits) {
   }
   int32_t number = 0;
   for (char16_t unit : digits) {
-    const int digit = HexValue(unit);
+    const int digit = text::HexDigitValue(unit);
     if (digit < 0) {
       return -1;
     }
@@ -55,9 +43,9 @@ char16_t urlCharDecode(std::u16string_view escape) {
       throw Error(kErrTypeMismatch, kCharDecodePath, "Type mismatch");
     }
     return unicode ? static_cast<char16_t>(number)
-                   : routing::Windows1252ToUnicode(static_cast<unsigned char>(number));
+                   : text::Windows1252ToUnicode(static_cast<unsigned char>(number));
   } catch (...) {
-    core::ReportError(kCharDecodePath, Variant("This character '" + routing::Utf16ToUtf8(escape) +
+    core::ReportError(kCharDecodePath, Variant("This character '" + text::Utf16ToUtf8(escape) +
                                                "' couldn't be decoded."));
   }
   return 0;
@@ -102,11 +90,11 @@ constexpr std::string_view kHtmlEscapes[][2] = {
 
 std::string Utility::urlDecode(std::string& sText) {
   try {
-    const std::u16string units = routing::Utf8ToUtf16(sText);
+    const std::u16string units = text::Utf8ToUtf16(sText);
     if (units.size() <= 1) {
       return sText;
     }
-    sText = routing::Utf16ToUtf8(DecodeInPlace(units));
+    sText = text::Utf16ToUtf8(DecodeInPlace(units));
     return sText;
   } catch (...) {
     core::ReportError("Velmora.Utility.urlDecode");

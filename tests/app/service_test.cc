@@ -80,14 +80,6 @@ TEST_F(ServiceTest, AnsweredCallsCarryResultOrErrorWithStatus200) {
             kErrWrongArgumentCount);
 }
 
-TEST(ConstantTimeEqualsTest, ComparesWholeTexts) {
-  EXPECT_TRUE(ConstantTimeEquals("abc", "abc"));
-  EXPECT_FALSE(ConstantTimeEquals("abc", "abd"));
-  EXPECT_FALSE(ConstantTimeEquals("abc", "abcd"));
-  EXPECT_FALSE(ConstantTimeEquals("", "a"));
-  EXPECT_TRUE(ConstantTimeEquals("", ""));
-}
-
 // Sends one raw HTTP request to 127.0.0.1:port and returns the whole reply.
 std::string Exchange(int port, const std::string& request) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);

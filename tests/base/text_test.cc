@@ -7,6 +7,18 @@
 namespace velmora {
 namespace {
 
+TEST(TextTest, HexDigitsHaveTheirValueInEitherCase) {
+  EXPECT_EQ(text::HexDigitValue('0'), 0);
+  EXPECT_EQ(text::HexDigitValue('9'), 9);
+  EXPECT_EQ(text::HexDigitValue('a'), 10);
+  EXPECT_EQ(text::HexDigitValue('F'), 15);
+  EXPECT_EQ(text::HexDigitValue(u'c'), 12);
+  for (char32_t other : {U'g', U'G', U'/', U':', U'@', U'`', U' ', U'\uFF10', U'\0'}) {
+    EXPECT_EQ(text::HexDigitValue(other), -1) << static_cast<uint32_t>(other);
+  }
+  EXPECT_EQ(text::HexDigitValue(static_cast<char>(0xE9)), -1);
+}
+
 TEST(TextTest, HexIsUpperCaseWithoutLeadingZeros) {
   EXPECT_EQ(text::Hex(0), "0");
   EXPECT_EQ(text::Hex(5), "5");

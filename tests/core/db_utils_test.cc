@@ -62,6 +62,31 @@ TEST_P(DbUtilsTest, DisconnectedRecordsetsHoldEveryRowAndMayBeEmpty) {
   EXPECT_EQ(walked, count);
 }
 
+TEST_P(DbUtilsTest, FirstFieldReadsTheFirstRowOrNothing) {
+  Exec(
+      "INSERT INTO COLLABORATIONPARAMETER (PARAMNAME, PARAMVALUE) VALUES ('FirstB', 'b'), "
+      "('FirstA', 'a'), ('FirstNull', NULL)");
+  const std::optional<Variant> first = FirstField(
+      "SELECT PARAMVALUE FROM COLLABORATIONPARAMETER WHERE PARAMNAME LIKE 'First%' AND "
+      "PARAMVALUE IS NOT NULL ORDER BY PARAMNAME",
+      "paramvalue");
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(*first, Variant("a"));
+  const std::optional<Variant> null_field = FirstField(
+      "SELECT PARAMVALUE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'FirstNull'", "PARAMVALUE");
+  ASSERT_TRUE(null_field.has_value());
+  EXPECT_TRUE(null_field->IsNull());
+  EXPECT_FALSE(FirstField("SELECT PARAMVALUE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'none'",
+                          "PARAMVALUE")
+                   .has_value());
+  try {
+    FirstField("SELECT NOPE FROM NOWHERE", "NOPE");
+    ADD_FAILURE() << "nothing was raised";
+  } catch (const Error& raised) {
+    EXPECT_EQ(raised.description().find("DBUtils"), std::string::npos) << "not reported";
+  }
+}
+
 TEST_P(DbUtilsTest, BadSqlIsReportedWithTheStatement) {
   try {
     getDisconnectedReadOnlyRecordSet("SELECT NOPE FROM NOWHERE");

@@ -1,18 +1,16 @@
 #include "velmora/core/file_handling.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
-#include <memory>
 
 #include "automation/call_service.h"
 #include "automation/registration.h"
-#include "platform/files/temp_folder.h"
+#include "support/expectations.h"
 #include "support/fake_remote_file.h"
-#include "support/library_db_test.h"
-#include "support/temp_home.h"
+#include "support/scoped_environment.h"
+#include "support/site_folder_test.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 
@@ -20,73 +18,27 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using files::testing::ReadBytes;
-using files::testing::TempFolder;
-using files::testing::WriteBytes;
-
-class FixedClock : public Clock {
- public:
-  DateTime Now() override { return now; }
-  DateTime now{2003, 3, 5, 14, 7, 9};
-};
-
-class FixedGuids : public GuidSource {
- public:
-  GuidBytes NewGuid() override {
-    return {0xAB, 0xCD, 0xEF, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
-  }
-};
+using testing::Contains;
+using testing::FixedGuids;
+using testing::RaisedBy;
+using testing::ReadFile;
+using testing::ScopedEnvironmentVariable;
+using testing::WriteFile;
 
 // FileHandling on a seeded installation: parameters in the database, the share "\\srv\exchange"
 // and the drive "D:" mapped by the site configuration into the test's own folder, a fixed clock.
-class FileHandlingTest : public testing::LibraryDbTest {
+class FileHandlingTest : public testing::SiteFolderTest {
  protected:
+  FileHandlingTest() : SiteFolderTest(DateTime{2003, 3, 5, 14, 7, 9}) {}
+
   void SetUp() override {
-    LibraryDbTest::SetUp();
+    SiteFolderTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
-    temp_ = std::make_unique<TempFolder>();
-    fs::create_directories(Dir("share"));
-    fs::create_directories(Dir("drive"));
-    testing::WriteFile(Home() + "/config/SiteConfiguration.xml",
-                       "<configuration><section name=\"SHARES\"><key name=\"\\\\Srv\\Exchange\">" +
-                           Dir("share") +
-                           "</key></section><section name=\"DRIVES\"><key name=\"D:\">" +
-                           Dir("drive") + "</key></section></configuration>");
+    MapSiteFolders({{"\\\\Srv\\Exchange", "share"}}, {{"D:", "drive"}});
   }
 
-  void TearDown() override {
-    temp_.reset();
-    LibraryDbTest::TearDown();
-  }
-
-  // A path inside the test's folder.
-  std::string Dir(const std::string& rest) const { return temp_->path() + "/" + rest; }
-
-  void SetParameter(const std::string& name, const std::string& value) {
-    Exec("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = '" + value + "' WHERE PARAMNAME = '" +
-         name + "'");
-  }
-
-  // The error `operation` raises; a failure of the test when it raises nothing.
-  static Error Raised(const std::function<void()>& operation) {
-    try {
-      operation();
-    } catch (const Error& failure) {
-      return failure;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
-  }
-
-  static bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-  }
-
-  std::unique_ptr<TempFolder> temp_;
-  FixedClock clock_;
-  ScopedClock scoped_clock_{clock_};
   FileHandling files_;
 };
 
@@ -131,7 +83,7 @@ TEST_P(FileHandlingTest, ParameterFoldersComeFromTheirParametersTrimmed) {
 
 TEST_P(FileHandlingTest, MissingParameterIsReportedThroughGetFolderName) {
   Exec("DELETE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'ObiPath'");
-  const Error failure = Raised([&] { files_.GetFolderName(EFolderType::ObiFolder); });
+  const Error failure = RaisedBy([&] { files_.GetFolderName(EFolderType::ObiFolder); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::MissingParameter));
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.GetFolderName caught:"))
       << failure.description();
@@ -140,17 +92,10 @@ TEST_P(FileHandlingTest, MissingParameterIsReportedThroughGetFolderName) {
 TEST_P(FileHandlingTest, SystemFoldersMapToTheInstallationAndTheTemporaryFolder) {
   EXPECT_EQ(files_.GetFolderName(EFolderType::WindowsFolder), Home());
   EXPECT_EQ(files_.GetFolderName(EFolderType::SystemFolder), Home() + "/plugins");
-  const char* previous = getenv("TMPDIR");
-  const std::string saved = previous != nullptr ? previous : "";
-  setenv("TMPDIR", (Dir("tmp") + "/").c_str(), 1);
+  ScopedEnvironmentVariable tmpdir("TMPDIR", Dir("tmp") + "/");
   EXPECT_EQ(files_.GetFolderName(EFolderType::TempFolder), Dir("tmp"));
-  setenv("TMPDIR", "", 1);
+  tmpdir.Set("");
   EXPECT_EQ(files_.GetFolderName(EFolderType::TempFolder), "/tmp");
-  if (previous != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
 }
 
 TEST_P(FileHandlingTest, ExcelTempFolderIsCreatedWhenMissing) {
@@ -208,12 +153,12 @@ TEST_P(FileHandlingTest, FolderNamesAreValidUnlessTheyHoldReservedCharacters) {
 TEST_P(FileHandlingTest, UniqueFileNameCountsPastTakenNames) {
   fs::create_directories(Dir("u"));
   EXPECT_EQ(files_.GetUniqueFileName(Dir("u"), "a.xml"), Dir("u/a.xml"));
-  WriteBytes(Dir("u/a.xml"), "x");
-  WriteBytes(Dir("u/a_1.xml"), "x");
+  WriteFile(Dir("u/a.xml"), "x");
+  WriteFile(Dir("u/a_1.xml"), "x");
   EXPECT_EQ(files_.GetUniqueFileName(Dir("u"), "a.xml"), Dir("u/a_2.xml"));
   fs::create_directory(Dir("u/a_2.xml"));  // a folder takes the name too
   EXPECT_EQ(files_.GetUniqueFileName(Dir("u") + "/", "a.xml"), Dir("u/a_3.xml"));
-  WriteBytes(Dir("u/plain"), "x");
+  WriteFile(Dir("u/plain"), "x");
   EXPECT_EQ(files_.GetUniqueFileName(Dir("u"), "plain"), Dir("u/plain_1"));
   EXPECT_EQ(files_.GetUniqueFileName("D:\\out", "a.xml"), "D:\\out\\a.xml");
 }
@@ -222,7 +167,7 @@ TEST_P(FileHandlingTest, UniqueFileNameRefusesAnythingButAPlainName) {
   for (const std::string bad :
        {"", "..", ".", "/etc/passwd", "sub/a.xml", "..\\a.xml", "C:a.xml", "caf\xE9.xml"}) {
     SCOPED_TRACE(bad);
-    const Error failure = Raised([&] { files_.GetUniqueFileName(Dir(""), bad); });
+    const Error failure = RaisedBy([&] { files_.GetUniqueFileName(Dir(""), bad); });
     EXPECT_EQ(failure.number(), 52);
     EXPECT_EQ(failure.source(), "Velmora.FileHandling.GetUniqueFileName");
   }
@@ -231,7 +176,7 @@ TEST_P(FileHandlingTest, UniqueFileNameRefusesAnythingButAPlainName) {
 // ---- WriteFileToDisk ----
 
 TEST_P(FileHandlingTest, BlankDestinationIsAMissingParameterOfTheDestFile) {
-  const Error failure = Raised([&] { files_.WriteFileToDisk("   ", "text"); });
+  const Error failure = RaisedBy([&] { files_.WriteFileToDisk("   ", "text"); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::MissingParameter));
   EXPECT_EQ(failure.source(), "Velmora.FileHandling.WriteFileToDisk_DestFile");
   EXPECT_EQ(failure.description(),
@@ -241,7 +186,7 @@ TEST_P(FileHandlingTest, BlankDestinationIsAMissingParameterOfTheDestFile) {
 
 TEST_P(FileHandlingTest, ReadingModeIsRefused) {
   const Error failure =
-      Raised([&] { files_.WriteFileToDisk(Dir("a.txt"), "x", "", false, true, false, 1); });
+      RaisedBy([&] { files_.WriteFileToDisk(Dir("a.txt"), "x", "", false, true, false, 1); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::WrongIOMode));
   EXPECT_EQ(failure.source(), "Velmora.FileHandling.WriteFileToDisk");
   EXPECT_TRUE(Contains(failure.description(), "A file cannot be written when it is opened"));
@@ -249,24 +194,24 @@ TEST_P(FileHandlingTest, ReadingModeIsRefused) {
 }
 
 TEST_P(FileHandlingTest, BothSourcesRaiseNotPresentBeforeTouchingTheDestination) {
-  WriteBytes(Dir("dest.txt"), "keep");
+  WriteFile(Dir("dest.txt"), "keep");
   // The source file does not exist and the destination may not be overwritten: the two
   // sources are refused first.
   const Error failure =
-      Raised([&] { files_.WriteFileToDisk(Dir("dest.txt"), "text", Dir("missing.txt"), false); });
+      RaisedBy([&] { files_.WriteFileToDisk(Dir("dest.txt"), "text", Dir("missing.txt"), false); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::NotPresent));
   EXPECT_EQ(failure.source(), "Velmora.FileHandling.WriteFileToDisk_SourceFile");
   EXPECT_TRUE(Contains(failure.description(), "Give either a text or a source file"));
-  EXPECT_EQ(ReadBytes(Dir("dest.txt")), "keep");
+  EXPECT_EQ(ReadFile(Dir("dest.txt")), "keep");
   const Error fresh =
-      Raised([&] { files_.WriteFileToDisk(Dir("new/dest.txt"), "t", Dir("src"), true); });
+      RaisedBy([&] { files_.WriteFileToDisk(Dir("new/dest.txt"), "t", Dir("src"), true); });
   EXPECT_EQ(fresh.number(), ErrNumber(EnumerationErrors::NotPresent));
   EXPECT_FALSE(fs::exists(Dir("new")));
 }
 
 TEST_P(FileHandlingTest, ChecksComeInTheirOrder) {
   // Every condition from the I/O mode on holds; removing them one by one shows the order.
-  WriteBytes(Dir("dest.txt"), "keep");
+  WriteFile(Dir("dest.txt"), "keep");
   const std::string missing_folder_dest = Dir("nofolder/x.txt");
   struct Step {
     std::function<void()> call;
@@ -290,95 +235,96 @@ TEST_P(FileHandlingTest, ChecksComeInTheirOrder) {
   };
   for (size_t i = 0; i < steps.size(); ++i) {
     SCOPED_TRACE(i);
-    const Error failure = Raised(steps[i].call);
+    const Error failure = RaisedBy(steps[i].call);
     EXPECT_EQ(failure.number(), ErrNumber(steps[i].number));
     EXPECT_EQ(failure.source(), steps[i].source);
   }
-  EXPECT_EQ(ReadBytes(Dir("dest.txt")), "keep");
+  EXPECT_EQ(ReadFile(Dir("dest.txt")), "keep");
   EXPECT_FALSE(fs::exists(Dir("nofolder")));
 }
 
 TEST_P(FileHandlingTest, MessagesNameTheTrimmedFileAndFolder) {
-  WriteBytes(Dir("dest.txt"), "keep");
-  EXPECT_TRUE(Contains(Raised([&] {
+  WriteFile(Dir("dest.txt"), "keep");
+  EXPECT_TRUE(Contains(RaisedBy([&] {
                          files_.WriteFileToDisk(Dir("dest.txt"), "", "  " + Dir("none") + "  ");
                        }).description(),
                        "The file '" + Dir("none") + "' does not exist."));
   EXPECT_TRUE(Contains(
-      Raised([&] { files_.WriteFileToDisk(" " + Dir("dest.txt") + " ", "t"); }).description(),
+      RaisedBy([&] { files_.WriteFileToDisk(" " + Dir("dest.txt") + " ", "t"); }).description(),
       "The file '" + Dir("dest.txt") + "' already exists."));
-  EXPECT_TRUE(Contains(Raised([&] { files_.WriteFileToDisk(Dir("no/x.txt"), "t"); }).description(),
-                       "The folder '" + Dir("no") + "' does not exist."));
+  EXPECT_TRUE(
+      Contains(RaisedBy([&] { files_.WriteFileToDisk(Dir("no/x.txt"), "t"); }).description(),
+               "The folder '" + Dir("no") + "' does not exist."));
 }
 
 TEST_P(FileHandlingTest, FileNamesAreUsedTrimmed) {
-  WriteBytes(Dir("src.txt"), "S");
+  WriteFile(Dir("src.txt"), "S");
   files_.WriteFileToDisk("  " + Dir("t.txt") + " ", "x");
-  EXPECT_EQ(ReadBytes(Dir("t.txt")), "x");
+  EXPECT_EQ(ReadFile(Dir("t.txt")), "x");
   files_.WriteFileToDisk(Dir("c.txt"), "", " " + Dir("src.txt") + " ");
-  EXPECT_EQ(ReadBytes(Dir("c.txt")), "S");
+  EXPECT_EQ(ReadFile(Dir("c.txt")), "S");
 }
 
 TEST_P(FileHandlingTest, WritesTextAsWindows1252) {
   files_.WriteFileToDisk(Dir("out.txt"), "caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD");
-  EXPECT_EQ(ReadBytes(Dir("out.txt")), "caf\xE9 \x80 ?");
+  EXPECT_EQ(ReadFile(Dir("out.txt")), "caf\xE9 \x80 ?");
   files_.WriteFileToDisk(Dir("out.txt"), "new", "", false, true, true);
-  EXPECT_EQ(ReadBytes(Dir("out.txt")), "new");
+  EXPECT_EQ(ReadFile(Dir("out.txt")), "new");
   files_.WriteFileToDisk(Dir("out.txt"), "+more", "", false, true, true, kIoModeAppending);
-  EXPECT_EQ(ReadBytes(Dir("out.txt")), "new+more");
+  EXPECT_EQ(ReadFile(Dir("out.txt")), "new+more");
 }
 
 TEST_P(FileHandlingTest, CreatesMissingFoldersWhenAsked) {
   files_.WriteFileToDisk(Dir("a/b/c/out.txt"), "x", "", true);
-  EXPECT_EQ(ReadBytes(Dir("a/b/c/out.txt")), "x");
+  EXPECT_EQ(ReadFile(Dir("a/b/c/out.txt")), "x");
 }
 
 TEST_P(FileHandlingTest, AFileWhereTheFolderShouldBeFails) {
-  WriteBytes(Dir("blocker"), "x");
+  WriteFile(Dir("blocker"), "x");
   const Error failure =
-      Raised([&] { files_.WriteFileToDisk(Dir("blocker/out.txt"), "x", "", true); });
+      RaisedBy([&] { files_.WriteFileToDisk(Dir("blocker/out.txt"), "x", "", true); });
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.CreateFolderTree"));
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.WriteFileToDisk"));
-  EXPECT_EQ(ReadBytes(Dir("blocker")), "x");
+  EXPECT_EQ(ReadFile(Dir("blocker")), "x");
 }
 
 TEST_P(FileHandlingTest, CopiesASourceFileByteForByte) {
   const std::string bytes("\x00\xFF\xFE binary", 10);
-  WriteBytes(Dir("src.bin"), bytes);
+  WriteFile(Dir("src.bin"), bytes);
   files_.WriteFileToDisk(Dir("copy.bin"), "", Dir("src.bin"));
-  EXPECT_EQ(ReadBytes(Dir("copy.bin")), bytes);
+  EXPECT_EQ(ReadFile(Dir("copy.bin")), bytes);
   files_.WriteFileToDisk(Dir("copy.bin"), "", Dir("src.bin"), false, true, true);
-  EXPECT_EQ(ReadBytes(Dir("copy.bin")), bytes);
+  EXPECT_EQ(ReadFile(Dir("copy.bin")), bytes);
 }
 
 TEST_P(FileHandlingTest, AppendsASourceFileReadAsTextAndWrittenAsAnsi) {
-  WriteBytes(Dir("dest.txt"), "A:");
-  WriteBytes(Dir("utf8.txt"), "caf\xC3\xA9");
-  WriteBytes(Dir("ansi.txt"), "na\xEFve");
+  WriteFile(Dir("dest.txt"), "A:");
+  WriteFile(Dir("utf8.txt"), "caf\xC3\xA9");
+  WriteFile(Dir("ansi.txt"), "na\xEFve");
   files_.WriteFileToDisk(Dir("dest.txt"), "", Dir("utf8.txt"), false, true, true, kIoModeAppending);
   files_.WriteFileToDisk(Dir("dest.txt"), "", Dir("ansi.txt"), false, true, true, kIoModeAppending);
-  EXPECT_EQ(ReadBytes(Dir("dest.txt")), "A:caf\xE9na\xEFve");
+  EXPECT_EQ(ReadFile(Dir("dest.txt")), "A:caf\xE9na\xEFve");
 }
 
 TEST_P(FileHandlingTest, NeitherTextNorSourceFileIsACopyOfNothing) {
-  EXPECT_EQ(Raised([&] { files_.WriteFileToDisk(Dir("e.txt")); }).number(), kErrFileNotFound);
+  EXPECT_EQ(RaisedBy([&] { files_.WriteFileToDisk(Dir("e.txt")); }).number(), kErrFileNotFound);
   EXPECT_FALSE(fs::exists(Dir("e.txt")));
 }
 
 TEST_P(FileHandlingTest, AnUnknownModeWithTextIsAnInvalidCall) {
   const Error failure =
-      Raised([&] { files_.WriteFileToDisk(Dir("o.txt"), "x", "", false, true, false, 3); });
+      RaisedBy([&] { files_.WriteFileToDisk(Dir("o.txt"), "x", "", false, true, false, 3); });
   EXPECT_EQ(failure.number(), kErrInvalidProcedureCall);
   EXPECT_FALSE(fs::exists(Dir("o.txt")));
 }
 
 TEST_P(FileHandlingTest, WritesThroughSharesAndDrivesButNeverOutsideThem) {
   files_.WriteFileToDisk("\\\\srv\\exchange\\out\\a.xml", "<a/>", "", true);
-  EXPECT_EQ(ReadBytes(Dir("share/out/a.xml")), "<a/>");
+  EXPECT_EQ(ReadFile(Dir("share/out/a.xml")), "<a/>");
   files_.WriteFileToDisk("D:\\b.xml", "<b/>");
-  EXPECT_EQ(ReadBytes(Dir("drive/b.xml")), "<b/>");
+  EXPECT_EQ(ReadFile(Dir("drive/b.xml")), "<b/>");
   const Error failure =
-      Raised([&] { files_.WriteFileToDisk("\\\\srv\\exchange\\..\\escaped.xml", "x"); });
+      RaisedBy([&] { files_.WriteFileToDisk("\\\\srv\\exchange\\..\\escaped.xml", "x"); });
   EXPECT_EQ(failure.number(), kErrPermissionDenied);
   EXPECT_FALSE(fs::exists(Dir("escaped.xml")));
 }
@@ -404,22 +350,22 @@ TEST_P(FileHandlingTest, CreatesAt127MissingLevelsAndFailsBeyond) {
   for (int i = 1; i < 128; ++i) {
     deeper += "/d";
   }
-  const Error failure = Raised([&] { files_.CreateFolderTree(deeper); });  // 128 levels
+  const Error failure = RaisedBy([&] { files_.CreateFolderTree(deeper); });  // 128 levels
   EXPECT_EQ(failure.number(), kErrPathNotFound);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.CreateFolderTree"));
   EXPECT_FALSE(fs::exists(Dir("deeper")));
 }
 
 TEST_P(FileHandlingTest, FolderTreeThroughAFileFails) {
-  WriteBytes(Dir("file"), "x");
-  EXPECT_EQ(Raised([&] { files_.CreateFolderTree(Dir("file/sub")); }).number(),
+  WriteFile(Dir("file"), "x");
+  EXPECT_EQ(RaisedBy([&] { files_.CreateFolderTree(Dir("file/sub")); }).number(),
             kErrFileAlreadyExists);
 }
 
 TEST_P(FileHandlingTest, ListsFileNamesOnly) {
   fs::create_directories(Dir("list/sub"));
-  WriteBytes(Dir("list/a.xml"), "x");
-  WriteBytes(Dir("list/b.txt"), "x");
+  WriteFile(Dir("list/a.xml"), "x");
+  WriteFile(Dir("list/b.txt"), "x");
   auto names = files_.getFileNamesInFolder(Dir("list"));
   ASSERT_NE(names, nullptr);
   std::vector<std::string> listed;
@@ -435,16 +381,16 @@ TEST_P(FileHandlingTest, ListsFileNamesOnly) {
 }
 
 TEST_P(FileHandlingTest, ListingAMissingFolderReportsUnderGetFilesInFolder) {
-  const Error failure = Raised([&] { files_.getFileNamesInFolder(Dir("none")); });
+  const Error failure = RaisedBy([&] { files_.getFileNamesInFolder(Dir("none")); });
   EXPECT_EQ(failure.number(), kErrPathNotFound);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.GetFilesInFolder"));
-  EXPECT_EQ(Raised([&] { files_.getFilesInFolder(Dir("none")); }).number(), kErrPathNotFound);
+  EXPECT_EQ(RaisedBy([&] { files_.getFilesInFolder(Dir("none")); }).number(), kErrPathNotFound);
 }
 
 TEST_P(FileHandlingTest, NamesThatAreNotUtf8AreLeftOutWithAWarning) {
   fs::create_directories(Dir("mixed"));
-  WriteBytes(Dir("mixed/good.xml"), "x");
-  WriteBytes(Dir("mixed/caf\xE9.xml"), "x");
+  WriteFile(Dir("mixed/good.xml"), "x");
+  WriteFile(Dir("mixed/caf\xE9.xml"), "x");
   auto names = files_.getFileNamesInFolder(Dir("mixed"));
   ASSERT_EQ(names->Count(), 1u);
   EXPECT_EQ(names->Item(1).ToText(), "good.xml");
@@ -458,7 +404,7 @@ TEST_P(FileHandlingTest, NamesThatAreNotUtf8AreLeftOutWithAWarning) {
 
 TEST_P(FileHandlingTest, FileObjectsCarryNameDrivePathSizeAndDate) {
   fs::create_directories(Dir("drive/in/sub"));
-  WriteBytes(Dir("drive/in/a.xml"), "12345");
+  WriteFile(Dir("drive/in/a.xml"), "12345");
   auto found = files_.getFilesInFolder("D:\\in");
   ASSERT_EQ(found->Count(), 1u);
   auto file = found->Item(1).As<FileObject>();
@@ -471,8 +417,8 @@ TEST_P(FileHandlingTest, FileObjectsCarryNameDrivePathSizeAndDate) {
 
 TEST_P(FileHandlingTest, DeletesAFolderWithItsFilesAndIgnoresAMissingOne) {
   fs::create_directories(Dir("gone/sub"));
-  WriteBytes(Dir("gone/a"), "x");
-  WriteBytes(Dir("gone/sub/b"), "x");
+  WriteFile(Dir("gone/a"), "x");
+  WriteFile(Dir("gone/sub/b"), "x");
   files_.deleteFolderAndFilesInFolder(Dir("gone"));
   EXPECT_FALSE(fs::exists(Dir("gone")));
   files_.deleteFolderAndFilesInFolder(Dir("gone"));
@@ -480,31 +426,31 @@ TEST_P(FileHandlingTest, DeletesAFolderWithItsFilesAndIgnoresAMissingOne) {
 
 TEST_P(FileHandlingTest, DeletesFilesAndIgnoresABlankName) {
   files_.DeleteFileFromDisk("   ");
-  WriteBytes(Dir("f"), "x");
+  WriteFile(Dir("f"), "x");
   files_.DeleteFileFromDisk(Dir("f"));
   EXPECT_FALSE(fs::exists(Dir("f")));
-  const Error failure = Raised([&] { files_.DeleteFileFromDisk(Dir("f")); });
+  const Error failure = RaisedBy([&] { files_.DeleteFileFromDisk(Dir("f")); });
   EXPECT_EQ(failure.number(), kErrFileNotFound);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.FileHandling.DeleteFileFromDisk"));
 }
 
 TEST_P(FileHandlingTest, MovesAndCopiesLocally) {
   fs::create_directories(Dir("to"));
-  WriteBytes(Dir("a"), "A");
+  WriteFile(Dir("a"), "A");
   files_.CopyFile(Dir("a"), Dir("to/"), false);
-  EXPECT_EQ(ReadBytes(Dir("to/a")), "A");
-  EXPECT_EQ(Raised([&] { files_.CopyFile(Dir("a"), Dir("to/a"), false); }).number(),
+  EXPECT_EQ(ReadFile(Dir("to/a")), "A");
+  EXPECT_EQ(RaisedBy([&] { files_.CopyFile(Dir("a"), Dir("to/a"), false); }).number(),
             kErrFileAlreadyExists);
   files_.CopyFile(Dir("a"), Dir("to/a"), true);
-  EXPECT_EQ(Raised([&] { files_.MoveFile(Dir("a"), Dir("to/a")); }).number(),
+  EXPECT_EQ(RaisedBy([&] { files_.MoveFile(Dir("a"), Dir("to/a")); }).number(),
             kErrFileAlreadyExists);
   files_.MoveFile(Dir("a"), Dir("to/b"));
   EXPECT_FALSE(fs::exists(Dir("a")));
-  EXPECT_EQ(ReadBytes(Dir("to/b")), "A");
+  EXPECT_EQ(ReadFile(Dir("to/b")), "A");
 }
 
 TEST_P(FileHandlingTest, ExistenceChecksTellFilesFromFolders) {
-  WriteBytes(Dir("f"), "x");
+  WriteFile(Dir("f"), "x");
   EXPECT_TRUE(files_.FileExists(Dir("f")));
   EXPECT_FALSE(files_.FolderExists(Dir("f")));
   EXPECT_TRUE(files_.FolderExists(Dir("")));
@@ -513,11 +459,11 @@ TEST_P(FileHandlingTest, ExistenceChecksTellFilesFromFolders) {
 }
 
 TEST_P(FileHandlingTest, UnmappedDriveOrShareIsAnErrorNamingIt) {
-  const Error drive = Raised([&] { files_.FileExists("Q:\\in\\a.xml"); });
+  const Error drive = RaisedBy([&] { files_.FileExists("Q:\\in\\a.xml"); });
   EXPECT_EQ(drive.number(), kErrPathNotFound);
   EXPECT_TRUE(Contains(drive.description(), "'Q:'"));
   EXPECT_TRUE(Contains(drive.description(), "METHOD: Velmora.FileHandling.FileExists"));
-  const Error share = Raised([&] { files_.CopyFile(Dir("x"), "//nobody/share/a.xml", true); });
+  const Error share = RaisedBy([&] { files_.CopyFile(Dir("x"), "//nobody/share/a.xml", true); });
   EXPECT_TRUE(Contains(share.description(), "'//nobody/share'")) << share.description();
 }
 
@@ -525,13 +471,13 @@ TEST_P(FileHandlingTest, UnmappedDriveOrShareIsAnErrorNamingIt) {
 
 TEST_P(FileHandlingTest, ReadsWholeFilesInEveryEncodingAsUtf8) {
   const std::string big(5000, 'x');
-  WriteBytes(Dir("utf8.txt"), big + "caf\xC3\xA9");
+  WriteFile(Dir("utf8.txt"), big + "caf\xC3\xA9");
   EXPECT_EQ(files_.GetFileContentAsString(Dir("utf8.txt")), big + "caf\xC3\xA9");
-  WriteBytes(Dir("ansi.txt"), "caf\xE9 \x80");
+  WriteFile(Dir("ansi.txt"), "caf\xE9 \x80");
   EXPECT_EQ(files_.GetFileContentAsString(Dir("ansi.txt")), "caf\xC3\xA9 \xE2\x82\xAC");
   files_.createTextFile("\xE2\x82\xAC\xF0\x9F\x98\x80", Dir("uni.txt"), true);
   EXPECT_EQ(files_.GetFileContentAsString(Dir("uni.txt")), "\xE2\x82\xAC\xF0\x9F\x98\x80");
-  WriteBytes(Dir("empty.txt"), "");
+  WriteFile(Dir("empty.txt"), "");
   EXPECT_EQ(files_.GetFileContentAsString(Dir("empty.txt")), "");
 }
 
@@ -539,7 +485,7 @@ TEST_P(FileHandlingTest, UnreadableFileIsCannotLoadFileNamingItAsPassed) {
   for (const std::string& name :
        std::vector<std::string>{" " + Dir("none.txt"), Dir(""), "\\\\nobody\\x\\a.xml"}) {
     SCOPED_TRACE(name);
-    const Error failure = Raised([&] { files_.GetFileContentAsString(name); });
+    const Error failure = RaisedBy([&] { files_.GetFileContentAsString(name); });
     EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
     EXPECT_EQ(failure.source(), "Velmora.FileHandling.GetFileContentAsString");
     EXPECT_TRUE(Contains(failure.description(), "The file '" + name + "' could not be loaded"))
@@ -549,16 +495,16 @@ TEST_P(FileHandlingTest, UnreadableFileIsCannotLoadFileNamingItAsPassed) {
 
 TEST_P(FileHandlingTest, TextFilesAreUnicodeWithByteOrderMarkOrAnsi) {
   files_.createTextFile("A\xE2\x82\xAC", Dir("u.txt"), true);
-  EXPECT_EQ(ReadBytes(Dir("u.txt")), std::string("\xFF\xFE\x41\x00\xAC\x20", 6));
+  EXPECT_EQ(ReadFile(Dir("u.txt")), std::string("\xFF\xFE\x41\x00\xAC\x20", 6));
   files_.createTextFile("A\xE2\x82\xAC\xE4\xB8\xAD", Dir("u.txt"), false);
-  EXPECT_EQ(ReadBytes(Dir("u.txt")), "A\x80?");
+  EXPECT_EQ(ReadFile(Dir("u.txt")), "A\x80?");
 }
 
 // ---- Network paths ----
 
 TEST_P(FileHandlingTest, MoveToAShareGoesThroughTheFileComponent) {
   testing::ScopedFakeRemoteFile remote;
-  WriteBytes(Dir("local.xml"), "x");
+  WriteFile(Dir("local.xml"), "x");
   files_.MoveFile(Dir("local.xml"), "\\\\srv\\exchange\\in\\local.xml");
   EXPECT_EQ(remote->calls, (std::vector<std::string>{"MoveFile|" + Dir("local.xml") +
                                                      "|\\\\srv\\exchange\\in\\local.xml"}));
@@ -590,7 +536,7 @@ TEST_P(FileHandlingTest, EveryRemoteOperationTakesTheComponentForNetworkPaths) {
 
 TEST_P(FileHandlingTest, ForwardSlashNetworkPathsStayOnTheLocalRoute) {
   testing::ScopedFakeRemoteFile remote;
-  WriteBytes(Dir("share/a.xml"), "x");
+  WriteFile(Dir("share/a.xml"), "x");
   EXPECT_TRUE(files_.FileExists("//srv/exchange/a.xml"));
   EXPECT_TRUE(remote->calls.empty());
 }
@@ -600,14 +546,14 @@ TEST_P(FileHandlingTest, TheRealFileComponentServesMappedShares) {
   EXPECT_TRUE(fs::is_directory(Dir("share/in/sub")));
   EXPECT_TRUE(files_.FolderExists("\\\\SRV\\EXCHANGE\\in"));
   files_.createTextFile("x", "\\\\srv\\exchange\\in\\t.txt", false);
-  EXPECT_EQ(ReadBytes(Dir("share/in/t.txt")), "x");
-  EXPECT_EQ(Raised([&] { files_.DeleteFileFromDisk("\\\\srv\\exchange\\..\\x"); }).number(),
+  EXPECT_EQ(ReadFile(Dir("share/in/t.txt")), "x");
+  EXPECT_EQ(RaisedBy([&] { files_.DeleteFileFromDisk("\\\\srv\\exchange\\..\\x"); }).number(),
             kErrPermissionDenied);
 }
 
 TEST_P(FileHandlingTest, AMissingFileComponentIsObjectRequired) {
   core::ScopedComponent broken(files::RemoteFile::kProgId, []() -> ObjectRef { return nullptr; });
-  const Error failure = Raised([&] { files_.FolderExists("\\\\srv\\exchange"); });
+  const Error failure = RaisedBy([&] { files_.FolderExists("\\\\srv\\exchange"); });
   EXPECT_EQ(failure.number(), kErrObjectRequired);
   EXPECT_TRUE(Contains(failure.description(), "D2ORiro.File"));
 }
@@ -641,7 +587,7 @@ TEST_P(FileHandlingCallTest, WritesAndReportsThroughTheAutomationLayer) {
       "Velmora.FileHandling", "WriteFileToDisk",
       {Variant(Dir("auto/a.txt")), Variant("hi"), Variant(""), Variant(true)});
   EXPECT_FALSE(written.failed) << written.json;
-  EXPECT_EQ(ReadBytes(Dir("auto/a.txt")), "hi");
+  EXPECT_EQ(ReadFile(Dir("auto/a.txt")), "hi");
   const automation::CallReply refused =
       automation::CallAndReply("Velmora.FileHandling", "WriteFileToDisk", {Variant("")});
   EXPECT_TRUE(refused.failed);

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "support/capture_log.h"
+#include "support/fixed_sources.h"
 #include "support/temp_home.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
@@ -13,6 +14,7 @@ namespace velmora::core {
 namespace {
 
 using testing::CaptureLog;
+using testing::FixedGuids;
 using testing::RunOnFreshThread;
 using testing::TempHome;
 
@@ -243,14 +245,6 @@ TEST_F(GeneralTest, UnknownComponentIsLoggedAndEmpty) {
             std::string::npos);
 }
 
-class FixedGuids : public GuidSource {
- public:
-  GuidBytes NewGuid() override {
-    return {0x01, 0x02, 0x03, 0x04, 0x00, 0xAB, 0x0C, 0x0D,
-            0x00, 0x01, 0xFE, 0xFF, 0x10, 0x20, 0x30, 0x40};
-  }
-};
-
 class FailingGuids : public GuidSource {
  public:
   GuidBytes NewGuid() override {
@@ -260,7 +254,8 @@ class FailingGuids : public GuidSource {
 };
 
 TEST_F(GeneralTest, GuidIsThirtyTwoUpperCaseHexDigitsWithZeroPadding) {
-  FixedGuids fixed;
+  FixedGuids fixed({0x01, 0x02, 0x03, 0x04, 0x00, 0xAB, 0x0C, 0x0D, 0x00, 0x01, 0xFE, 0xFF, 0x10,
+                    0x20, 0x30, 0x40});
   {
     ScopedGuidSource scoped(fixed);
     EXPECT_EQ(iGeneral_GenerateGUID(), "0102030400AB0C0D0001FEFF10203040");

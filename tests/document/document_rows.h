@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/sql_literals.h"
+#include "support/fixed_sources.h"
 #include "support/library_db_test.h"
 #include "velmora/base/error.h"
 #include "velmora/base/sources.h"
@@ -25,15 +26,6 @@ std::optional<Error> ErrorOf(Call&& call) {
   }
   return std::nullopt;
 }
-
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(DateTime now) : now_(now) {}
-  DateTime Now() override { return now_; }
-
- private:
-  DateTime now_;
-};
 
 // A DOCUMENT row as a test wants it, built with chained setters; unset columns stay NULL (or
 // take their defaults).

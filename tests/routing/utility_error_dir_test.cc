@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <functional>
-#include <memory>
 
 #include "automation/call_service.h"
 #include "automation/registration.h"
-#include "platform/files/temp_folder.h"
+#include "support/expectations.h"
 #include "support/fake_remote_file.h"
-#include "support/library_db_test.h"
-#include "support/temp_home.h"
+#include "support/scoped_environment.h"
+#include "support/site_folder_test.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/core/file_handling.h"
@@ -20,79 +17,30 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using files::testing::ReadBytes;
-using files::testing::TempFolder;
-using files::testing::WriteBytes;
-
-class FixedClock : public Clock {
- public:
-  DateTime Now() override { return now; }
-  DateTime now{2026, 12, 7, 21, 5, 9};
-};
-
-class FixedGuids : public GuidSource {
- public:
-  GuidBytes NewGuid() override {
-    return {0xAB, 0xCD, 0xEF, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
-  }
-};
+using testing::Contains;
+using testing::FixedGuids;
+using testing::RaisedBy;
+using testing::ReadFile;
+using testing::ScopedEnvironmentVariable;
+using testing::WriteFile;
 
 // The error folder and file checks of Utility on a seeded installation: XMLErrorPath inside
 // the test's folder, the share "\\srv\exchange" mapped by the site configuration, a fixed clock.
-class UtilityErrorDirTest : public testing::LibraryDbTest {
+class UtilityErrorDirTest : public testing::SiteFolderTest {
  protected:
+  UtilityErrorDirTest() : SiteFolderTest(DateTime{2026, 12, 7, 21, 5, 9}) {}
+
   void SetUp() override {
-    LibraryDbTest::SetUp();
+    SiteFolderTest::SetUp();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
-    temp_ = std::make_unique<TempFolder>();
-    fs::create_directories(Dir("share"));
-    testing::WriteFile(Home() + "/config/SiteConfiguration.xml",
-                       "<configuration><section name=\"SHARES\"><key name=\"\\\\srv\\exchange\">" +
-                           Dir("share") + "</key></section></configuration>");
+    MapSiteFolders({{"\\\\srv\\exchange", "share"}});
     SetParameter("XMLErrorPath", Dir("errors/"));
   }
 
-  void TearDown() override {
-    temp_.reset();
-    LibraryDbTest::TearDown();
-  }
-
-  std::string Dir(const std::string& rest) const { return temp_->path() + "/" + rest; }
   std::string ErrorDir() const { return Dir("errors/2026-12-07_21-05-09"); }
 
-  void SetParameter(const std::string& name, const std::string& value) {
-    Exec("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = '" + value + "' WHERE PARAMNAME = '" +
-         name + "'");
-  }
-
-  static Error Raised(const std::function<void()>& operation) {
-    try {
-      operation();
-    } catch (const Error& failure) {
-      return failure;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
-  }
-
-  static bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-  }
-
-  bool Logged(const std::string& part) const {
-    for (const auto& entry : log_->entries()) {
-      if (Contains(entry.text, part)) {
-        return true;
-      }
-    }
-    return false;
-  }
-
-  std::unique_ptr<TempFolder> temp_;
-  FixedClock clock_;
-  ScopedClock scoped_clock_{clock_};
   Utility utility_;
 };
 
@@ -113,15 +61,15 @@ TEST_P(UtilityErrorDirTest, ErrorPathWithoutSeparatorStillHoldsTheFolder) {
 }
 
 TEST_P(UtilityErrorDirTest, ErrorPathBlockedByAFileFails) {
-  WriteBytes(Dir("errors"), "x");
-  const Error failure = Raised([&] { utility_.CreateErrorDir(); });
+  WriteFile(Dir("errors"), "x");
+  const Error failure = RaisedBy([&] { utility_.CreateErrorDir(); });
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.CreateErrorDir"));
 }
 
 TEST_P(UtilityErrorDirTest, MissingErrorPathParameterIsRaised) {
   Exec("DELETE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'XMLErrorPath'");
   std::string name = "a.xml";
-  const Error failure = Raised([&] { utility_.WriteXmlFileToErrorDir("<a/>", name); });
+  const Error failure = RaisedBy([&] { utility_.WriteXmlFileToErrorDir("<a/>", name); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::MissingParameter));
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.WriteXMLFileToErrorDir"));
 }
@@ -142,8 +90,8 @@ TEST_P(UtilityErrorDirTest, TwoTildeFilesOfOneSecondAreBothKept) {
   EXPECT_EQ(first, "x.order.xml");
   EXPECT_EQ(path1, ErrorDir() + "/x.order.xml");
   EXPECT_EQ(path2, ErrorDir() + "/x1.order.xml");
-  EXPECT_EQ(ReadBytes(path1), std::string("\xFF\xFE<\0a\0>\0\xAC\x20<\0/\0a\0>\0", 18));
-  EXPECT_EQ(ReadBytes(path2), std::string("\xFF\xFE<\0b\0/\0>\0", 10));
+  EXPECT_EQ(ReadFile(path1), std::string("\xFF\xFE<\0a\0>\0\xAC\x20<\0/\0a\0>\0", 18));
+  EXPECT_EQ(ReadFile(path2), std::string("\xFF\xFE<\0b\0/\0>\0", 10));
 }
 
 TEST_P(UtilityErrorDirTest, NamesWithoutADotGetTheCounterAtTheEnd) {
@@ -168,7 +116,7 @@ TEST_P(UtilityErrorDirTest, NamesThatWouldLeaveTheErrorFolderAreRefused) {
                                 "sub\\escaped.xml", "..", "C:escaped.xml"}) {
     SCOPED_TRACE(bad);
     std::string name = bad;
-    const Error failure = Raised([&] { utility_.WriteXmlFileToErrorDir("<a/>", name); });
+    const Error failure = RaisedBy([&] { utility_.WriteXmlFileToErrorDir("<a/>", name); });
     EXPECT_EQ(failure.number(), 52);
     EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.WriteXMLFileToErrorDir"));
   }
@@ -179,8 +127,8 @@ TEST_P(UtilityErrorDirTest, NamesThatWouldLeaveTheErrorFolderAreRefused) {
 TEST_P(UtilityErrorDirTest, MovedTildeFilesFromTwoFoldersAreBothKept) {
   fs::create_directories(Dir("in1"));
   fs::create_directories(Dir("in2"));
-  WriteBytes(Dir("in1/~x.xml"), "one");
-  WriteBytes(Dir("in2/~x.xml"), "two");
+  WriteFile(Dir("in1/~x.xml"), "one");
+  WriteFile(Dir("in2/~x.xml"), "two");
   FileHandling files;
   auto listed = files.getFilesInFolder(Dir("in1"));
   ASSERT_EQ(listed->Count(), 1u);
@@ -188,8 +136,8 @@ TEST_P(UtilityErrorDirTest, MovedTildeFilesFromTwoFoldersAreBothKept) {
   FileObject second("~x.xml", Dir("in2/~x.xml"), 3, DateTime{});
   utility_.MoveFileToErrorDir(*first);
   utility_.MoveFileToErrorDir(second);
-  EXPECT_EQ(ReadBytes(ErrorDir() + "/x.xml"), "one");
-  EXPECT_EQ(ReadBytes(ErrorDir() + "/x1.xml"), "two");
+  EXPECT_EQ(ReadFile(ErrorDir() + "/x.xml"), "one");
+  EXPECT_EQ(ReadFile(ErrorDir() + "/x1.xml"), "two");
   EXPECT_EQ(first->Path(), ErrorDir() + "/x.xml");
   EXPECT_EQ(second.Name(), "x1.xml");
   EXPECT_FALSE(fs::exists(Dir("in1/~x.xml")));
@@ -201,7 +149,7 @@ TEST_P(UtilityErrorDirTest, MovedTildeFilesFromTwoFoldersAreBothKept) {
 TEST_P(UtilityErrorDirTest, AFailedMoveLeavesTheClaimedFileAsItWas) {
   fs::create_directories(Dir("in"));
   FileObject missing("~gone.xml", Dir("in/~gone.xml"), 0, DateTime{});
-  const Error failure = Raised([&] { utility_.MoveFileToErrorDir(missing); });
+  const Error failure = RaisedBy([&] { utility_.MoveFileToErrorDir(missing); });
   EXPECT_EQ(failure.number(), kErrFileNotFound);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.MoveFileToErrorDir"));
   EXPECT_EQ(missing.Path(), Dir("in/~gone.xml"));
@@ -210,7 +158,7 @@ TEST_P(UtilityErrorDirTest, AFailedMoveLeavesTheClaimedFileAsItWas) {
 // ---- File checks ----
 
 TEST_P(UtilityErrorDirTest, LocalChecksTellFilesFromFolders) {
-  WriteBytes(Dir("f.xml"), "x");
+  WriteFile(Dir("f.xml"), "x");
   EXPECT_TRUE(utility_.FileExist(Dir("f.xml")));
   EXPECT_FALSE(utility_.FileExist(Dir("errors")));
   EXPECT_FALSE(utility_.DirExistOnThisServer(Dir("f.xml")));
@@ -219,7 +167,7 @@ TEST_P(UtilityErrorDirTest, LocalChecksTellFilesFromFolders) {
   EXPECT_TRUE(utility_.FileExistAlsoRemote(Dir(""), "f.xml"));
   EXPECT_FALSE(utility_.FileExistAlsoRemote(Dir(""), "g.xml"));
   // Shares resolve on the local route too.
-  WriteBytes(Dir("share/s.xml"), "x");
+  WriteFile(Dir("share/s.xml"), "x");
   EXPECT_TRUE(utility_.FileExist("\\\\srv\\exchange\\s.xml"));
   EXPECT_TRUE(utility_.DirExistOnThisServer("\\\\SRV\\exchange"));
 }
@@ -234,32 +182,25 @@ TEST_P(UtilityErrorDirTest, NetworkChecksNeverTouchTheLocalFileSystem) {
   EXPECT_EQ(remote->calls, (std::vector<std::string>{"FolderExists|\\\\unmapped\\share\\in",
                                                      "FileExists|\\\\unmapped\\share\\in\\a.xml",
                                                      "FolderExists|\\\\unmapped\\share"}));
-  const Error failure = Raised([&] { utility_.DirExistOnThisServer("\\\\unmapped\\share"); });
+  const Error failure = RaisedBy([&] { utility_.DirExistOnThisServer("\\\\unmapped\\share"); });
   EXPECT_EQ(failure.number(), kErrPathNotFound);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.DirExistOnThisServer"));
 }
 
 TEST_P(UtilityErrorDirTest, TempPathIsAddedOnlyWithoutDriveShareOrRoot) {
-  const char* previous = getenv("TMPDIR");
-  const std::string saved = previous != nullptr ? previous : "";
-  setenv("TMPDIR", Dir("tmp").c_str(), 1);
+  ScopedEnvironmentVariable tmpdir("TMPDIR", Dir("tmp"));
   for (const char* kept : {"C:\\in\\x.xml", "d:x.xml", "\\\\srv\\share\\x.xml", "/var/x.xml"}) {
     SCOPED_TRACE(kept);
     EXPECT_EQ(utility_.AddTempPathIfNoDriveFound(kept), kept);
   }
   EXPECT_EQ(utility_.AddTempPathIfNoDriveFound("x.xml"), Dir("tmp/x.xml"));
   EXPECT_EQ(utility_.AddTempPathIfNoDriveFound("in\\x.xml"), Dir("tmp/in\\x.xml"));
-  if (previous != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
-  }
 }
 
 TEST_P(UtilityErrorDirTest, WorkbookEngineIsNotInstalledAndSaysWhy) {
   EXPECT_FALSE(utility_.IsExcelInstalled());
   EXPECT_TRUE(Logged("workbook engine is not available"));
-  const Error failure = Raised([&] { utility_.IsExcelInstalledWithErrRaise(); });
+  const Error failure = RaisedBy([&] { utility_.IsExcelInstalledWithErrRaise(); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::ExcelNotInstalled));
   EXPECT_EQ(failure.source(), "Velmora.Utility.IsExcelInstalledWithErrRaise");
   EXPECT_TRUE(Contains(failure.description(), "Microsoft Excel is not installed on the server"))
@@ -323,7 +264,7 @@ TEST_P(UtilityErrorDirTest, ConvertArrayToListJoinsFromZeroAndIgnoresNonArrays) 
   one.At(0) = Variant("a");
   EXPECT_EQ(utility_.ConvertArrayToList(Variant(one)), "a");
   EXPECT_EQ(utility_.ConvertArrayToList(Variant(VariantArray(0))), "");
-  const Error failure = Raised([&] { utility_.ConvertArrayToList(Variant(VariantArray(2, 1))); });
+  const Error failure = RaisedBy([&] { utility_.ConvertArrayToList(Variant(VariantArray(2, 1))); });
   EXPECT_EQ(failure.number(), kErrSubscriptOutOfRange);
   EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.ConvertArrayToList"));
 }
@@ -348,11 +289,11 @@ TEST_P(UtilityErrorDirCallTest, WritesIntoTheErrorFolderAndHandsTheNameBack) {
 }
 
 TEST_P(UtilityErrorDirCallTest, MovesAFileNamedByItsPath) {
-  WriteBytes(Dir("~m.xml"), "m");
+  WriteFile(Dir("~m.xml"), "m");
   const automation::CallReply reply =
       automation::CallAndReply("Velmora.Utility", "MoveFileToErrorDir", {Variant(Dir("~m.xml"))});
   EXPECT_FALSE(reply.failed) << reply.json;
-  EXPECT_EQ(ReadBytes(ErrorDir() + "/m.xml"), "m");
+  EXPECT_EQ(ReadFile(ErrorDir() + "/m.xml"), "m");
 }
 
 TEST_P(UtilityErrorDirCallTest, JoinsJsonArrays) {

@@ -8,9 +8,10 @@
 #include "automation/registration.h"
 #include "core/components.h"
 #include "core/sql_literals.h"
-#include "platform/xml/loopback_http_server.h"
 #include "routing/xml_test_fakes.h"
+#include "support/expectations.h"
 #include "support/library_db_test.h"
+#include "support/loopback_http_server.h"
 #include "support/temp_home.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -21,6 +22,7 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RaisedBy;
 
 constexpr const char* kOrder = "<ORDER><LINE>pen</LINE><LINE>ink</LINE></ORDER>";
 constexpr const char* kCountLines =
@@ -45,26 +47,9 @@ class UtilityXmlDbTest : public testing::LibraryDbTest {
     LibraryDbTest::TearDown();
   }
 
-  void SetParameter(const std::string& name, const std::string& value) {
-    ASSERT_EQ(Exec("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = " + core::SqlText(value) +
-                   " WHERE PARAMNAME = " + core::SqlText(name)),
-              1);
-  }
-
   void AddDocumentType(const std::string& id, const std::string& html_xsl_literal) {
     Exec("INSERT INTO DOCUMENTTYPE (DOCUMENTTYPEID, DESCRIPTION, HTMLATTACHMENTXSL) VALUES (" +
          core::SqlText(id) + ", 'test', " + html_xsl_literal + ")");
-  }
-
-  template <class F>
-  Error Raised(F call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
   }
 
   Utility utility_;
@@ -92,7 +77,7 @@ TEST_P(UtilityXmlDbTest, StyleSheetFoldersGetTheSeparatorOfTheirKind) {
 
 TEST_P(UtilityXmlDbTest, AMissingFolderParameterIsReportedUnderTheGetter) {
   Exec("DELETE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'TransformXSLPath'");
-  const Error error = Raised([&] { utility_.GetTransformXSLPath(); });
+  const Error error = RaisedBy([&] { utility_.GetTransformXSLPath(); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingParameter));
   EXPECT_EQ(
       error.description().rfind("\r\nMETHOD: Velmora.Utility.GetTransformXSLPath caught: ", 0), 0u);
@@ -117,7 +102,7 @@ TEST_P(UtilityXmlDbTest, TheHtmlStyleSheetOfADocumentType) {
 TEST_P(UtilityXmlDbTest, GetXslReportsTheDocumentType) {
   AddDocumentType("ORDERS", "'orders.xsl'");
   Exec("DELETE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = 'HTMLXSLPath'");
-  const Error error = Raised([&] { utility_.getXSL("ORDERS"); });
+  const Error error = RaisedBy([&] { utility_.getXSL("ORDERS"); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingParameter));
   EXPECT_NE(error.description().find(" Additional information: DocumentType: 'ORDERS'"),
             std::string::npos)
@@ -126,7 +111,7 @@ TEST_P(UtilityXmlDbTest, GetXslReportsTheDocumentType) {
 
 TEST_P(UtilityXmlDbTest, AMissingStyleSheetRaisesCannotLoadFileWithTheLabelText) {
   const std::string missing = (folder_ / "absent.xsl").string();
-  const Error error = Raised([&] { XML().XslFileToDomDocument(missing); });
+  const Error error = RaisedBy([&] { XML().XslFileToDomDocument(missing); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
   EXPECT_NE(error.description().find("LoadXslInDomDocument caught: The style sheet '" + missing +
                                      "' could not be found.(80040214)."),
@@ -136,7 +121,7 @@ TEST_P(UtilityXmlDbTest, AMissingStyleSheetRaisesCannotLoadFileWithTheLabelText)
 
 TEST_P(UtilityXmlDbTest, ALabelWithALowerCasePlaceholderStillNamesTheFile) {
   Exec("UPDATE I18NTEXT SET TEXT = 'Missing [%FileName%]!' WHERE LABEL = 'ZODAR0052'");
-  const Error error = Raised([&] { XML().XslFileToDomDocument("/nowhere/a.xsl"); });
+  const Error error = RaisedBy([&] { XML().XslFileToDomDocument("/nowhere/a.xsl"); });
   EXPECT_NE(error.description().find("caught: Missing /nowhere/a.xsl!("), std::string::npos)
       << error.description();
 }
@@ -167,15 +152,15 @@ TEST_P(UtilityXmlDbTest, NetworkStyleSheetsAreReadFromTheMappedShare) {
   testing::RunOnFreshThread([&] {
     EXPECT_EQ(utility_.transformXMLStringToHTML(kOrder, "\\\\xslsrv\\styles\\count.xsl"),
               "lines: 2");
-    const Error missing =
-        Raised([&] { utility_.transformXMLStringToHTML(kOrder, "\\\\xslsrv\\styles\\none.xsl"); });
+    const Error missing = RaisedBy(
+        [&] { utility_.transformXMLStringToHTML(kOrder, "\\\\xslsrv\\styles\\none.xsl"); });
     EXPECT_EQ(missing.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
     EXPECT_NE(missing.description().find(
                   "The style sheet '\\\\xslsrv\\styles\\none.xsl' could not be found."),
               std::string::npos)
         << missing.description();
     const Error unmapped =
-        Raised([&] { utility_.transformXMLStringToHTML(kOrder, "\\\\other\\share\\a.xsl"); });
+        RaisedBy([&] { utility_.transformXMLStringToHTML(kOrder, "\\\\other\\share\\a.xsl"); });
     EXPECT_EQ(unmapped.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
     EXPECT_NE(unmapped.description().find("Unable to parse the XSL file \\\\other\\share\\a.xsl"),
               std::string::npos);
@@ -184,7 +169,7 @@ TEST_P(UtilityXmlDbTest, NetworkStyleSheetsAreReadFromTheMappedShare) {
 
 TEST_P(UtilityXmlDbTest, DocumentTypeStyleSheetsOverHttpThroughTheAutomationLayer) {
   automation::RegisterAllClasses();
-  xml::testing::LoopbackHttpServer server({{"/html/count.xsl", {200, kCountLines}}});
+  testing::LoopbackHttpServer server({{"/html/count.xsl", {200, kCountLines}}});
   SetParameter("HTMLXSLPath", server.Url("/html"));
   AddDocumentType("ORDERS", "'count.xsl'");
   const std::string style = utility_.getXSL("ORDERS");

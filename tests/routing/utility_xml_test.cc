@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +10,9 @@
 #include "core/components.h"
 #include "routing/xml_test_fakes.h"
 #include "support/capture_log.h"
+#include "support/expectations.h"
+#include "support/scoped_environment.h"
+#include "support/temp_folder.h"
 #include "support/temp_home.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -22,6 +24,7 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::RaisedBy;
 
 constexpr const char* kOrder =
     "<ORDER><ID>  42  </ID><LINE no=\"1\"> pen </LINE><LINE no=\"2\">ink</LINE></ORDER>";
@@ -43,41 +46,12 @@ std::string Utf16(const std::u16string& units) {
 
 class UtilityXmlTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("velmora-utility-xml-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-    if (const char* tmpdir = std::getenv("TMPDIR")) {
-      previous_tmpdir_ = tmpdir;
-    }
-    setenv("TMPDIR", folder_.c_str(), 1);
-    order_ = XML().XmlStringToDomDocument(kOrder);
-  }
-  void TearDown() override {
-    if (previous_tmpdir_) {
-      setenv("TMPDIR", previous_tmpdir_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-    fs::remove_all(folder_);
-  }
+  void SetUp() override { order_ = XML().XmlStringToDomDocument(kOrder); }
 
   std::string Write(const std::string& name, const std::string& content) {
-    const std::string path = (folder_ / name).string();
+    const std::string path = folder_ / name;
     testing::WriteFile(path, content);
     return path;
-  }
-
-  template <class F>
-  Error Raised(F call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
   }
 
   bool Check(std::string pattern, TagAttrXsl kind) {
@@ -92,8 +66,8 @@ class UtilityXmlTest : public ::testing::Test {
 
   Utility utility_;
   testing::CaptureLog log_;
-  fs::path folder_;
-  std::optional<std::string> previous_tmpdir_;
+  testing::TempFolder folder_;
+  testing::ScopedEnvironmentVariable tmpdir_{"TMPDIR", folder_.path()};
   std::shared_ptr<xml::Document> order_;
 };
 
@@ -219,13 +193,13 @@ TEST_F(UtilityXmlTest, UrlDecodeWritesTheDecodedTextBackToTheCaller) {
 }
 
 TEST_F(UtilityXmlTest, UrlDecodeOfABadEscapeNamesItUnderUrlCharDecode) {
-  const Error error = Raised([&] { Decode("a%zz1"); });
+  const Error error = RaisedBy([&] { Decode("a%zz1"); });
   EXPECT_EQ(error.number(), kErrTypeMismatch);
   EXPECT_EQ(error.description(),
             "\r\nMETHOD: Velmora.Utility.urlDecode caught: "
             "\r\nMETHOD: Velmora.Utility.urlCharDecode caught: Type mismatch(D). Additional "
             "information: This character '%zz' couldn't be decoded.(D).");
-  const Error truncated = Raised([&] { Decode("a%u12b"); });
+  const Error truncated = RaisedBy([&] { Decode("a%u12b"); });
   EXPECT_NE(truncated.description().find("This character '%u12b' couldn't be decoded."),
             std::string::npos);
   EXPECT_EQ(log_.entries().size(), 4u);  // each failure logged by both reports
@@ -237,7 +211,7 @@ TEST_F(UtilityXmlTest, HtmlDecodeReplacesTheFourEscapesInOrder) {
   EXPECT_EQ(utility_.HTMLDecode(Variant("&LT;x&Gt; &AMP;")), "<x> &");
   EXPECT_EQ(utility_.HTMLDecode(Variant("fish & chips &nbsp;")), "fish & chips &nbsp;");
   EXPECT_EQ(utility_.HTMLDecode(Variant(int32_t{5})), "5");
-  EXPECT_EQ(Raised([&] { utility_.HTMLDecode(Variant::MakeNull()); }).number(),
+  EXPECT_EQ(RaisedBy([&] { utility_.HTMLDecode(Variant::MakeNull()); }).number(),
             kErrInvalidUseOfNull);
 }
 
@@ -347,14 +321,14 @@ TEST_F(UtilityXmlTest, NetworkStyleSheetsGoThroughTheNetworkXmlComponent) {
 TEST_F(UtilityXmlTest, AMissingNetworkXmlComponentIsAnObjectRequired) {
   core::ScopedComponent component("D2ORiro.XML", [] { return ObjectRef(); });
   const Error error =
-      Raised([&] { utility_.transformXMLStringToHTML(kOrder, "\\\\srv\\xsl\\a.xsl"); });
+      RaisedBy([&] { utility_.transformXMLStringToHTML(kOrder, "\\\\srv\\xsl\\a.xsl"); });
   EXPECT_EQ(error.number(), kErrObjectRequired);
   EXPECT_EQ(error.source(), "Velmora.Utility.transformXMLStringToHTML");
 }
 
 TEST_F(UtilityXmlTest, RenderingFailuresCarryTheUtilityPathOverTheXmlChain) {
-  const std::string missing = (folder_ / "absent.xsl").string();
-  const Error error = Raised([&] { utility_.transformXMLToHTMLCommon(*order_, missing); });
+  const std::string missing = folder_ / "absent.xsl";
+  const Error error = RaisedBy([&] { utility_.transformXMLToHTMLCommon(*order_, missing); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
   EXPECT_EQ(error.description().rfind(
                 "\r\nMETHOD: Velmora.Utility.transformXMLToHTMLCommon caught: \r\nMETHOD: "
@@ -375,7 +349,7 @@ TEST_F(UtilityXmlTest, WriteXmlFileToDiskMakesANameInTheTemporaryFolder) {
   const std::string thread = std::to_string(::gettid());
   ASSERT_EQ(name.rfind(thread + "rad", 0), 0u) << name;
   EXPECT_TRUE(text::IEndsWith(name, ".tmp"));
-  EXPECT_EQ(path.ToText(), folder_.string() + "/" + name);
+  EXPECT_EQ(path.ToText(), folder_.path() + "/" + name);
   EXPECT_EQ(testing::ReadFile(path.ToText()), Utf16(u"<a/>"));
   std::string second;
   utility_.WriteXMLFileToDisk("<a/>", second);
@@ -387,14 +361,14 @@ TEST_F(UtilityXmlTest, Utf16FilesCarryAByteOrderMarkAndDeclareTheirEncoding) {
   const Variant path =
       utility_.WriteXMLFileToDiskAsciiOrUnicode("<?xml version=\"1.0\"?>\n<a>\xC3\xA9</a>", name);
   EXPECT_EQ(name, "order.xml");
-  EXPECT_EQ(path.ToText(), folder_.string() + "/order.xml");
+  EXPECT_EQ(path.ToText(), folder_.path() + "/order.xml");
   EXPECT_EQ(testing::ReadFile(path.ToText()),
             Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<a>\u00E9</a>"));
   EXPECT_EQ(XML().XmlFileToDomDocument(path.ToText())->Text(), "\xC3\xA9");
 }
 
 TEST_F(UtilityXmlTest, SingleByteFilesAreWindows1252WithReferencesForOtherCharacters) {
-  std::string name = (folder_ / "ansi.xml").string();
+  std::string name = folder_ / "ansi.xml";
   const Variant path = utility_.WriteXMLFileToDiskAsciiOrUnicode(
       "<?xml version=\"1.0\"?><a>\xC3\xA9\xE2\x82\xAC\xE3\x81\xB2</a>", name, false);
   EXPECT_EQ(path.ToText(), name);
@@ -404,12 +378,12 @@ TEST_F(UtilityXmlTest, SingleByteFilesAreWindows1252WithReferencesForOtherCharac
 
   std::string plain = "plain.txt";
   utility_.WriteXMLFileToDiskAsciiOrUnicode("\xC3\xA9 \xE3\x81\xB2", plain, false);
-  EXPECT_EQ(testing::ReadFile((folder_ / "plain.txt").string()), "\xE9 ?");
+  EXPECT_EQ(testing::ReadFile(folder_ / "plain.txt"), "\xE9 ?");
 }
 
 TEST_F(UtilityXmlTest, AFailedWriteNamesTheTextAndThePath) {
-  std::string name = (folder_ / "no-such-folder" / "x.xml").string();
-  const Error error = Raised([&] { utility_.WriteXMLFileToDisk("<a>hello</a>", name); });
+  std::string name = folder_ / "no-such-folder/x.xml";
+  const Error error = RaisedBy([&] { utility_.WriteXMLFileToDisk("<a>hello</a>", name); });
   EXPECT_EQ(error.number(), kErrPathNotFound);
   EXPECT_EQ(error.description().rfind(
                 "\r\nMETHOD: Velmora.Utility.WriteXMLFileToDisk caught: \r\nMETHOD: "
@@ -431,8 +405,8 @@ TEST_F(UtilityXmlTest, DeleteXmlFileFromDiskDeletesAndIgnoresBlankNames) {
 }
 
 TEST_F(UtilityXmlTest, DeletingAMissingFileRaises) {
-  const std::string missing = (folder_ / "absent.xml").string();
-  const Error error = Raised([&] { utility_.DeleteXMLFileFromDisk(missing); });
+  const std::string missing = folder_ / "absent.xml";
+  const Error error = RaisedBy([&] { utility_.DeleteXMLFileFromDisk(missing); });
   EXPECT_EQ(error.number(), kErrFileNotFound);
   EXPECT_EQ(
       error.description().rfind("\r\nMETHOD: Velmora.Utility.DeleteXMLFileFromDisk caught: ", 0),
@@ -482,9 +456,9 @@ TEST_F(UtilityXmlAutomationTest, ByReferenceResultsComeBackInTheArguments) {
 TEST_F(UtilityXmlAutomationTest, WriteXmlFileToDiskHandsTheGeneratedNameBack) {
   const automation::CallReply reply = Call("WriteXMLFileToDisk", {Variant("<a/>")});
   ASSERT_FALSE(reply.failed) << reply.json;
-  EXPECT_NE(reply.json.find("\"result\":\"" + folder_.string() + "/" + std::to_string(::gettid()) +
-                            "rad"),
-            std::string::npos)
+  EXPECT_NE(
+      reply.json.find("\"result\":\"" + folder_.path() + "/" + std::to_string(::gettid()) + "rad"),
+      std::string::npos)
       << reply.json;
 }
 

@@ -1,16 +1,15 @@
 #include "velmora/routing/xml.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "automation/call_service.h"
 #include "automation/registration.h"
-#include "platform/xml/loopback_http_server.h"
 #include "support/capture_log.h"
+#include "support/expectations.h"
+#include "support/loopback_http_server.h"
 #include "support/temp_home.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -19,8 +18,8 @@
 namespace velmora {
 namespace {
 
-namespace fs = std::filesystem;
-using xml::testing::LoopbackHttpServer;
+using testing::LoopbackHttpServer;
+using testing::RaisedBy;
 
 constexpr const char* kOrder = "<ORDER><ID>42</ID><ITEM>pen</ITEM><ITEM>ink</ITEM></ORDER>";
 
@@ -41,30 +40,10 @@ std::string Hex(EnumerationErrors number) { return text::Hex(ErrNumber(number));
 
 class XmlTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("velmora-xml-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   std::string Write(const std::string& name, const std::string& content) {
-    const std::string path = (folder_ / name).string();
+    const std::string path = folder_ / name;
     testing::WriteFile(path, content);
     return path;
-  }
-
-  // The error `call` raises; fails the test when it raises nothing.
-  template <class F>
-  Error Raised(F call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
   }
 
   bool Logged(const std::string& text_part) const {
@@ -78,7 +57,7 @@ class XmlTest : public ::testing::Test {
 
   XML xml_;
   testing::CaptureLog log_;
-  fs::path folder_;
+  testing::TempFolder folder_;
 };
 
 TEST_F(XmlTest, EveryLoadGivesANewDocument) {
@@ -92,7 +71,7 @@ TEST_F(XmlTest, EveryLoadGivesANewDocument) {
 }
 
 TEST_F(XmlTest, MalformedTextRaisesXmlLoadErrorWithReasonLineAndColumnThroughBothReports) {
-  const Error error = Raised([&] { xml_.XmlStringToDomDocument("<a>\n  <b></a>"); });
+  const Error error = RaisedBy([&] { xml_.XmlStringToDomDocument("<a>\n  <b></a>"); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::XMLLoadError));
   EXPECT_EQ(error.source(), "Velmora.XML.LoadXmlInDomDocument");
   const std::string hex = Hex(EnumerationErrors::XMLLoadError);
@@ -110,7 +89,7 @@ TEST_F(XmlTest, MalformedTextRaisesXmlLoadErrorWithReasonLineAndColumnThroughBot
 }
 
 TEST_F(XmlTest, BlankTextIsLoadedFromTheEmptyFileNameAndNamesIt) {
-  const Error error = Raised([&] { xml_.XmlStringToDomDocument("   "); });
+  const Error error = RaisedBy([&] { xml_.XmlStringToDomDocument("   "); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingXMLFile));
   EXPECT_NE(error.description().find("Unable to parse the XML document: It is not present, "
                                      "invalid or not well-formed\r\nFile/URL    : \r\n"
@@ -121,8 +100,8 @@ TEST_F(XmlTest, BlankTextIsLoadedFromTheEmptyFileNameAndNamesIt) {
 }
 
 TEST_F(XmlTest, MissingXmlFileRaisesMissingXmlFileWithTheNameAsGiven) {
-  const std::string missing = (folder_ / "absent.xml").string();
-  const Error error = Raised([&] { xml_.XmlFileToDomDocument(missing); });
+  const std::string missing = folder_ / "absent.xml";
+  const Error error = RaisedBy([&] { xml_.XmlFileToDomDocument(missing); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingXMLFile));
   EXPECT_NE(
       error.description().find("well-formed\r\nFile/URL    : " + missing + "\r\nDescription : "),
@@ -134,7 +113,7 @@ TEST_F(XmlTest, MissingXmlFileRaisesMissingXmlFileWithTheNameAsGiven) {
 
 TEST_F(XmlTest, MalformedXmlFileGivesItsNameLineAndColumn) {
   const std::string path = Write("bad.xml", "<?xml version=\"1.0\"?>\n<a>\n<b>&nope;</b></a>");
-  const Error error = Raised([&] { xml_.XmlFileToDomDocument(path); });
+  const Error error = RaisedBy([&] { xml_.XmlFileToDomDocument(path); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::XMLLoadError));
   EXPECT_NE(error.description().find("well-formed\r\nFile/URL    : " + path +
                                      "\r\nDescription : Entity 'nope' not defined\r\n"
@@ -150,15 +129,15 @@ TEST_F(XmlTest, LoadsXmlFilesInTheirOwnEncodingAndOverHttp) {
 
   LoopbackHttpServer server({{"/order.xml", {200, kOrder}}});
   EXPECT_EQ(xml_.XmlFileToDomDocument(server.Url("/order.xml"))->Xml(), kOrder);
-  const Error missing = Raised([&] { xml_.XmlFileToDomDocument(server.Url("/none.xml")); });
+  const Error missing = RaisedBy([&] { xml_.XmlFileToDomDocument(server.Url("/none.xml")); });
   EXPECT_EQ(missing.number(), ErrNumber(EnumerationErrors::MissingXMLFile));
   EXPECT_NE(missing.description().find("File/URL    : " + server.Url("/none.xml") + "\r\n"),
             std::string::npos);
 }
 
 TEST_F(XmlTest, MissingStyleSheetRaisesCannotLoadFileWithTheMissingStyleSheetLabel) {
-  const std::string missing = (folder_ / "absent.xsl").string();
-  const Error error = Raised([&] { xml_.XslFileToDomDocument(missing); });
+  const std::string missing = folder_ / "absent.xsl";
+  const Error error = RaisedBy([&] { xml_.XslFileToDomDocument(missing); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
   EXPECT_EQ(error.source(), "Velmora.XML.LoadXslInDomDocument");
   // Without a database the label's code stands in, with the file name it was given.
@@ -175,7 +154,7 @@ TEST_F(XmlTest, MalformedStyleSheetRaisesXslParseErrorWithTheLayoutAndAFinalLine
       Write("bad.xsl",
             "<xsl:stylesheet xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">\n<x>\n"
             "</xsl:stylesheet>");
-  const Error error = Raised([&] { xml_.XslFileToDomDocument(path); });
+  const Error error = RaisedBy([&] { xml_.XslFileToDomDocument(path); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::XSLParseError));
   const std::string hex = Hex(EnumerationErrors::XSLParseError);
   EXPECT_NE(error.description().find(
@@ -208,7 +187,7 @@ TEST_F(XmlTest, AStyleSheetOfNothingReturnsTheDocumentUntransformed) {
 TEST_F(XmlTest, NoDocumentRaisesNotAValidDocument) {
   std::shared_ptr<xml::Document> nothing;
   Variant style("whatever.xsl");
-  const Error error = Raised([&] { xml_.ApplyXslStyleSheetToXmlDomDocument(nothing, style); });
+  const Error error = RaisedBy([&] { xml_.ApplyXslStyleSheetToXmlDomDocument(nothing, style); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingInput));
   EXPECT_EQ(error.source(), "Velmora.XML.ApplyXslStyleSheetToXmlDomDocument");
   EXPECT_EQ(error.description(),
@@ -223,7 +202,7 @@ TEST_F(XmlTest, AStyleSheetThatDoesNotCompileNamesTheFile) {
             "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
             "<xsl:template match=\"/\"><xsl:value-of select=\"//LINE[\"/></xsl:template>"
             "</xsl:stylesheet>");
-  const Error error = Raised([&] { xml_.ApplyXslStyleSheetToXmlString(kOrder, path); });
+  const Error error = RaisedBy([&] { xml_.ApplyXslStyleSheetToXmlString(kOrder, path); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::XSLParseError));
   EXPECT_NE(error.description().find("ApplyXslStyleSheetToXmlDomDocument caught: The XML Object "
                                      "couldn't parse XSL file '" +
@@ -245,7 +224,7 @@ TEST_F(XmlTest, ALoopingStyleSheetFailsInsteadOfRunningForEver) {
   for (const std::string& sheet : {std::string(kLoopingStyleSheet), self_applying}) {
     const std::string path = Write("loop" + std::to_string(++index) + ".xsl", sheet);
     SCOPED_TRACE(path);
-    const Error error = Raised([&] { xml_.ApplyXslStyleSheetToXmlString(kOrder, path); });
+    const Error error = RaisedBy([&] { xml_.ApplyXslStyleSheetToXmlString(kOrder, path); });
     EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::XSLParseError));
     EXPECT_NE(error.description().find("couldn't parse XSL file '" + path + "'."),
               std::string::npos);
@@ -264,7 +243,7 @@ TEST_F(XmlTest, StyleSheetsWhoseNameBeginsWithHttpAreDownloaded) {
 
 TEST_F(XmlTest, AStyleSheetMissingOnTheServerIsAMissingFile) {
   LoopbackHttpServer server({});
-  const Error error = Raised([&] { xml_.XslFileToDomDocument(server.Url("/gone.xsl")); });
+  const Error error = RaisedBy([&] { xml_.XslFileToDomDocument(server.Url("/gone.xsl")); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
   EXPECT_NE(error.description().find("ZODAR0052 [%FILENAME%]=" + server.Url("/gone.xsl")),
             std::string::npos);
@@ -272,8 +251,8 @@ TEST_F(XmlTest, AStyleSheetMissingOnTheServerIsAMissingFile) {
 
 TEST_F(XmlTest, AServerThatCannotBeReachedGivesTheLayoutWithTheTransportReason) {
   const std::string url =
-      "http://127.0.0.1:" + std::to_string(xml::testing::UnusedLoopbackPort()) + "/a.xsl";
-  const Error error = Raised([&] { xml_.XslFileToDomDocument(url); });
+      "http://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()) + "/a.xsl";
+  const Error error = RaisedBy([&] { xml_.XslFileToDomDocument(url); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::CannotLoadFile));
   EXPECT_NE(error.description().find("Unable to parse the XSL file " + url +
                                      ": It is not present, invalid or not well-formed. \r\n"

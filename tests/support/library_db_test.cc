@@ -4,6 +4,7 @@
 
 #include "core/database_setup.h"
 #include "core/db_utils.h"
+#include "core/sql_literals.h"
 #include "support/temp_home.h"
 
 namespace velmora::testing {
@@ -63,6 +64,22 @@ Variant LibraryDbTest::Scalar(const std::string& sql) {
   auto connection = Open();
   auto recordset = connection->Query(sql);
   return recordset->IsEOF() ? Variant() : recordset->Field(0);
+}
+
+void LibraryDbTest::SetParameter(const std::string& name, const std::string& value) {
+  EXPECT_EQ(Exec("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = " + core::SqlText(value) +
+                 " WHERE PARAMNAME = " + core::SqlText(name)),
+            1)
+      << name;
+}
+
+bool LibraryDbTest::Logged(const std::string& part) const {
+  for (const LogEntry& entry : log_->entries()) {
+    if (entry.text.find(part) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace velmora::testing

@@ -24,6 +24,10 @@ class LibraryDbTest : public DbEngineTest {
   int64_t Exec(const std::string& sql);
   // The first column of the first row of `sql`, or Empty when there is none.
   Variant Scalar(const std::string& sql);
+  // Sets the value of parameter `name` (a row of COLLABORATIONPARAMETER that must exist).
+  void SetParameter(const std::string& name, const std::string& value);
+  // Whether an entry of the captured log holds `part`.
+  bool Logged(const std::string& part) const;
 
   std::unique_ptr<CaptureLog> log_;
 };

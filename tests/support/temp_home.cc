@@ -5,37 +5,18 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace velmora::testing {
 namespace fs = std::filesystem;
 
-TempHome::TempHome() {
-  std::string pattern = (fs::temp_directory_path() / "velmora-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a temporary folder");
-  }
-  path_ = pattern;
+TempHome::TempHome() : path_(folder_.path()), home_variable_("VELMORA_HOME", path_) {
   fs::create_directories(path_ + "/config");
-  if (const char* home = std::getenv("VELMORA_HOME")) {
-    had_home_ = true;
-    previous_home_ = home;
-  }
-  setenv("VELMORA_HOME", path_.c_str(), 1);
   unsetenv("VELMORA_REGISTRY");
 }
 
-TempHome::~TempHome() {
-  if (had_home_) {
-    setenv("VELMORA_HOME", previous_home_.c_str(), 1);
-  } else {
-    unsetenv("VELMORA_HOME");
-  }
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
+TempHome::~TempHome() = default;
 
 void TempHome::WriteConfig(const std::string& file_name,
                            const std::vector<std::vector<std::string>>& keys,
@@ -72,19 +53,6 @@ void RunOnFreshThread(const std::function<void()>& body) {
   });
   worker.join();
   EXPECT_EQ(escaped, "") << "an exception escaped the test body";
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
 }
 
 }  // namespace velmora::testing

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_environment.h"
+#include "support/temp_folder.h"
+
 // A throw-away installation home for tests: its own folder, registry and configuration files,
 // in force through $VELMORA_HOME (and $VELMORA_REGISTRY unset) for the life of the object.
 namespace velmora::testing {
@@ -26,17 +29,13 @@ class TempHome {
   void WriteRegistry(const std::vector<std::string>& config_dirs);
 
  private:
+  TempFolder folder_;
   std::string path_;
-  std::string previous_home_;
-  bool had_home_ = false;
+  ScopedEnvironmentVariable home_variable_;
 };
 
 // Runs `body` on a new thread and waits: per-thread caches start empty there. Failures inside
 // are reported by gtest as usual; an exception escaping `body` fails the test.
 void RunOnFreshThread(const std::function<void()>& body);
-
-// Reads a whole file.
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
 
 }  // namespace velmora::testing

@@ -39,6 +39,8 @@ std::string Join(const std::vector<std::string>& pieces, std::string_view delimi
 // Upper-case hexadecimal without leading zeros or prefix; a negative number gives the eight
 // digits of its 32-bit two's complement (-1 gives "FFFFFFFF").
 std::string Hex(int32_t number);
+// The value of the hexadecimal digit `c` (either case), or -1 when it is not one.
+int HexDigitValue(char32_t c);
 
 // The first `count` characters (UTF-8 code points) of `s`; a malformed byte counts as one.
 std::string Utf8Left(std::string_view s, size_t count);

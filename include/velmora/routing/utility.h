@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/db/recordset.h"
+#include "platform/host/membership.h"
 #include "platform/xml/document.h"
 #include "platform/xml/node.h"
 #include "velmora/base/error.h"
@@ -25,7 +26,9 @@ enum class TagAttrXsl : int32_t {
 // ---- end of XML and XSL services ----
 
 // Velmora.Utility: the shared services of the library's classes and pages. One published
-// class; its operations are defined in the folder of the subsystem each belongs to. Stateless.
+// class; its operations are defined in the folder of the subsystem each belongs to. An object
+// keeps only what a page may carry between calls on it: the saved error of StoreErr and the
+// cached virtual id of the portal. Not safe for concurrent use of one object.
 class Utility {
  public:
   // Writes `text` into field `fieldName` of the current row of `recordset` (the caller then
@@ -121,6 +124,73 @@ class Utility {
   // Never reported; bad values raise as conversions do.
   Variant Formats(const Variant& vValue, const Variant& vFormat);
   // ---- end of XML and XSL services ----
+
+  // ---- Users, partners and access checks (src/routing/utility_users.cc) ----
+  // The gateway to the host's membership directory, partner register, validator and
+  // configuration. Failures are reported under "Velmora.Utility.<operation>" and raised unless
+  // said otherwise. The IIS virtual id is read once per Utility object (see iis_virtual_id_).
+
+  // "GLOBAL"/"IISVirtId" of the site configuration, read when this object has not cached it
+  // yet (an absent key leaves the cache empty, so the next call reads again).
+  std::string getIISVirtID();
+  // getAUOAddress(getIISVirtID(), sUserID): the user object bound to `sUserID` (compared
+  // exactly). An unknown or empty user id raises as the directory raises (NotPresent,
+  // MissingUserID).
+  std::shared_ptr<host::MembershipUser> GetAUObject(std::string& sUserID);
+  // A new "KxMembership.User" initialised with the site configuration file and bound to
+  // `sUserID` with the membership service account. `sIISVirtID` is not used.
+  std::shared_ptr<host::MembershipUser> getAUOAddress(std::string& sIISVirtID,
+                                                      std::string& sUserID);
+  // The directory search for one filter ("cn=<user id>" or "employeenumber=<number>"), at most
+  // 10 rows with "cn" and "BusinessPartnerID". A blank `sIISVirtID` is set to getIISVirtID().
+  std::shared_ptr<db::Recordset> GetAuoRSByCriteria(Variant& vCriteria, std::string& sIISVirtID);
+  // The business partner id and the e-mail address of the user object of `sUserID`.
+  int32_t GetAUBusinessPartnerID(std::string& sUserID);
+  std::string GetAUEmailAddress(std::string& sUserID);
+  // The sender of document `sXML`: the trimmed SENDER (looked up by "cn="), else CONTACT
+  // (looked up by "employeenumber=", then by "cn="). A sender the directory knows gives its
+  // partner and its stored user id; an unknown one leaves `lBPID` 0 and `sSenderName` as the
+  // document has it. No SENDER and no CONTACT raises TagNotPresentError with label
+  // "ZODAR0004". On any failure `lBPID` is 0 and `sSenderName` "", and the error is reported
+  // with the text of "ZODAR0004" as additional information. A text that is not well-formed
+  // raises the parser's number, its input line as source and its reason as description.
+  void GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string& sSenderName);
+  // The register's name of partner `lBPID`; an unknown partner raises NotPresent, reported as
+  // "Velmora.Utility.GetBusinesspartnerName".
+  std::string GetBusinessPartnerName(int32_t lBPID);
+  // True when the partner of the sender of `sXML` (GetSenderBPAndName) is the partner of
+  // `sUser`.
+  bool BPOfDocumentEqualsBPOfUser(const std::string& sUser, const std::string& sXML);
+  // The validator's answer for `sUser` / `sPassword` (a Boolean); `sXML` is not read.
+  Variant CheckUserAuthorization(std::string& sUser, std::string& sPassword, std::string& sXML);
+  // The id of application `sApplicationName` in the B2B configuration file. Reported as
+  // "Velmora.Utility.GetApplicID".
+  int32_t GetApplicationID(const std::string& sApplicationName);
+  // True when the id of `sApplicationName` is among the applications `sUser` may use.
+  bool UserAccessToApplicationAllowed(const std::string& sUser,
+                                      const std::string& sApplicationName);
+  // GetParameter(sParamName); its failure passes unreported.
+  std::string GetR2AVidodeParameter(std::string& sParamName);
+  // Looks for `sPattern` (a field name followed by "=", compared ignoring case, first
+  // occurrence) in `sFormCollection`, the URL-encoded form body as text ("a=1&b=2"). `vValue`
+  // becomes the text after the pattern up to the next "&", decoded by urlDecode (not trimmed),
+  // or "" when the pattern is absent; the result is whether the trimmed value is not blank. A
+  // value that does not decode writes the whole form into the error folder and is reported as
+  // "RetrieveElementFromRequestFormCollection".
+  bool RetrieveElementFromRequestFormCollection(const std::string& sFormCollection,
+                                                const std::string& sPattern, Variant& vValue);
+  // 0 for Null; otherwise `vValue` converted to a 16-bit integer (out of range raises
+  // kErrOverflow, text that is not a number kErrTypeMismatch) and widened.
+  int32_t CheckLong(Variant& vValue);
+  // "" for Null; otherwise `vValue` as text.
+  std::string CheckString(Variant& vValue);
+
+ private:
+  // The IIS virtual id of this object, filled by getIISVirtID on first use, never refreshed.
+  std::string iis_virtual_id_;
+
+ public:
+  // ---- end of users, partners and access checks ----
 
   // ---- Error folder and file checks (src/routing/utility_error_dir.cc) ----
   // Failures are reported under "Velmora.Utility.<operation>" and raised, unless said otherwise.

@@ -51,6 +51,12 @@ class SessionConnection final : public Connection {
     return OpenSessionRecordset(session_, Translate(sql), options);
   }
 
+  std::unique_ptr<Recordset> Query(std::string_view sql,
+                                   const std::vector<Variant>& params) override {
+    OpenSession();
+    return OpenBoundRecordset(session_, Translate(sql), params);
+  }
+
   std::unique_ptr<PreparedStatement> Prepare(std::string_view sql) override {
     Session& session = OpenSession();
     return session.Prepare(Translate(sql));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
@@ -92,6 +93,13 @@ class Connection : public Object {
                                                    const RecordsetOptions& options) = 0;
   // A forward-only, read-only recordset.
   std::unique_ptr<Recordset> Query(std::string_view sql) { return OpenRecordset(sql, {}); }
+  // A forward-only, read-only recordset of a query with positional parameters written "?"
+  // (numbered from 1) bound in order to `params`, each as PreparedStatement::Bind binds it: the
+  // values never become SQL text. A "?" inside a string literal is not a parameter. Raises
+  // kErrDbBadArgument when the query takes another number of parameters, kErrTypeMismatch for
+  // an array or object.
+  virtual std::unique_ptr<Recordset> Query(std::string_view sql,
+                                           const std::vector<Variant>& params) = 0;
   // A client-side read-only recordset that holds every row and is already disconnected.
   std::unique_ptr<Recordset> QueryDisconnected(std::string_view sql);
 

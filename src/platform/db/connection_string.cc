@@ -13,26 +13,13 @@ constexpr std::string_view kSqlitePrefix = "sqlite:";
 constexpr std::string_view kPostgresqlPrefix = "postgresql://";
 constexpr std::string_view kPostgresPrefix = "postgres://";
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
 std::string PercentDecode(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '%' && i + 2 < s.size()) {
-      int high = HexValue(s[i + 1]);
-      int low = HexValue(s[i + 2]);
+      int high = text::HexDigitValue(s[i + 1]);
+      int low = text::HexDigitValue(s[i + 2]);
       if (high >= 0 && low >= 0) {
         out.push_back(static_cast<char>(high * 16 + low));
         i += 2;

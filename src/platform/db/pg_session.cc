@@ -176,19 +176,6 @@ int64_t AffectedRows(const PGresult* result) {
   return affected;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
 // bytea in the server's hex output form "\x0a1b...".
 Variant ByteaValue(const char* data, int length) {
   Bytes bytes;
@@ -197,8 +184,8 @@ Variant ByteaValue(const char* data, int length) {
   }
   bytes.reserve(static_cast<size_t>(length - 2) / 2);
   for (int i = 2; i + 1 < length; i += 2) {
-    int high = HexDigit(data[i]);
-    int low = HexDigit(data[i + 1]);
+    int high = text::HexDigitValue(data[i]);
+    int low = text::HexDigitValue(data[i + 1]);
     if (high < 0 || low < 0) {
       RaiseDbError(kErrDbSql, kSource, "A bytea value holds a character that is not hex");
     }
@@ -322,6 +309,8 @@ class PgSession final : public Session {
   Engine engine() const override { return Engine::kPostgresql; }
   int64_t Execute(const std::string& sql) override;
   std::unique_ptr<RowCursor> Query(const std::string& sql, bool describe) override;
+  std::unique_ptr<RowCursor> QueryBound(const std::string& sql,
+                                        std::span<const Variant> params) override;
   WriteResult Write(const std::string& sql, std::span<const Variant> params) override;
   std::optional<TableInfo> DescribeTable(const std::string& base_table) override;
   std::unique_ptr<PreparedStatement> Prepare(const std::string& sql) override;
@@ -360,6 +349,11 @@ class PgSession final : public Session {
 
  private:
   const TableCatalog* LookupTable(const std::string& oid, int needed_attnum);
+  // Runs one statement with its "?" parameters bound to `params`; raises kErrDbBadArgument when
+  // it takes another number of them.
+  ResultPtr RunBound(const std::string& sql, std::span<const Variant> params);
+  // The columns of a query's result; with `describe`, with their base table and column.
+  std::vector<ResultColumn> ColumnsOf(const PGresult* result, bool describe);
 
   std::string pool_key_;
   std::unique_ptr<PgHandle> handle_;
@@ -543,20 +537,16 @@ const TableCatalog* PgSession::LookupTable(const std::string& oid, int needed_at
   return &it->second;
 }
 
-std::unique_ptr<RowCursor> PgSession::Query(const std::string& sql, bool describe) {
-  ApplyTimeout();
-  // The extended protocol takes exactly one statement, as a recordset needs.
-  ResultPtr result(PQexecParams(conn(), sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0));
-  Check(result, PGRES_TUPLES_OK, PGRES_COMMAND_OK);
+std::vector<ResultColumn> PgSession::ColumnsOf(const PGresult* result, bool describe) {
   std::vector<ResultColumn> columns;
-  int count = PQnfields(result.get());
+  int count = PQnfields(result);
   for (int i = 0; i < count; ++i) {
     ResultColumn column;
     // Unquoted identifiers come back folded to lower case; the library writes them in upper
     // case, as SQLite returns them.
-    column.name = text::ToUpper(PQfname(result.get(), i));
-    Oid table = PQftable(result.get(), i);
-    int attnum = PQftablecol(result.get(), i);
+    column.name = text::ToUpper(PQfname(result, i));
+    Oid table = PQftable(result, i);
+    int attnum = PQftablecol(result, i);
     if (describe && table != InvalidOid && attnum > 0) {
       std::string oid = std::to_string(table);
       const TableCatalog* catalog = LookupTable(oid, attnum);
@@ -570,10 +560,26 @@ std::unique_ptr<RowCursor> PgSession::Query(const std::string& sql, bool describ
     }
     columns.push_back(std::move(column));
   }
+  return columns;
+}
+
+std::unique_ptr<RowCursor> PgSession::Query(const std::string& sql, bool describe) {
+  ApplyTimeout();
+  // The extended protocol takes exactly one statement, as a recordset needs.
+  ResultPtr result(PQexecParams(conn(), sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0));
+  Check(result, PGRES_TUPLES_OK, PGRES_COMMAND_OK);
+  std::vector<ResultColumn> columns = ColumnsOf(result.get(), describe);
   return std::make_unique<PgCursor>(std::move(result), std::move(columns));
 }
 
-WriteResult PgSession::Write(const std::string& sql, std::span<const Variant> params) {
+std::unique_ptr<RowCursor> PgSession::QueryBound(const std::string& sql,
+                                                 std::span<const Variant> params) {
+  ResultPtr result = RunBound(sql, params);
+  std::vector<ResultColumn> columns = ColumnsOf(result.get(), false);
+  return std::make_unique<PgCursor>(std::move(result), std::move(columns));
+}
+
+ResultPtr PgSession::RunBound(const std::string& sql, std::span<const Variant> params) {
   int expected = 0;
   std::string numbered = NumberPlaceholders(sql, &expected);
   if (expected != static_cast<int>(params.size())) {
@@ -586,6 +592,11 @@ WriteResult PgSession::Write(const std::string& sql, std::span<const Variant> pa
   ResultPtr result(PQexecParams(conn(), numbered.c_str(), buffer.count(), nullptr, buffer.values(),
                                 buffer.lengths(), buffer.formats(), 0));
   Check(result, PGRES_COMMAND_OK, PGRES_TUPLES_OK);
+  return result;
+}
+
+WriteResult PgSession::Write(const std::string& sql, std::span<const Variant> params) {
+  ResultPtr result = RunBound(sql, params);
   WriteResult write;
   write.affected = AffectedRows(result.get());
   if (PQresultStatus(result.get()) == PGRES_TUPLES_OK && PQntuples(result.get()) > 0) {

@@ -70,6 +70,10 @@ class Session {
   virtual int64_t Execute(const std::string& sql) = 0;
   // Runs a query; with `describe`, the columns carry their base table and column.
   virtual std::unique_ptr<RowCursor> Query(const std::string& sql, bool describe) = 0;
+  // Runs a query with "?" parameters bound to `params` (columns not described). Raises
+  // kErrDbBadArgument when the query takes another number of parameters.
+  virtual std::unique_ptr<RowCursor> QueryBound(const std::string& sql,
+                                                std::span<const Variant> params) = 0;
   // Runs one statement with "?" parameters bound to `params`.
   virtual WriteResult Write(const std::string& sql, std::span<const Variant> params) = 0;
   // Key information of the table a ResultColumn::base_table names; nullopt when unknown.

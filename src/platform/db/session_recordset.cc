@@ -103,7 +103,10 @@ class SessionRecordset final : public Recordset {
                 options.lock == LockType::kOptimistic),
         updatable_(options.lock == LockType::kOptimistic) {}
 
+  // Runs `sql` and reads the first row (every row when client-side).
   void Load(Session& session, const std::string& sql);
+  // Runs `sql` with its parameters bound to `params` and reads the first row.
+  void LoadBound(Session& session, const std::string& sql, std::span<const Variant> params);
 
   bool IsOpen() const override { return open_ && (client_ || !session_.expired()); }
   bool IsEOF() const override {
@@ -248,6 +251,13 @@ class SessionRecordset final : public Recordset {
     }
   }
 
+  // Plans the write-back of an updatable recordset; returns the number of hidden key columns
+  // the cursor was re-opened with (0 when it was not).
+  size_t PlanWriteBack(Session& session, const std::string& sql);
+  // Makes the columns from `hidden` on visible and reads the first row of cursor_ (every row
+  // when client-side).
+  void ReadFirstRows(size_t hidden);
+
   void SetColumn(size_t column, Variant value);
   void Insert(Session& session, Row& row);
   void UpdateExisting(Session& session, Row& row);
@@ -276,29 +286,42 @@ class SessionRecordset final : public Recordset {
 void SessionRecordset::Load(Session& session, const std::string& sql) {
   cursor_ = session.Query(sql, updatable_);
   columns_ = cursor_->columns();
-  size_t hidden = 0;
-  if (updatable_) {
-    target_ = PlanWriteTarget(session, columns_);
-    if (target_ && !target_->key_expressions.empty() && !target_->HasAllKeys()) {
-      // Fetch the key along with the query as hidden leading columns.
-      std::vector<std::string> expressions;
-      for (size_t i = 0; i < target_->key_expressions.size(); ++i) {
-        expressions.push_back(target_->key_expressions[i] + " AS velmora_key_" +
-                              std::to_string(i + 1));
-      }
-      std::string with_keys = PrependSelectColumns(sql, JoinTexts(expressions, ", "));
-      if (!with_keys.empty()) {
-        cursor_.reset();
-        cursor_ = session.Query(with_keys, true);
-        columns_ = cursor_->columns();
-        hidden = target_->key_expressions.size();
-        for (size_t i = 0; i < hidden; ++i) {
-          columns_[i].base_table = target_->base_table;
-          target_->key_positions[i] = static_cast<int>(i);
-        }
-      }
-    }
+  ReadFirstRows(updatable_ ? PlanWriteBack(session, sql) : 0);
+}
+
+void SessionRecordset::LoadBound(Session& session, const std::string& sql,
+                                 std::span<const Variant> params) {
+  cursor_ = session.QueryBound(sql, params);
+  columns_ = cursor_->columns();
+  ReadFirstRows(0);
+}
+
+size_t SessionRecordset::PlanWriteBack(Session& session, const std::string& sql) {
+  target_ = PlanWriteTarget(session, columns_);
+  if (!target_ || target_->key_expressions.empty() || target_->HasAllKeys()) {
+    return 0;
   }
+  // Fetch the key along with the query as hidden leading columns.
+  std::vector<std::string> expressions;
+  for (size_t i = 0; i < target_->key_expressions.size(); ++i) {
+    expressions.push_back(target_->key_expressions[i] + " AS velmora_key_" + std::to_string(i + 1));
+  }
+  std::string with_keys = PrependSelectColumns(sql, JoinTexts(expressions, ", "));
+  if (with_keys.empty()) {
+    return 0;
+  }
+  cursor_.reset();
+  cursor_ = session.Query(with_keys, true);
+  columns_ = cursor_->columns();
+  const size_t hidden = target_->key_expressions.size();
+  for (size_t i = 0; i < hidden; ++i) {
+    columns_[i].base_table = target_->base_table;
+    target_->key_positions[i] = static_cast<int>(i);
+  }
+  return hidden;
+}
+
+void SessionRecordset::ReadFirstRows(size_t hidden) {
   for (size_t i = hidden; i < columns_.size(); ++i) {
     visible_.push_back(i);
   }
@@ -586,6 +609,14 @@ std::unique_ptr<Recordset> OpenSessionRecordset(const std::shared_ptr<Session>& 
                                                 const RecordsetOptions& options) {
   auto recordset = std::make_unique<SessionRecordset>(session, options);
   recordset->Load(*session, sql);
+  return recordset;
+}
+
+std::unique_ptr<Recordset> OpenBoundRecordset(const std::shared_ptr<Session>& session,
+                                              const std::string& sql,
+                                              std::span<const Variant> params) {
+  auto recordset = std::make_unique<SessionRecordset>(session, RecordsetOptions{});
+  recordset->LoadBound(*session, sql, params);
   return recordset;
 }
 

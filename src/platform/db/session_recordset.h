@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/db/recordset.h"
@@ -14,5 +15,11 @@ namespace velmora::db {
 std::unique_ptr<Recordset> OpenSessionRecordset(const std::shared_ptr<Session>& session,
                                                 const std::string& sql,
                                                 const RecordsetOptions& options);
+
+// Internal: a forward-only, read-only Recordset on `sql` (already translated) with its "?"
+// parameters bound to `params`; it closes when the session ends.
+std::unique_ptr<Recordset> OpenBoundRecordset(const std::shared_ptr<Session>& session,
+                                              const std::string& sql,
+                                              std::span<const Variant> params);
 
 }  // namespace velmora::db

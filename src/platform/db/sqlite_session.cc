@@ -231,6 +231,8 @@ class SqliteSession final : public Session {
   Engine engine() const override { return Engine::kSqlite; }
   int64_t Execute(const std::string& sql) override;
   std::unique_ptr<RowCursor> Query(const std::string& sql, bool describe) override;
+  std::unique_ptr<RowCursor> QueryBound(const std::string& sql,
+                                        std::span<const Variant> params) override;
   WriteResult Write(const std::string& sql, std::span<const Variant> params) override;
   std::optional<TableInfo> DescribeTable(const std::string& base_table) override;
   std::unique_ptr<PreparedStatement> Prepare(const std::string& sql) override;
@@ -257,6 +259,9 @@ class SqliteSession final : public Session {
   }
   // Compiles the one statement of `sql`; raises when it holds more than one.
   StatementPtr PrepareOne(const std::string& sql);
+  // PrepareOne with the statement's parameters bound to `params`; raises kErrDbBadArgument when
+  // it takes another number of them.
+  StatementPtr PrepareBound(const std::string& sql, std::span<const Variant> params);
 
   void Attach(Attachable* item) { attached_.Add(item); }
   void Detach(Attachable* item) { attached_.Remove(item); }
@@ -483,7 +488,7 @@ std::unique_ptr<RowCursor> SqliteSession::Query(const std::string& sql, bool des
   return std::make_unique<SqliteCursor>(*this, PrepareOne(sql), describe);
 }
 
-WriteResult SqliteSession::Write(const std::string& sql, std::span<const Variant> params) {
+StatementPtr SqliteSession::PrepareBound(const std::string& sql, std::span<const Variant> params) {
   StatementPtr statement = PrepareOne(sql);
   int expected = sqlite3_bind_parameter_count(statement.get());
   if (expected != static_cast<int>(params.size())) {
@@ -497,6 +502,16 @@ WriteResult SqliteSession::Write(const std::string& sql, std::span<const Variant
       Raise(rc);
     }
   }
+  return statement;
+}
+
+std::unique_ptr<RowCursor> SqliteSession::QueryBound(const std::string& sql,
+                                                     std::span<const Variant> params) {
+  return std::make_unique<SqliteCursor>(*this, PrepareBound(sql, params), false);
+}
+
+WriteResult SqliteSession::Write(const std::string& sql, std::span<const Variant> params) {
+  StatementPtr statement = PrepareBound(sql, params);
   WriteResult result;
   int rc = 0;
   while ((rc = Step(statement.get())) == SQLITE_ROW) {

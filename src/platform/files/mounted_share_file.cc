@@ -3,7 +3,7 @@
 #include "platform/files/file_system.h"
 #include "platform/files/path_text.h"
 #include "platform/files/remote_file.h"
-#include "platform/files/text_encoding.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora::files {
 namespace {
@@ -57,7 +57,7 @@ class MountedShareFile : public RemoteFile {
   }
 
   void CreateTextFile(const std::string& text, const std::string& fileName, bool unicode) override {
-    files_->WriteFile(fileName, EncodeTextFile(text, unicode), WriteMode::kReplace);
+    files_->WriteFile(fileName, text::EncodeTextFile(text, unicode), WriteMode::kReplace);
   }
 
  private:

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "platform/files/path_text.h"
-#include "platform/files/text_encoding.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora::files {
 namespace {
@@ -93,7 +93,7 @@ const PathMaps& PathResolver::Maps() {
 }
 
 std::string PathResolver::ToNative(std::string_view path) {
-  if (!IsValidUtf8(path) || path.find('\0') != std::string_view::npos) {
+  if (!text::IsValidUtf8(path) || path.find('\0') != std::string_view::npos) {
     throw Error(kErrBadFileName, kSource,
                 "Bad file name: '" + PrintablePath(path) + "' is not valid UTF-8 text");
   }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "velmora/base/error.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora::host {
 namespace {
@@ -29,30 +30,20 @@ Variant NullIfEmpty(const std::string& text) {
   return text.empty() ? Variant::MakeNull() : Variant(text);
 }
 
-// The SQL text of one value for SelectWhere.
-std::string Literal(db::Engine engine, const Variant& value) {
+// Raises unless `value` is a value SelectWhere looks up: a 32-bit integer, or UTF-8 text
+// without NUL characters.
+void CheckLookUpValue(const Variant& value) {
   if (value.kind() == Variant::Kind::kInt32) {
-    return std::to_string(value.ToInt32());
+    return;
   }
   if (value.kind() != Variant::Kind::kText) {
     throw Error(kErrTypeMismatch, kSource, "A directory look-up takes numbers and texts only");
   }
   const std::string text = value.ToText();
-  if (!IsValidUtf8(text) || text.find('\0') != std::string::npos) {
+  if (!text::IsValidUtf8(text) || text.find('\0') != std::string::npos) {
     throw Error(kErrInvalidProcedureCall, kSource,
                 "A directory look-up value is not valid UTF-8 text");
   }
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  hex.reserve(text.size() * 2);
-  for (unsigned char byte : text) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 0x0F];
-  }
-  if (engine == db::Engine::kSqlite) {
-    return "CAST(X'" + hex + "' AS TEXT)";
-  }
-  return "convert_from(decode('" + hex + "', 'hex'), 'UTF8')";
 }
 
 MemberRecord ReadMember(const db::Recordset& row) {
@@ -145,64 +136,12 @@ std::optional<Record> ReadFirst(db::Connection& connection, const std::string& s
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    uint32_t code = 0;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      code = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      code = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      code = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) {
-      return false;
-    }
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) {
-        return false;
-      }
-      code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 std::unique_ptr<db::Recordset> SelectWhere(db::Connection& connection, const std::string& sql,
                                            const std::vector<Variant>& values) {
-  std::string text;
-  size_t next = 0;
-  for (char c : sql) {
-    if (c != '?') {
-      text += c;
-      continue;
-    }
-    if (next == values.size()) {
-      throw Error(kErrInvalidProcedureCall, kSource, "A directory look-up lacks a value");
-    }
-    text += Literal(connection.engine(), values[next++]);
+  for (const Variant& value : values) {
+    CheckLookUpValue(value);
   }
-  if (next != values.size()) {
-    throw Error(kErrInvalidProcedureCall, kSource, "A directory look-up has values left over");
-  }
-  return connection.Query(text);
+  return connection.Query(sql, values);
 }
 
 MembershipDatabase::MembershipDatabase(ConnectionFactory open) : open_(std::move(open)) {}

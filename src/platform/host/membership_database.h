@@ -13,8 +13,8 @@
 
 // The tables of the membership directory and the partner register in Velmora's own database:
 // BUSINESSPARTNER, MEMBERUSER, APPLICATION and MEMBERAPPLICATION. The one place that writes
-// and reads them. Every value that comes from a caller reaches SQL as a bound parameter
-// (writes) or through SelectWhere's hexadecimal literals (reads), never as pasted text.
+// and reads them. Every value that comes from a caller reaches SQL as a bound parameter, never
+// as pasted text.
 namespace velmora::host {
 
 // Opens a new connection to the installation's database; the caller owns and closes it.
@@ -96,14 +96,11 @@ class MembershipDatabase {
   ConnectionFactory open_;
 };
 
-// A read-only forward recordset on `sql`, in which each "?" stands for the next value of
-// `values` (32-bit integers and texts only). Texts are written as hexadecimal literals of
-// their UTF-8 bytes, which nothing in a value can escape from. Raises kErrInvalidProcedureCall
-// for a text that is not valid UTF-8 or holds a NUL character, and for a count mismatch.
+// A read-only forward recordset on `sql`, in which each "?" is a parameter bound to the next
+// value of `values` (32-bit integers and texts only). Raises kErrTypeMismatch for another kind
+// of value, kErrInvalidProcedureCall for a text that is not valid UTF-8 or holds a NUL
+// character, and the database's kErrDbBadArgument for a count mismatch.
 std::unique_ptr<db::Recordset> SelectWhere(db::Connection& connection, const std::string& sql,
                                            const std::vector<Variant>& values);
-
-// Whether `text` is well-formed UTF-8.
-bool IsValidUtf8(std::string_view text);
 
 }  // namespace velmora::host

@@ -4,6 +4,7 @@
 
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora::host {
 namespace {
@@ -63,7 +64,7 @@ VariantArray Texts(std::initializer_list<std::string> texts) {
 
 void CheckDirectoryText(const std::string& source, const std::string& what,
                         const std::string& value, size_t max_chars, bool is_key) {
-  if (!IsValidUtf8(value)) {
+  if (!text::IsValidUtf8(value)) {
     throw Error(kErrInvalidProcedureCall, source, what + " is not valid UTF-8 text");
   }
   for (char c : value) {
@@ -240,7 +241,7 @@ void MembershipDirectory::ApplyFields(const UserFields& fields, MemberRecord& us
     std::vector<int32_t> ids;
     for (const std::string& name : *fields.applications) {
       std::optional<ApplicationRecord> application;
-      if (IsValidUtf8(name) && name.find('\0') == std::string::npos) {
+      if (text::IsValidUtf8(name) && name.find('\0') == std::string::npos) {
         application = database_.FindApplicationByName(name);
       }
       if (!application) {

@@ -2,6 +2,7 @@
 
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
+#include "velmora/base/text_encoding.h"
 
 namespace velmora::host {
 namespace {
@@ -31,7 +32,7 @@ class DatabaseBusinessPartner : public BusinessPartner {
       throw Error(kErrInvalidProcedureCall, kSource, "No partner code was given");
     }
     std::optional<PartnerRecord> partner;
-    if (IsValidUtf8(code) && code.find('\0') == std::string::npos) {
+    if (text::IsValidUtf8(code) && code.find('\0') == std::string::npos) {
       partner = database_.FindPartnerByCode(kind, code);
     }
     if (!partner) {

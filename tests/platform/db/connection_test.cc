@@ -339,6 +339,109 @@ TEST_P(ConnectionTest, PreparedStatementsInsideOneTransaction) {
   EXPECT_EQ(reuse->Execute(), 1);
 }
 
+TEST_P(ConnectionTest, QueryWithParametersBindsThemInOrder) {
+  std::unique_ptr<Connection> connection = Open();
+  for (int rank = 1; rank <= 5; ++rank) {
+    AddNote(*connection, "n" + std::to_string(rank), rank);
+  }
+  std::unique_ptr<Recordset> rows =
+      connection->Query("SELECT TITLE, RANK FROM NOTE WHERE RANK >= ? AND TITLE <> ? ORDER BY RANK",
+                        {Variant(int32_t{3}), Variant("n4")});
+  ASSERT_FALSE(rows->IsEOF());
+  EXPECT_EQ(rows->Field("TITLE"), Variant("n3"));
+  EXPECT_EQ(rows->Field("RANK"), Variant(int32_t{3}));
+  rows->MoveNext();
+  EXPECT_EQ(rows->Field("TITLE"), Variant("n5"));
+  rows->MoveNext();
+  EXPECT_TRUE(rows->IsEOF());
+  // A bound value of another kind than the column is converted as a prepared statement's is.
+  EXPECT_EQ(connection->Query("SELECT TITLE FROM NOTE WHERE RANK = ?", {Variant(int64_t{2})})
+                ->Field("TITLE"),
+            Variant("n2"));
+  EXPECT_TRUE(connection->Query("SELECT TITLE FROM NOTE WHERE TITLE = ?", {Variant()})->IsEOF());
+}
+
+TEST_P(ConnectionTest, QueryParametersNeverBecomeSql) {
+  std::unique_ptr<Connection> connection = Open();
+  const std::vector<std::string> titles = {"O'Brien",  "'; DELETE FROM NOTE; --",
+                                           "?",        "TOP 1",
+                                           "dbo.NOTE", "'1/2/2024'",
+                                           "a\\'b",    "Zo\xc3\xab \xe2\x82\xac \xf0\x9f\x98\x80"};
+  std::unique_ptr<PreparedStatement> insert =
+      connection->Prepare("INSERT INTO NOTE (TITLE, RANK) VALUES (?, 1)");
+  for (const std::string& title : titles) {
+    insert->Bind(1, Variant(title));
+    insert->Execute();
+  }
+  for (const std::string& title : titles) {
+    SCOPED_TRACE(title);
+    std::unique_ptr<Recordset> rows =
+        connection->Query("SELECT TITLE FROM NOTE WHERE TITLE = ?", {Variant(title)});
+    ASSERT_FALSE(rows->IsEOF());
+    EXPECT_EQ(rows->Field("TITLE"), Variant(title));
+    rows->MoveNext();
+    EXPECT_TRUE(rows->IsEOF());
+    EXPECT_EQ(connection->Query("SELECT ? AS V", {Variant(title)})->Field("V"), Variant(title));
+  }
+  EXPECT_EQ(CountOf(*connection, "NOTE"), static_cast<int64_t>(titles.size()));
+}
+
+TEST_P(ConnectionTest, QueryWithParametersIsTranslatedAndSkipsLiterals) {
+  std::vector<std::string> reported;
+  OpenOptions options;
+  options.on_translate = [&](std::string_view, std::string_view translated) {
+    reported.emplace_back(translated);
+  };
+  std::unique_ptr<Connection> connection = database().Open(options);
+  AddNote(*connection, "?", 1);
+  AddNote(*connection, "b", 2);
+  AddNote(*connection, "c", 3);
+  std::unique_ptr<Recordset> rows = connection->Query(
+      "SELECT TOP 1 TITLE FROM dbo.NOTE WHERE TITLE <> '?' AND RANK >= ? ORDER BY RANK",
+      {Variant(int32_t{1})});
+  EXPECT_EQ(rows->Field("TITLE"), Variant("b"));
+  EXPECT_EQ(reported.size(), 1u);
+}
+
+TEST_P(ConnectionTest, QueryWithParametersReadsForwardOnly) {
+  std::unique_ptr<Connection> connection = Open();
+  AddNote(*connection, "a", 1);
+  AddNote(*connection, "b", 2);
+  std::unique_ptr<Recordset> rows =
+      connection->Query("SELECT TITLE FROM NOTE WHERE RANK > ? ORDER BY RANK", {Variant(0)});
+  EXPECT_EQ(rows->RecordCount(), -1);
+  EXPECT_EQ(rows->Field("TITLE"), Variant("a"));
+  EXPECT_EQ(RaisedBy([&] { rows->SetField("TITLE", Variant("x")); }).number(), kErrDbNotUpdatable);
+  rows->MoveNext();
+  EXPECT_EQ(RaisedBy([&] { rows->MoveFirst(); }).number(), kErrDbNotUpdatable);
+  rows->Disconnect();
+  connection->Close();
+  EXPECT_EQ(rows->Field("TITLE"), Variant("b"));
+}
+
+TEST_P(ConnectionTest, QueryWithParametersRefusesWrongCountsAndKinds) {
+  std::unique_ptr<Connection> connection = Open();
+  const char* sql = "SELECT TITLE FROM NOTE WHERE RANK = ? AND TITLE = ?";
+  EXPECT_EQ(RaisedBy([&] { connection->Query(sql, {Variant(1)}); }).number(), kErrDbBadArgument);
+  EXPECT_EQ(RaisedBy([&] {
+              connection->Query(sql, {Variant(1), Variant("a"), Variant(2)});
+            }).number(),
+            kErrDbBadArgument);
+  EXPECT_EQ(RaisedBy([&] { connection->Query("SELECT 1 AS N", {Variant(1)}); }).number(),
+            kErrDbBadArgument);
+  EXPECT_EQ(RaisedBy([&] {
+              connection->Query(sql, {Variant(VariantArray(1)), Variant("a")});
+            }).number(),
+            kErrTypeMismatch);
+  // The connection stays usable.
+  EXPECT_EQ(connection->Query("SELECT ? AS N", {Variant(int32_t{7})})->Field("N").ToInt32(), 7);
+  connection->Close();
+  EXPECT_EQ(RaisedBy([&] {
+              connection->Query(sql, {Variant(1), Variant("a")});
+            }).number(),
+            kErrDbClosed);
+}
+
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(ConnectionTest);
 
 }  // namespace

@@ -3,22 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/db/connection.h"
-#include "velmora/base/error.h"
+#include "support/expectations.h"
 
 // Small helpers shared by the database adapter tests.
 namespace velmora::db {
 
-// The Error that `action` raises; fails the test (and returns an empty Error) when none.
-template <class Action>
-Error RaisedBy(Action action) {
-  try {
-    action();
-  } catch (const Error& error) {
-    return error;
-  }
-  ADD_FAILURE() << "no Error was raised";
-  return Error();
-}
+using testing::RaisedBy;
 
 // The value of the first field of the first row of `sql`.
 inline Variant ScalarOf(Connection& connection, std::string_view sql) {

@@ -7,15 +7,15 @@
 #include <functional>
 
 #include "platform/files/file_system.h"
-#include "platform/files/temp_folder.h"
+#include "support/temp_folder.h"
 #include "velmora/base/error.h"
 
 namespace velmora::files {
 namespace {
 
-using testing::ReadBytes;
+using testing::ReadFile;
 using testing::TempFolder;
-using testing::WriteBytes;
+using testing::WriteFile;
 
 // The contract of FileSystem, on the file system of this machine. Paths go through a resolver
 // that maps the share "\\srv\data" and the drive "D:" into the test's folder.
@@ -48,20 +48,20 @@ TEST_F(LocalFileSystemTest, WritesReplaceAppendAndCreateOnlyNew) {
   const std::string file = temp_ / "a.txt";
   fs_->WriteFile(file, "one", WriteMode::kReplace);
   fs_->WriteFile(file, "two", WriteMode::kReplace);
-  EXPECT_EQ(ReadBytes(file), "two");
+  EXPECT_EQ(ReadFile(file), "two");
   fs_->WriteFile(file, "+three", WriteMode::kAppend);
   EXPECT_EQ(fs_->ReadFile(file), "two+three");
   EXPECT_EQ(NumberOf([&] { fs_->WriteFile(file, "x", WriteMode::kCreateNew); }),
             kErrFileAlreadyExists);
-  EXPECT_EQ(ReadBytes(file), "two+three");
+  EXPECT_EQ(ReadFile(file), "two+three");
   fs_->WriteFile(temp_ / "new.txt", std::string("\0b", 2), WriteMode::kCreateNew);
-  EXPECT_EQ(ReadBytes(temp_ / "new.txt"), std::string("\0b", 2));
+  EXPECT_EQ(ReadFile(temp_ / "new.txt"), std::string("\0b", 2));
 }
 
 TEST_F(LocalFileSystemTest, WritingIntoAMissingFolderOrAFileAsFolderFails) {
   EXPECT_EQ(NumberOf([&] { fs_->WriteFile(temp_ / "no/a.txt", "x", WriteMode::kReplace); }),
             kErrPathNotFound);
-  WriteBytes(temp_ / "plain", "x");
+  WriteFile(temp_ / "plain", "x");
   EXPECT_EQ(NumberOf([&] { fs_->WriteFile(temp_ / "plain/a.txt", "x", WriteMode::kReplace); }),
             kErrPathNotFound);
   EXPECT_EQ(NumberOf([&] { fs_->WriteFile(temp_.path(), "x", WriteMode::kReplace); }),
@@ -74,7 +74,7 @@ TEST_F(LocalFileSystemTest, ReadingAMissingFileOrAFolderIsFileNotFound) {
 }
 
 TEST_F(LocalFileSystemTest, ExistenceTellsFilesFromFolders) {
-  WriteBytes(temp_ / "f.txt", "x");
+  WriteFile(temp_ / "f.txt", "x");
   EXPECT_TRUE(fs_->FileExists(temp_ / "f.txt"));
   EXPECT_FALSE(fs_->FolderExists(temp_ / "f.txt"));
   EXPECT_TRUE(fs_->FolderExists(temp_.path()));
@@ -89,13 +89,13 @@ TEST_F(LocalFileSystemTest, CreatesOneFolderLevel) {
   EXPECT_TRUE(std::filesystem::is_directory(temp_ / "one"));
   EXPECT_EQ(NumberOf([&] { fs_->CreateFolder(temp_ / "one"); }), kErrFileAlreadyExists);
   EXPECT_EQ(NumberOf([&] { fs_->CreateFolder(temp_ / "x/y"); }), kErrPathNotFound);
-  WriteBytes(temp_ / "file", "x");
+  WriteFile(temp_ / "file", "x");
   EXPECT_EQ(NumberOf([&] { fs_->CreateFolder(temp_ / "file"); }), kErrFileAlreadyExists);
   EXPECT_EQ(NumberOf([&] { fs_->CreateFolder(temp_ / "file/sub"); }), kErrPathNotFound);
 }
 
 TEST_F(LocalFileSystemTest, DeletesFilesButNotFolders) {
-  WriteBytes(temp_ / "f.txt", "x");
+  WriteFile(temp_ / "f.txt", "x");
   fs_->DeleteFile(temp_ / "f.txt");
   EXPECT_FALSE(std::filesystem::exists(temp_ / "f.txt"));
   EXPECT_EQ(NumberOf([&] { fs_->DeleteFile(temp_ / "f.txt"); }), kErrFileNotFound);
@@ -106,31 +106,31 @@ TEST_F(LocalFileSystemTest, DeletesFilesButNotFolders) {
 
 TEST_F(LocalFileSystemTest, DeletesAFolderWithEverythingInIt) {
   std::filesystem::create_directories(temp_ / "tree/sub");
-  WriteBytes(temp_ / "tree/a", "x");
-  WriteBytes(temp_ / "tree/sub/b", "y");
+  WriteFile(temp_ / "tree/a", "x");
+  WriteFile(temp_ / "tree/sub/b", "y");
   fs_->DeleteFolder(temp_ / "tree");
   EXPECT_FALSE(std::filesystem::exists(temp_ / "tree"));
   EXPECT_EQ(NumberOf([&] { fs_->DeleteFolder(temp_ / "tree"); }), kErrPathNotFound);
-  WriteBytes(temp_ / "file", "x");
+  WriteFile(temp_ / "file", "x");
   EXPECT_EQ(NumberOf([&] { fs_->DeleteFolder(temp_ / "file"); }), kErrPathNotFound);
   EXPECT_TRUE(std::filesystem::exists(temp_ / "file"));
 }
 
 TEST_F(LocalFileSystemTest, CopiesWithAndWithoutOverwrite) {
-  WriteBytes(temp_ / "a", "new");
-  WriteBytes(temp_ / "b", "old");
+  WriteFile(temp_ / "a", "new");
+  WriteFile(temp_ / "b", "old");
   EXPECT_EQ(NumberOf([&] { fs_->CopyFile(temp_ / "a", temp_ / "b", false); }),
             kErrFileAlreadyExists);
-  EXPECT_EQ(ReadBytes(temp_ / "b"), "old");
+  EXPECT_EQ(ReadFile(temp_ / "b"), "old");
   fs_->CopyFile(temp_ / "a", temp_ / "b", true);
-  EXPECT_EQ(ReadBytes(temp_ / "b"), "new");
+  EXPECT_EQ(ReadFile(temp_ / "b"), "new");
   fs_->CopyFile(temp_ / "a", temp_ / "c", false);
-  EXPECT_EQ(ReadBytes(temp_ / "c"), "new");
-  EXPECT_EQ(ReadBytes(temp_ / "a"), "new");
+  EXPECT_EQ(ReadFile(temp_ / "c"), "new");
+  EXPECT_EQ(ReadFile(temp_ / "a"), "new");
 }
 
 TEST_F(LocalFileSystemTest, CopyFailuresNameTheirCause) {
-  WriteBytes(temp_ / "a", "x");
+  WriteFile(temp_ / "a", "x");
   EXPECT_EQ(NumberOf([&] { fs_->CopyFile(temp_ / "none", temp_ / "b", true); }), kErrFileNotFound);
   EXPECT_EQ(NumberOf([&] { fs_->CopyFile(temp_ / "a", temp_ / "no/b", true); }), kErrPathNotFound);
   std::filesystem::create_directory(temp_ / "dir");
@@ -139,21 +139,21 @@ TEST_F(LocalFileSystemTest, CopyFailuresNameTheirCause) {
 }
 
 TEST_F(LocalFileSystemTest, MovesOnlyOntoAFreeName) {
-  WriteBytes(temp_ / "a", "a");
-  WriteBytes(temp_ / "b", "b");
+  WriteFile(temp_ / "a", "a");
+  WriteFile(temp_ / "b", "b");
   EXPECT_EQ(NumberOf([&] { fs_->MoveFile(temp_ / "a", temp_ / "b"); }), kErrFileAlreadyExists);
-  EXPECT_EQ(ReadBytes(temp_ / "a"), "a");
-  EXPECT_EQ(ReadBytes(temp_ / "b"), "b");
+  EXPECT_EQ(ReadFile(temp_ / "a"), "a");
+  EXPECT_EQ(ReadFile(temp_ / "b"), "b");
   fs_->MoveFile(temp_ / "a", temp_ / "c");
   EXPECT_FALSE(std::filesystem::exists(temp_ / "a"));
-  EXPECT_EQ(ReadBytes(temp_ / "c"), "a");
+  EXPECT_EQ(ReadFile(temp_ / "c"), "a");
   EXPECT_EQ(NumberOf([&] { fs_->MoveFile(temp_ / "a", temp_ / "d"); }), kErrFileNotFound);
   EXPECT_EQ(NumberOf([&] { fs_->MoveFile(temp_ / "c", temp_ / "no/d"); }), kErrPathNotFound);
 }
 
 TEST_F(LocalFileSystemTest, ListsEntriesWithKindSizeAndLocalTime) {
   std::filesystem::create_directories(temp_ / "list/sub");
-  WriteBytes(temp_ / "list/a.xml", "12345");
+  WriteFile(temp_ / "list/a.xml", "12345");
   struct tm parts {};
   parts.tm_year = 2003 - 1900;
   parts.tm_mon = 2;
@@ -183,15 +183,15 @@ TEST_F(LocalFileSystemTest, ListsEntriesWithKindSizeAndLocalTime) {
 
 TEST_F(LocalFileSystemTest, SharePathsAndDrivePathsLandInTheirMappedFolders) {
   fs_->WriteFile("\\\\SRV\\Data\\in.txt", "s", WriteMode::kReplace);
-  EXPECT_EQ(ReadBytes(temp_ / "share/in.txt"), "s");
+  EXPECT_EQ(ReadFile(temp_ / "share/in.txt"), "s");
   fs_->CreateFolder("D:\\out");
   fs_->CopyFile("\\\\srv\\data\\in.txt", "d:/out/copy.txt", false);
-  EXPECT_EQ(ReadBytes(temp_ / "drive/out/copy.txt"), "s");
+  EXPECT_EQ(ReadFile(temp_ / "drive/out/copy.txt"), "s");
   EXPECT_EQ(fs_->ToNative("\\\\srv\\data\\x"), temp_ / "share/x");
 }
 
 TEST_F(LocalFileSystemTest, NoOperationReachesOutsideAMappedFolder) {
-  WriteBytes(temp_ / "secret.txt", "s");
+  WriteFile(temp_ / "secret.txt", "s");
   EXPECT_EQ(NumberOf([&] { fs_->ReadFile("\\\\srv\\data\\..\\secret.txt"); }),
             kErrPermissionDenied);
   EXPECT_EQ(NumberOf([&] { fs_->DeleteFile("D:\\..\\secret.txt"); }), kErrPermissionDenied);
@@ -207,7 +207,7 @@ TEST_F(LocalFileSystemTest, UnmappedShareAndNonUtf8NamesAreRefused) {
 }
 
 TEST_F(LocalFileSystemTest, ListingShowsNamesThatAreNotUtf8AsTheyAre) {
-  WriteBytes(temp_ / "caf\xE9.xml", "x");
+  WriteFile(temp_ / "caf\xE9.xml", "x");
   const std::vector<FolderEntry> entries = fs_->List(temp_.path());
   bool found = false;
   for (const FolderEntry& entry : entries) {

@@ -4,15 +4,15 @@
 #include <filesystem>
 
 #include "platform/files/remote_file.h"
-#include "platform/files/temp_folder.h"
+#include "support/temp_folder.h"
 #include "velmora/base/error.h"
 
 namespace velmora::files {
 namespace {
 
-using testing::ReadBytes;
+using testing::ReadFile;
 using testing::TempFolder;
-using testing::WriteBytes;
+using testing::WriteFile;
 
 // The "D2ORiro.File" component over a share "\\srv\exchange" mounted in the test's folder.
 class MountedShareFileTest : public ::testing::Test {
@@ -40,13 +40,13 @@ TEST_F(MountedShareFileTest, CreatesAWholeFolderTree) {
 }
 
 TEST_F(MountedShareFileTest, TreeThroughAFileFails) {
-  WriteBytes(Mounted("file"), "x");
+  WriteFile(Mounted("file"), "x");
   EXPECT_THROW(share_->CreateFolderTree("\\\\srv\\exchange\\file\\sub"), Error);
 }
 
 TEST_F(MountedShareFileTest, ListsOnlyFileNames) {
-  WriteBytes(Mounted("a.xml"), "x");
-  WriteBytes(Mounted("b.xml"), "y");
+  WriteFile(Mounted("a.xml"), "x");
+  WriteFile(Mounted("b.xml"), "y");
   std::filesystem::create_directory(Mounted("sub"));
   auto names = share_->GetFileNamesInFolder("\\\\srv\\exchange");
   ASSERT_EQ(names->Count(), 2u);
@@ -57,17 +57,17 @@ TEST_F(MountedShareFileTest, ListsOnlyFileNames) {
 
 TEST_F(MountedShareFileTest, DeletesFolderAndFilesAndIgnoresAMissingFolder) {
   std::filesystem::create_directories(Mounted("gone/sub"));
-  WriteBytes(Mounted("gone/a"), "x");
+  WriteFile(Mounted("gone/a"), "x");
   share_->DeleteFolderAndFiles("\\\\srv\\exchange\\gone");
   EXPECT_FALSE(std::filesystem::exists(Mounted("gone")));
   share_->DeleteFolderAndFiles("\\\\srv\\exchange\\gone");
 }
 
 TEST_F(MountedShareFileTest, CopiesAndMovesIntoFoldersNamedWithATrailingSeparator) {
-  WriteBytes(temp_ / "local.xml", "L");
+  WriteFile(temp_ / "local.xml", "L");
   std::filesystem::create_directory(Mounted("in"));
   share_->CopyFile(temp_ / "local.xml", "\\\\srv\\exchange\\in\\", false);
-  EXPECT_EQ(ReadBytes(Mounted("in/local.xml")), "L");
+  EXPECT_EQ(ReadFile(Mounted("in/local.xml")), "L");
   EXPECT_THROW(share_->CopyFile(temp_ / "local.xml", "\\\\srv\\exchange\\in\\", false), Error);
   share_->MoveFile(temp_ / "local.xml", "\\\\srv\\exchange\\moved.xml");
   EXPECT_FALSE(std::filesystem::exists(temp_ / "local.xml"));
@@ -78,13 +78,13 @@ TEST_F(MountedShareFileTest, CopiesAndMovesIntoFoldersNamedWithATrailingSeparato
 
 TEST_F(MountedShareFileTest, TextFilesAreUnicodeOrWindows1252) {
   share_->CreateTextFile("\xE2\x82\xAC", "\\\\srv\\exchange\\u.txt", true);
-  EXPECT_EQ(ReadBytes(Mounted("u.txt")), std::string("\xFF\xFE\xAC\x20", 4));
+  EXPECT_EQ(ReadFile(Mounted("u.txt")), std::string("\xFF\xFE\xAC\x20", 4));
   share_->CreateTextFile("\xE2\x82\xAC\xE4\xB8\xAD", "\\\\srv\\exchange\\u.txt", false);
-  EXPECT_EQ(ReadBytes(Mounted("u.txt")), "\x80?");
+  EXPECT_EQ(ReadFile(Mounted("u.txt")), "\x80?");
 }
 
 TEST_F(MountedShareFileTest, RefusesToLeaveTheShareAndUnmappedShares) {
-  WriteBytes(temp_ / "outside.txt", "x");
+  WriteFile(temp_ / "outside.txt", "x");
   try {
     share_->DeleteFile("\\\\srv\\exchange\\..\\outside.txt");
     ADD_FAILURE() << "deleted outside the share";

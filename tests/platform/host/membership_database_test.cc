@@ -12,7 +12,7 @@ using testing::DirectoryDbTest;
 
 class MembershipDatabaseTest : public DirectoryDbTest {
  protected:
-  // The value that SelectWhere hands back for `value` (text literal round trip).
+  // The value that SelectWhere hands back for `value` (a bound parameter round trip).
   std::string RoundTrip(const std::string& value) {
     auto connection = Open();
     auto rows = SelectWhere(*connection, "SELECT ? AS V", {Variant(value)});
@@ -50,19 +50,6 @@ TEST_P(MembershipDatabaseTest, RefusesValuesItCannotWriteSafely) {
   EXPECT_THROW(SelectWhere(*connection, "SELECT ? AS V", {Variant(2.5)}), Error);
   EXPECT_THROW(SelectWhere(*connection, "SELECT ? AS V", {Variant(std::string("a\0b", 3))}), Error);
   EXPECT_THROW(SelectWhere(*connection, "SELECT ? AS V", {Variant("\xc3\x28")}), Error);
-}
-
-TEST_P(MembershipDatabaseTest, RecognisesWellFormedUtf8) {
-  EXPECT_TRUE(IsValidUtf8(""));
-  EXPECT_TRUE(IsValidUtf8("ascii"));
-  EXPECT_TRUE(IsValidUtf8("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xf4\x8f\xbf\xbf"));
-  EXPECT_FALSE(IsValidUtf8("\x80"));              // continuation without lead
-  EXPECT_FALSE(IsValidUtf8("\xc3"));              // cut short
-  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));          // overlong "/"
-  EXPECT_FALSE(IsValidUtf8("\xe0\x80\xaf"));      // overlong
-  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));      // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xf4\x90\x80\x80"));  // above U+10FFFF
-  EXPECT_FALSE(IsValidUtf8("\xff"));
 }
 
 TEST_P(MembershipDatabaseTest, WritesAndReadsEveryUserColumn) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "membership_test_util.h"
+#include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 using testing::DirectoryDbTest;
 using testing::FakePasswordHasher;
+using velmora::testing::RaisedBy;
 
 // A participant that refers to the records named in `referred` ("ORIGIN:value") and records the
 // questions it is asked.
@@ -69,16 +71,6 @@ class MembershipDirectoryTest : public DirectoryDbTest {
     fields.business_partner_id = partner;
     fields.email_address = "someone@example.com";
     return fields;
-  }
-
-  Error RaisedBy(const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return Error();
   }
 
   std::optional<MemberRecord> Stored(const std::string& user_id) {

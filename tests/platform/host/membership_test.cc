@@ -4,6 +4,7 @@
 
 #include "core/components.h"
 #include "membership_test_util.h"
+#include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 using testing::DirectoryDbTest;
 using testing::FakePasswordHasher;
+using velmora::testing::RaisedBy;
 
 class MembershipTest : public DirectoryDbTest {
  protected:
@@ -54,18 +56,6 @@ class MembershipTest : public DirectoryDbTest {
     VariantArray array(1, lower);
     array.At(lower) = Variant(filter);
     return Variant(std::move(array));
-  }
-
-  // The error a call raises; fails the test when it raises none.
-  template <class Call>
-  static Error RaisedBy(Call call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return Error();
   }
 };
 

@@ -4,6 +4,7 @@
 
 #include "core/components.h"
 #include "membership_test_util.h"
+#include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 
@@ -11,6 +12,7 @@ namespace velmora::host {
 namespace {
 
 using testing::DirectoryDbTest;
+using velmora::testing::RaisedBy;
 
 class PartnerRegisterTest : public DirectoryDbTest {
  protected:
@@ -26,16 +28,6 @@ class PartnerRegisterTest : public DirectoryDbTest {
                "G'X \xe2\x82\xac", "");
     AddPartner(30, "Initech", "", "SHARED");
     partners_ = NewBusinessPartner(Factory());
-  }
-
-  Error RaisedBy(const std::function<void()>& call) {
-    try {
-      call();
-    } catch (const Error& error) {
-      return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return Error();
   }
 
   std::shared_ptr<BusinessPartner> partners_;

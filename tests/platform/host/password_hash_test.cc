@@ -75,6 +75,9 @@ TEST_F(PasswordHashTest, ConstantTimeEqualsComparesWholeTexts) {
   EXPECT_FALSE(ConstantTimeEquals("0123456789abcdef", "0123456789abcde"));
   EXPECT_FALSE(ConstantTimeEquals("abc", std::string("abc\0", 4)));
   EXPECT_FALSE(ConstantTimeEquals("", "a"));
+  EXPECT_TRUE(ConstantTimeEquals("abc", "abc"));
+  EXPECT_FALSE(ConstantTimeEquals("abc", "abd"));
+  EXPECT_FALSE(ConstantTimeEquals("abc", "abcd"));
 }
 
 }  // namespace

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "platform/xml/fake_fetcher.h"
-#include "platform/xml/loopback_http_server.h"
-#include "platform/xml/xml_test_util.h"
+#include "support/expectations.h"
+#include "support/loopback_http_server.h"
+#include "support/temp_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
@@ -17,10 +18,10 @@
 namespace velmora::xml {
 namespace {
 
-using testing::ErrorOf;
-using testing::ReadFile;
-using testing::TempDir;
-using testing::WriteFile;
+using velmora::testing::RaisedBy;
+using velmora::testing::ReadFile;
+using velmora::testing::TempFolder;
+using velmora::testing::WriteFile;
 
 constexpr int kTagNameMismatch = 76;  // the parser's number for a wrong end tag
 constexpr int kDocumentEmpty = 4;
@@ -44,7 +45,7 @@ std::string BillionLaughs(bool in_attribute) {
 
 class DocumentTest : public ::testing::Test {
  protected:
-  TempDir dir_;
+  TempFolder dir_;
   Document doc_;
 };
 
@@ -120,7 +121,7 @@ TEST_F(DocumentTest, MissingFileIsReportedDistinctlyFromAMalformedFile) {
 }
 
 TEST_F(DocumentTest, FolderOrFileInAMissingFolderIsNotAParseError) {
-  EXPECT_FALSE(doc_.LoadFile(dir_.path().string()));
+  EXPECT_FALSE(doc_.LoadFile(dir_.path()));
   EXPECT_EQ(doc_.parse_error().failure, ParseFailure::kFileUnreadable);
   EXPECT_FALSE(doc_.LoadFile(dir_.File("no/such/folder.xml")));
   EXPECT_EQ(doc_.parse_error().failure, ParseFailure::kFileNotFound);
@@ -275,7 +276,8 @@ TEST_F(DocumentTest, ExternalDtdIsNeitherLoadedNorFetched) {
   ASSERT_TRUE(doc_.LoadXml("<!DOCTYPE r SYSTEM \"file://" + dtd + "\"><r/>"));
   EXPECT_FALSE(doc_.DocumentElement()->GetAttribute("added").has_value());
 
-  testing::LoopbackHttpServer server({{"/x.dtd", {200, "<!ATTLIST r added CDATA \"net\">"}}});
+  velmora::testing::LoopbackHttpServer server(
+      {{"/x.dtd", {200, "<!ATTLIST r added CDATA \"net\">"}}});
   ASSERT_TRUE(doc_.LoadXml("<!DOCTYPE r SYSTEM \"" + server.Url("/x.dtd") + "\"><r/>"));
   EXPECT_FALSE(doc_.DocumentElement()->GetAttribute("added").has_value());
   EXPECT_TRUE(server.requested_paths().empty());
@@ -388,9 +390,10 @@ TEST_F(DocumentTest, SavesUtf8WithADeclarationAndNoByteOrderMark) {
 
 TEST_F(DocumentTest, SaveFileFailuresRaise) {
   ASSERT_TRUE(doc_.LoadXml("<r/>"));
-  EXPECT_EQ(ErrorOf([&] { doc_.SaveFile(dir_.File("x.xml"), "EBCDIC"); }).number(),
+  EXPECT_EQ(RaisedBy([&] { doc_.SaveFile(dir_.File("x.xml"), "EBCDIC"); }).number(),
             kErrInvalidProcedureCall);
-  EXPECT_EQ(ErrorOf([&] { doc_.SaveFile(dir_.File("missing/x.xml")); }).number(), kErrPathNotFound);
+  EXPECT_EQ(RaisedBy([&] { doc_.SaveFile(dir_.File("missing/x.xml")); }).number(),
+            kErrPathNotFound);
 }
 
 TEST_F(DocumentTest, CanBeHeldByAVariant) {

@@ -12,17 +12,17 @@
 #include <string>
 
 #include "platform/xml/fake_fetcher.h"
-#include "platform/xml/loopback_http_server.h"
-#include "platform/xml/xml_test_util.h"
+#include "support/expectations.h"
+#include "support/loopback_http_server.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 
 namespace velmora::xml {
 namespace {
 
-using testing::ErrorOf;
 using testing::FakeFetcher;
-using testing::LoopbackHttpServer;
+using velmora::testing::LoopbackHttpServer;
+using velmora::testing::RaisedBy;
 
 const int32_t kCannotLoadFile = ErrNumber(EnumerationErrors::CannotLoadFile);
 const std::string kBody = "<xsl:stylesheet version=\"1.0\"/>";
@@ -56,7 +56,7 @@ Peer CurlPeer() {
   peer.ok_url = peer.server->Url("/ok.xsl");
   peer.missing_url = peer.server->Url("/missing.xsl");
   peer.unreachable_url =
-      "http://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()) + "/x.xsl";
+      "http://127.0.0.1:" + std::to_string(velmora::testing::UnusedLoopbackPort()) + "/x.xsl";
   return peer;
 }
 
@@ -81,14 +81,14 @@ TEST_P(FetcherContractTest, ReturnsErrorStatusesInsteadOfRaising) {
 
 TEST_P(FetcherContractTest, FetchCheckedRaisesCannotLoadFileNamingUrlAndStatus) {
   EXPECT_EQ(FetchChecked(*peer_.fetcher, peer_.ok_url).body, kBody);
-  Error error = ErrorOf([&] { FetchChecked(*peer_.fetcher, peer_.missing_url); });
+  Error error = RaisedBy([&] { FetchChecked(*peer_.fetcher, peer_.missing_url); });
   EXPECT_EQ(error.number(), kCannotLoadFile);
   EXPECT_NE(error.description().find(peer_.missing_url), std::string::npos);
   EXPECT_NE(error.description().find("404"), std::string::npos) << error.description();
 }
 
 TEST_P(FetcherContractTest, UnreachableServerRaisesCannotLoadFile) {
-  Error error = ErrorOf([&] { peer_.fetcher->Get(peer_.unreachable_url); });
+  Error error = RaisedBy([&] { peer_.fetcher->Get(peer_.unreachable_url); });
   EXPECT_EQ(error.number(), kCannotLoadFile);
   EXPECT_NE(error.description().find(peer_.unreachable_url), std::string::npos);
 }
@@ -110,15 +110,15 @@ TEST_F(CurlFetcherTest, FollowsRedirects) {
 }
 
 TEST_F(CurlFetcherTest, RefusesSchemesOtherThanHttp) {
-  EXPECT_EQ(ErrorOf([] { CurlFetcher().Get("file:///etc/hostname"); }).number(), kCannotLoadFile);
-  EXPECT_EQ(ErrorOf([] { CurlFetcher().Get("ftp://127.0.0.1/x"); }).number(), kCannotLoadFile);
+  EXPECT_EQ(RaisedBy([] { CurlFetcher().Get("file:///etc/hostname"); }).number(), kCannotLoadFile);
+  EXPECT_EQ(RaisedBy([] { CurlFetcher().Get("ftp://127.0.0.1/x"); }).number(), kCannotLoadFile);
 }
 
 TEST_F(CurlFetcherTest, RefusesRepliesLargerThanTheLimit) {
   LoopbackHttpServer server({{"/big", {200, std::string(100000, 'x')}}});
   CurlFetcher::Options options;
   options.max_bytes = 1000;
-  Error error = ErrorOf([&] { CurlFetcher(options).Get(server.Url("/big")); });
+  Error error = RaisedBy([&] { CurlFetcher(options).Get(server.Url("/big")); });
   EXPECT_EQ(error.number(), kCannotLoadFile);
   options.max_bytes = 100000;
   EXPECT_EQ(CurlFetcher(options).Get(server.Url("/big")).body.size(), 100000u);
@@ -138,7 +138,7 @@ TEST_F(CurlFetcherTest, GivesUpOnAServerThatNeverAnswers) {
   CurlFetcher::Options options;
   options.timeout_ms = 300;
   auto start = std::chrono::steady_clock::now();
-  Error error = ErrorOf([&] {
+  Error error = RaisedBy([&] {
     CurlFetcher(options).Get("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
   });
   ::close(fd);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/xml/document.h"
-#include "platform/xml/xml_test_util.h"
+#include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
@@ -16,7 +16,7 @@
 namespace velmora::xml {
 namespace {
 
-using testing::ErrorOf;
+using velmora::testing::RaisedBy;
 
 std::vector<std::string> Texts(const NodeList& nodes) {
   std::vector<std::string> texts;
@@ -126,12 +126,12 @@ TEST_F(NodeTest, InvalidExpressionRaisesInvalidXslPatternWithTheParsersMessage) 
   Load("<r/>");
   for (std::string expression : {"//[", "/r/", "//REP[@name='x'", ""}) {
     SCOPED_TRACE(expression);
-    Error error = ErrorOf([&] { doc_.SelectNodes(expression); });
+    Error error = RaisedBy([&] { doc_.SelectNodes(expression); });
     EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::InvalidXSLPatternError));
     EXPECT_NE(error.description().find("'" + expression + "'"), std::string::npos)
         << error.description();
   }
-  Error error = ErrorOf([&] { Root().SelectSingleNode("//["); });
+  Error error = RaisedBy([&] { Root().SelectSingleNode("//["); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::InvalidXSLPatternError));
   EXPECT_NE(error.description().find("Invalid expression"), std::string::npos)
       << error.description();
@@ -141,7 +141,7 @@ TEST_F(NodeTest, ExpressionsThatDoNotSelectNodesRaise) {
   Load("<r><a/></r>");
   for (std::string expression : {"count(//a)", "'text'", "unknown-function(1)", "$undefined"}) {
     SCOPED_TRACE(expression);
-    EXPECT_EQ(ErrorOf([&] { doc_.SelectNodes(expression); }).number(),
+    EXPECT_EQ(RaisedBy([&] { doc_.SelectNodes(expression); }).number(),
               ErrNumber(EnumerationErrors::InvalidXSLPatternError));
   }
 }
@@ -212,7 +212,8 @@ TEST_F(NodeTest, SetAttributeNodeReplacesInPlaceAndReturnsTheOldOne) {
   EXPECT_EQ(doc_.Xml(), "<e a=\"1\" b=\"new\" c=\"3\"/>");
   Node other = doc_.CreateElement("f");
   Root().AppendChild(other);
-  EXPECT_EQ(ErrorOf([&] { other.SetAttributeNode(attribute); }).number(), kErrInvalidProcedureCall);
+  EXPECT_EQ(RaisedBy([&] { other.SetAttributeNode(attribute); }).number(),
+            kErrInvalidProcedureCall);
 }
 
 TEST_F(NodeTest, InsertsRemovesReplacesAndMovesChildren) {
@@ -276,7 +277,7 @@ TEST_F(NodeTest, MisuseRaisesInvalidProcedureCall) {
   };
   for (auto& [name, action] : cases) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(ErrorOf(action).number(), kErrInvalidProcedureCall);
+    EXPECT_EQ(RaisedBy(action).number(), kErrInvalidProcedureCall);
   }
   EXPECT_EQ(doc_.Xml(), "<r><a/></r>");
 }
@@ -328,7 +329,7 @@ TEST_F(NodeTest, LoadingAgainLeavesEarlierNodesOnTheEarlierTree) {
   EXPECT_EQ(x.Text(), "old");
   EXPECT_EQ(x.OwnerDocument()->Xml(), "<first><x>old</x></first>");
   EXPECT_EQ(doc_.Xml(), "<second/>");
-  EXPECT_EQ(ErrorOf([&] { Root().AppendChild(x); }).number(), kErrInvalidProcedureCall);
+  EXPECT_EQ(RaisedBy([&] { Root().AppendChild(x); }).number(), kErrInvalidProcedureCall);
 }
 
 TEST_F(NodeTest, NodeListIndexesFromZeroAndChecksBounds) {
@@ -336,7 +337,7 @@ TEST_F(NodeTest, NodeListIndexesFromZeroAndChecksBounds) {
   NodeList children = Root().ChildNodes();
   EXPECT_EQ(children.Item(0).Name(), "a");
   EXPECT_EQ(children.Item(1).Name(), "b");
-  EXPECT_EQ(ErrorOf([&] { children.Item(2); }).number(), kErrSubscriptOutOfRange);
+  EXPECT_EQ(RaisedBy([&] { children.Item(2); }).number(), kErrSubscriptOutOfRange);
   Variant held{ObjectRef(std::make_shared<NodeList>(children))};
   ASSERT_NE(held.As<NodeList>(), nullptr);
   EXPECT_EQ(held.As<NodeList>()->Count(), 2u);

@@ -11,19 +11,20 @@
 #include "platform/xml/document.h"
 #include "platform/xml/fake_fetcher.h"
 #include "platform/xml/fetcher.h"
-#include "platform/xml/loopback_http_server.h"
-#include "platform/xml/xml_test_util.h"
+#include "support/expectations.h"
+#include "support/loopback_http_server.h"
+#include "support/temp_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 
 namespace velmora::xml {
 namespace {
 
-using testing::ErrorOf;
 using testing::FakeFetcher;
-using testing::LoopbackHttpServer;
-using testing::TempDir;
-using testing::WriteFile;
+using velmora::testing::LoopbackHttpServer;
+using velmora::testing::RaisedBy;
+using velmora::testing::TempFolder;
+using velmora::testing::WriteFile;
 
 const int32_t kXslParseError = ErrNumber(EnumerationErrors::XSLParseError);
 const int32_t kCannotLoadFile = ErrNumber(EnumerationErrors::CannotLoadFile);
@@ -44,7 +45,7 @@ class StylesheetTest : public ::testing::Test {
         source_.LoadXml("<doc><name>\xC3\xA9t\xC3\xA9 &amp; co</name><n>1</n><n>2</n></doc>"));
   }
 
-  TempDir dir_;
+  TempFolder dir_;
   Document source_;
 };
 
@@ -130,19 +131,19 @@ TEST_F(StylesheetTest, TransformsIntoADocument) {
 }
 
 TEST_F(StylesheetTest, StylesheetThatIsNotWellFormedRaisesXslParseError) {
-  Error error = ErrorOf([] { Stylesheet::FromText("<xsl:stylesheet version=\"1.0\"\n<oops>"); });
+  Error error = RaisedBy([] { Stylesheet::FromText("<xsl:stylesheet version=\"1.0\"\n<oops>"); });
   EXPECT_EQ(error.number(), kXslParseError);
   EXPECT_NE(error.description().find("line 2"), std::string::npos) << error.description();
 
   std::string path = dir_.File("broken.xsl");
   WriteFile(path, "<a>\n</b>");
-  error = ErrorOf([&] { Stylesheet::FromFile(path); });
+  error = RaisedBy([&] { Stylesheet::FromFile(path); });
   EXPECT_EQ(error.number(), kXslParseError);
   EXPECT_NE(error.description().find(path), std::string::npos) << error.description();
 }
 
 TEST_F(StylesheetTest, CompileErrorsRaiseXslParseErrorWithTheProcessorsMessages) {
-  Error missing = ErrorOf([] {
+  Error missing = RaisedBy([] {
     Stylesheet::FromText(Xsl("<xsl:template match=\"/\"><xsl:value-of/></xsl:template>"));
   });
   EXPECT_EQ(missing.number(), kXslParseError);
@@ -151,7 +152,7 @@ TEST_F(StylesheetTest, CompileErrorsRaiseXslParseErrorWithTheProcessorsMessages)
             "compilation error: element value-of\n"
             "xsl:value-of : select is missing");
 
-  Error select = ErrorOf([] {
+  Error select = RaisedBy([] {
     Stylesheet::FromText(
         Xsl("<xsl:template match=\"/\"><xsl:value-of select=\"1 +\"/>"
             "</xsl:template>"));
@@ -159,12 +160,12 @@ TEST_F(StylesheetTest, CompileErrorsRaiseXslParseErrorWithTheProcessorsMessages)
   EXPECT_EQ(select.number(), kXslParseError);
   EXPECT_NE(select.description().find("1 +"), std::string::npos) << select.description();
 
-  EXPECT_EQ(ErrorOf([] { Stylesheet::FromText("<not-a-stylesheet/>"); }).number(), kXslParseError);
+  EXPECT_EQ(RaisedBy([] { Stylesheet::FromText("<not-a-stylesheet/>"); }).number(), kXslParseError);
 }
 
 TEST_F(StylesheetTest, MissingStylesheetFileRaisesCannotLoadFile) {
   std::string path = dir_.File("absent.xsl");
-  Error error = ErrorOf([&] { Stylesheet::FromFile(path); });
+  Error error = RaisedBy([&] { Stylesheet::FromFile(path); });
   EXPECT_EQ(error.number(), kCannotLoadFile);
   EXPECT_NE(error.description().find(path), std::string::npos);
 }
@@ -173,14 +174,14 @@ TEST_F(StylesheetTest, RuntimeErrorsRaiseXslParseError) {
   auto stop = Stylesheet::FromText(
       Xsl("<xsl:template match=\"/\"><xsl:message terminate=\"yes\">halted here</xsl:message>"
           "</xsl:template>"));
-  Error error = ErrorOf([&] { stop->Transform(source_); });
+  Error error = RaisedBy([&] { stop->Transform(source_); });
   EXPECT_EQ(error.number(), kXslParseError);
   EXPECT_NE(error.description().find("halted here"), std::string::npos) << error.description();
 
   auto unknown = Stylesheet::FromText(
       Xsl("<xsl:template match=\"/\"><o><xsl:value-of select=\"no-such-function()\"/></o>"
           "</xsl:template>"));
-  EXPECT_EQ(ErrorOf([&] { unknown->Transform(source_); }).number(), kXslParseError);
+  EXPECT_EQ(RaisedBy([&] { unknown->Transform(source_); }).number(), kXslParseError);
 }
 
 TEST_F(StylesheetTest, DocumentFunctionCannotReadLocalFiles) {
@@ -189,7 +190,7 @@ TEST_F(StylesheetTest, DocumentFunctionCannotReadLocalFiles) {
   auto style =
       Stylesheet::FromText(Xsl("<xsl:template match=\"/\"><o><xsl:value-of select=\"document('" +
                                secret + "')\"/></o></xsl:template>"));
-  Error error = ErrorOf([&] { style->Transform(source_); });
+  Error error = RaisedBy([&] { style->Transform(source_); });
   EXPECT_EQ(error.number(), kXslParseError);
   EXPECT_EQ(error.description().find("TOPSECRET"), std::string::npos);
 
@@ -197,7 +198,7 @@ TEST_F(StylesheetTest, DocumentFunctionCannotReadLocalFiles) {
   WriteFile(path, Xsl("<xsl:template match=\"/\"><o><xsl:value-of select=\"document('"
                       "secret.xml')\"/></o></xsl:template>"));
   auto from_file = Stylesheet::FromFile(path);
-  EXPECT_EQ(ErrorOf([&] { from_file->Transform(source_); }).number(), kXslParseError);
+  EXPECT_EQ(RaisedBy([&] { from_file->Transform(source_); }).number(), kXslParseError);
 }
 
 TEST_F(StylesheetTest, DocumentFunctionMayReadTheStylesheetItself) {
@@ -217,7 +218,7 @@ TEST_F(StylesheetTest, StylesheetCannotWriteFiles) {
       Xsl("<xsl:template match=\"/\"><exsl:document href=\"" + target +
               "\"><x/></exsl:document><o/></xsl:template>",
           " xmlns:exsl=\"http://exslt.org/common\" extension-element-prefixes=\"exsl\""));
-  EXPECT_EQ(ErrorOf([&] { style->Transform(source_); }).number(), kXslParseError);
+  EXPECT_EQ(RaisedBy([&] { style->Transform(source_); }).number(), kXslParseError);
   EXPECT_FALSE(std::filesystem::exists(target));
 }
 
@@ -245,11 +246,11 @@ TEST_F(StylesheetTest, IncludesOutsideTheStylesheetFolderAreRefused) {
             Xsl("<xsl:import href=\"" + dir_.File("outside.xsl") + "\"/>"));
   for (std::string name : {"xsl/up.xsl", "xsl/absolute.xsl"}) {
     SCOPED_TRACE(name);
-    Error error = ErrorOf([&] { Stylesheet::FromFile(dir_.File(name)); });
+    Error error = RaisedBy([&] { Stylesheet::FromFile(dir_.File(name)); });
     EXPECT_EQ(error.number(), kXslParseError);
     EXPECT_NE(error.description().find("outside.xsl"), std::string::npos) << error.description();
   }
-  EXPECT_EQ(ErrorOf([&] {
+  EXPECT_EQ(RaisedBy([&] {
               Stylesheet::FromText(Xsl("<xsl:include href=\"" + dir_.File("outside.xsl") + "\"/>"));
             }).number(),
             kXslParseError);
@@ -260,7 +261,7 @@ TEST_F(StylesheetTest, NetworkIncludesAreRefusedWithoutContactingTheServer) {
       {{"/inc.xsl", {200, Xsl("<xsl:template name=\"n\">x</xsl:template>")}}});
   std::string path = dir_.File("net.xsl");
   WriteFile(path, Xsl("<xsl:include href=\"" + server.Url("/inc.xsl") + "\"/>"));
-  EXPECT_EQ(ErrorOf([&] { Stylesheet::FromFile(path); }).number(), kXslParseError);
+  EXPECT_EQ(RaisedBy([&] { Stylesheet::FromFile(path); }).number(), kXslParseError);
   EXPECT_TRUE(server.requested_paths().empty());
 }
 
@@ -287,14 +288,14 @@ TEST_F(StylesheetTest, FetchesStylesheetsOverHttpFromALoopbackServer) {
   auto moved = Stylesheet::FromUrl(server.Url("/moved.xsl"), fetcher);
   EXPECT_EQ(moved->location(), server.Url("/style.xsl"));
 
-  Error missing = ErrorOf([&] { Stylesheet::FromUrl(server.Url("/nothing.xsl"), fetcher); });
+  Error missing = RaisedBy([&] { Stylesheet::FromUrl(server.Url("/nothing.xsl"), fetcher); });
   EXPECT_EQ(missing.number(), kCannotLoadFile);
   EXPECT_NE(missing.description().find(server.Url("/nothing.xsl")), std::string::npos);
   EXPECT_NE(missing.description().find("404"), std::string::npos) << missing.description();
 
   size_t served = server.requested_paths().size();
   EXPECT_EQ(
-      ErrorOf([&] { Stylesheet::FromUrl(server.Url("/with-include.xsl"), fetcher); }).number(),
+      RaisedBy([&] { Stylesheet::FromUrl(server.Url("/with-include.xsl"), fetcher); }).number(),
       kXslParseError);
   EXPECT_EQ(server.requested_paths().size(), served + 1);  // the include itself was not fetched
 }
@@ -310,7 +311,7 @@ TEST_F(StylesheetTest, LoadSendsHttpLocationsToTheFetcherAndOthersToTheFileSyste
   WriteFile(path, kCopyName);
   EXPECT_EQ(Stylesheet::Load(path, fetcher)->location(), path);
   EXPECT_EQ(fetcher.requested().size(), 1u);
-  EXPECT_EQ(ErrorOf([&] { Stylesheet::Load("https://unknown.example/x.xsl", fetcher); }).number(),
+  EXPECT_EQ(RaisedBy([&] { Stylesheet::Load("https://unknown.example/x.xsl", fetcher); }).number(),
             kCannotLoadFile);
 }
 
@@ -361,7 +362,7 @@ TEST_F(StylesheetTest, SelectionsStayInDocumentOrderAfterATransformAndATreeChang
 
 TEST_F(StylesheetTest, ProcessorMessagesAreNeverPrinted) {
   ::testing::internal::CaptureStderr();
-  ErrorOf([] {
+  RaisedBy([] {
     Stylesheet::FromText(Xsl("<xsl:template match=\"/\"><xsl:value-of/></xsl:template>"));
   });
   auto stop = Stylesheet::FromText(

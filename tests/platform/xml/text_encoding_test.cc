@@ -5,17 +5,17 @@
 #include <string>
 
 #include "platform/xml/document.h"
-#include "platform/xml/xml_test_util.h"
+#include "support/temp_folder.h"
 
 namespace velmora::xml {
 namespace {
 
-using testing::TempDir;
-using testing::WriteFile;
+using velmora::testing::TempFolder;
+using velmora::testing::WriteFile;
 
 class TextEncodingTest : public ::testing::Test {
  protected:
-  TempDir dir_;
+  TempFolder dir_;
 };
 
 TEST_F(TextEncodingTest, NamesAreRecognisedWithoutRegardToCase) {

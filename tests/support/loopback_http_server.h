@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace velmora::xml::testing {
+namespace velmora::testing {
 
 // A tiny HTTP/1.1 server on 127.0.0.1 with a port chosen by the system, serving fixed replies
 // from its own thread until destroyed. Paths without a route get 404. One request per
@@ -52,4 +52,4 @@ class LoopbackHttpServer {
 // A loopback port on which nothing listens (bound, then closed).
 int UnusedLoopbackPort();
 
-}  // namespace velmora::xml::testing
+}  // namespace velmora::testing

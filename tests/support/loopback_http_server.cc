@@ -1,4 +1,4 @@
-#include "platform/xml/loopback_http_server.h"
+#include "support/loopback_http_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace velmora::xml::testing {
+namespace velmora::testing {
 namespace {
 
 std::string Reason(int status) {
@@ -144,4 +144,4 @@ int UnusedLoopbackPort() {
   return port;
 }
 
-}  // namespace velmora::xml::testing
+}  // namespace velmora::testing
