@@ -10,6 +10,7 @@
 #include "automation/registration.h"
 #include "core/sql_literals.h"
 #include "platform/host/referential_integrity.h"
+#include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "velmora/base/error.h"
 
@@ -59,20 +60,6 @@ class DistributionListTest : public testing::LibraryDbTest {
     return list_.Exists(Variant(origin), Array(std::move(keys)), Array(std::move(values)));
   }
 
-  static Error Raised(const std::function<void()>& operation) {
-    try {
-      operation();
-    } catch (const Error& failure) {
-      return failure;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
-  }
-
-  static bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-  }
-
   DistributionList list_;
 };
 
@@ -101,15 +88,18 @@ TEST_P(DistributionListTest, EmptyUserOrTypeIsFalseWithoutAQuery) {
   EXPECT_FALSE(list_.BPFoundOnDBList(empty, partner));
   EXPECT_FALSE(list_.AnyBPFoundOnDBList(empty));
   // With the guard passed the missing table is a raised failure.
-  const Error failure = Raised([&] { list_.UserFoundOnDBList(orders, alice); });
+  const Error failure = testing::RaisedBy([&] { list_.UserFoundOnDBList(orders, alice); });
+  EXPECT_TRUE(testing::Contains(failure.description(),
+                                "METHOD: Velmora.DistributionList.UserFoundOnDBList"));
+  EXPECT_TRUE(testing::Contains(
+      testing::RaisedBy([&] { list_.BPFoundOnDBList(orders, partner); }).description(),
+      "METHOD: Velmora.DistributionList.BPFoundOnDBList"));
   EXPECT_TRUE(
-      Contains(failure.description(), "METHOD: Velmora.DistributionList.UserFoundOnDBList"));
-  EXPECT_TRUE(Contains(Raised([&] { list_.BPFoundOnDBList(orders, partner); }).description(),
-                       "METHOD: Velmora.DistributionList.BPFoundOnDBList"));
-  EXPECT_TRUE(Contains(Raised([&] { list_.AnyBPFoundOnDBList(orders); }).description(),
-                       "METHOD: Velmora.DistributionList.AnyBPFoundOnDBList"));
-  EXPECT_TRUE(Contains(Raised([&] { list_.RemoveBPsFromDBList(orders); }).description(),
-                       "METHOD: Velmora.DtributionList.RemoveBPsFromDBList"));
+      testing::Contains(testing::RaisedBy([&] { list_.AnyBPFoundOnDBList(orders); }).description(),
+                        "METHOD: Velmora.DistributionList.AnyBPFoundOnDBList"));
+  EXPECT_TRUE(
+      testing::Contains(testing::RaisedBy([&] { list_.RemoveBPsFromDBList(orders); }).description(),
+                        "METHOD: Velmora.DtributionList.RemoveBPsFromDBList"));
 }
 
 TEST_P(DistributionListTest, FindsPartnersButNeverPartnerZero) {
@@ -239,35 +229,36 @@ TEST_P(DistributionListTest, BeforeDeleteAlwaysAllows) {
 }
 
 TEST_P(DistributionListTest, FailedCheckIsRaisedWithItsPathAndLogged) {
-  const Error bad_number =
-      Raised([&] { Exists("BUSINESSPARTNER", {Variant("BUSINESSPARTNERID")}, {Variant("ten")}); });
+  const Error bad_number = testing::RaisedBy(
+      [&] { Exists("BUSINESSPARTNER", {Variant("BUSINESSPARTNERID")}, {Variant("ten")}); });
   EXPECT_EQ(bad_number.number(), kErrTypeMismatch);
-  EXPECT_TRUE(Contains(bad_number.description(),
-                       " / Velmora.DistributionList.IReferentialIntegrity_Exists()"));
+  EXPECT_TRUE(testing::Contains(bad_number.description(),
+                                " / Velmora.DistributionList.IReferentialIntegrity_Exists()"));
 
   // Without a USERID key the condition is not valid SQL: both levels add their suffix and log.
   const size_t logged = log_->entries().size();
-  const Error bad_sql = Raised(
+  const Error bad_sql = testing::RaisedBy(
       [&] { Exists("USER_DOCUMENTTYPE", {Variant("DOCUMENTTYPEID")}, {Variant("ORDERS")}); });
   EXPECT_NE(bad_sql.number(), 0);
   const std::string check_suffix =
       " / Velmora.DistributionList.CheckExistenceUsingSQL(SELECT USERID FROM DISTRIBUTIONLIST "
       "WHERE AND DOCUMENTTYPEID = 'ORDERS')";
   const std::string exists_suffix = " / Velmora.DistributionList.IReferentialIntegrity_Exists()";
-  EXPECT_TRUE(Contains(bad_sql.description(), check_suffix + exists_suffix));
+  EXPECT_TRUE(testing::Contains(bad_sql.description(), check_suffix + exists_suffix));
   const auto entries = log_->entries();
   ASSERT_EQ(entries.size(), logged + 2);
-  EXPECT_TRUE(Contains(entries[logged].text, check_suffix));
-  EXPECT_FALSE(Contains(entries[logged].text, exists_suffix));
-  EXPECT_TRUE(Contains(entries[logged + 1].text, check_suffix + exists_suffix));
+  EXPECT_TRUE(testing::Contains(entries[logged].text, check_suffix));
+  EXPECT_FALSE(testing::Contains(entries[logged].text, exists_suffix));
+  EXPECT_TRUE(testing::Contains(entries[logged + 1].text, check_suffix + exists_suffix));
   EXPECT_EQ(entries[logged + 1].source, bad_sql.source());
 
   Exec("DROP TABLE SENDERLIST");
-  const Error missing_table =
-      Raised([&] { Exists("BUSINESSPARTNER", {Variant("BUSINESSPARTNERID")}, {Variant(77)}); });
-  EXPECT_TRUE(Contains(missing_table.description(),
-                       "CheckExistenceUsingSQL(SELECT BUSINESSPARTNERID FROM SENDERLIST WHERE "
-                       "BUSINESSPARTNERID = 77)"));
+  const Error missing_table = testing::RaisedBy(
+      [&] { Exists("BUSINESSPARTNER", {Variant("BUSINESSPARTNERID")}, {Variant(77)}); });
+  EXPECT_TRUE(
+      testing::Contains(missing_table.description(),
+                        "CheckExistenceUsingSQL(SELECT BUSINESSPARTNERID FROM SENDERLIST WHERE "
+                        "BUSINESSPARTNERID = 77)"));
 }
 
 TEST_P(DistributionListTest, AnswersTheHostThroughTheAutomationLayer) {

@@ -9,6 +9,7 @@
 #include "automation/class_registry.h"
 #include "automation/registration.h"
 #include "core/sql_literals.h"
+#include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "velmora/base/error.h"
 
@@ -44,20 +45,6 @@ class SenderListTest : public testing::LibraryDbTest {
         "ATTACHMENTS, HTMLATTACHMENT) VALUES (" +
         core::SqlText(type) + ", " + core::SqlText(user) + ", 10, " + std::to_string(notification) +
         ", " + std::to_string(attachments) + ", " + std::to_string(html) + ")");
-  }
-
-  static Error Raised(const std::function<void()>& operation) {
-    try {
-      operation();
-    } catch (const Error& failure) {
-      return failure;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
-  }
-
-  static bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
   }
 
   SenderList list_;
@@ -146,18 +133,20 @@ TEST_P(SenderListTest, DatabaseFailuresAreReportedWithTheOperationsPath) {
   Exec("DROP TABLE SENDERLIST");
   std::string orders = "ORDERS";
   std::string alice = "alice";
-  EXPECT_TRUE(
-      Contains(Raised([&] { list_.CheckAuthorizationForSender(orders, alice); }).description(),
-               "METHOD: Velmora.SenderList.CheckAuthorizationForSender caught:"));
-  const Error chained = Raised([&] { list_.GetNotification(orders, alice); });
-  EXPECT_TRUE(
-      Contains(chained.description(), "METHOD: Velmora.SenderList.GetNotification caught:"));
-  EXPECT_TRUE(
-      Contains(chained.description(), "METHOD: Velmora.SenderList.GetNotification3 caught:"));
-  EXPECT_TRUE(Contains(Raised([&] { list_.GetAttachments(orders, alice); }).description(),
-                       "METHOD: Velmora.SenderList.GetAttachments caught:"));
-  EXPECT_TRUE(Contains(Raised([&] { list_.GetDocumentAsAttachment(orders, alice); }).description(),
-                       "METHOD: Velmora.SenderList.GetDocumentAsAttachment caught:"));
+  EXPECT_TRUE(testing::Contains(
+      testing::RaisedBy([&] { list_.CheckAuthorizationForSender(orders, alice); }).description(),
+      "METHOD: Velmora.SenderList.CheckAuthorizationForSender caught:"));
+  const Error chained = testing::RaisedBy([&] { list_.GetNotification(orders, alice); });
+  EXPECT_TRUE(testing::Contains(chained.description(),
+                                "METHOD: Velmora.SenderList.GetNotification caught:"));
+  EXPECT_TRUE(testing::Contains(chained.description(),
+                                "METHOD: Velmora.SenderList.GetNotification3 caught:"));
+  EXPECT_TRUE(testing::Contains(
+      testing::RaisedBy([&] { list_.GetAttachments(orders, alice); }).description(),
+      "METHOD: Velmora.SenderList.GetAttachments caught:"));
+  EXPECT_TRUE(testing::Contains(
+      testing::RaisedBy([&] { list_.GetDocumentAsAttachment(orders, alice); }).description(),
+      "METHOD: Velmora.SenderList.GetDocumentAsAttachment caught:"));
 }
 
 TEST_P(SenderListTest, WritesOutputsBackThroughTheAutomationLayer) {

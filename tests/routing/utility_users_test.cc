@@ -13,6 +13,7 @@
 #include "platform/host/membership_database.h"
 #include "platform/host/password_hash.h"
 #include "platform/xml/parse_error.h"
+#include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "support/temp_folder.h"
 #include "support/temp_home.h"
@@ -109,20 +110,6 @@ class UtilityUsersTest : public testing::LibraryDbTest {
 
   static std::string Doc(const std::string& body) { return "<ORDER>" + body + "</ORDER>"; }
 
-  static Error Raised(const std::function<void()>& operation) {
-    try {
-      operation();
-    } catch (const Error& failure) {
-      return failure;
-    }
-    ADD_FAILURE() << "nothing was raised";
-    return Error();
-  }
-
-  static bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-  }
-
   Utility utility_;
 };
 
@@ -142,17 +129,19 @@ TEST_P(UtilityUsersTest, OpensTheUserObjectOfAUserId) {
 TEST_P(UtilityUsersTest, UnknownUserIdIsRaisedThroughTheChain) {
   for (std::string user : {std::string("nobody"), std::string("Alice"), std::string("")}) {
     SCOPED_TRACE(user);
-    const Error failure = Raised([&] { utility_.GetAUObject(user); });
+    const Error failure = testing::RaisedBy([&] { utility_.GetAUObject(user); });
     EXPECT_NE(failure.number(), 0);
-    EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.GetAUObject caught:"));
-    EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.getAUOAddress caught:"));
+    EXPECT_TRUE(
+        testing::Contains(failure.description(), "METHOD: Velmora.Utility.GetAUObject caught:"));
+    EXPECT_TRUE(
+        testing::Contains(failure.description(), "METHOD: Velmora.Utility.getAUOAddress caught:"));
   }
   std::string nobody = "nobody";
-  const Error partner = Raised([&] { utility_.GetAUBusinessPartnerID(nobody); });
+  const Error partner = testing::RaisedBy([&] { utility_.GetAUBusinessPartnerID(nobody); });
   EXPECT_EQ(partner.number(), ErrNumber(EnumerationErrors::NotPresent));
-  EXPECT_TRUE(Contains(partner.description(), "Velmora.Utility.GetAUBusinessPartnerID"));
-  const Error mail = Raised([&] { utility_.GetAUEmailAddress(nobody); });
-  EXPECT_TRUE(Contains(mail.description(), "Velmora.Utility.GetAUEmailAddress"));
+  EXPECT_TRUE(testing::Contains(partner.description(), "Velmora.Utility.GetAUBusinessPartnerID"));
+  const Error mail = testing::RaisedBy([&] { utility_.GetAUEmailAddress(nobody); });
+  EXPECT_TRUE(testing::Contains(mail.description(), "Velmora.Utility.GetAUEmailAddress"));
 }
 
 TEST_P(UtilityUsersTest, ReadsTheVirtualIdOncePerObject) {
@@ -194,9 +183,9 @@ TEST_P(UtilityUsersTest, SearchFillsAnEmptyVirtualIdAndFindsByFilter) {
   EXPECT_TRUE(utility_.GetAuoRSByCriteria(nobody, given)->IsEOF());
 
   Variant bad("uid=alice");
-  const Error failure = Raised([&] { utility_.GetAuoRSByCriteria(bad, given); });
+  const Error failure = testing::RaisedBy([&] { utility_.GetAuoRSByCriteria(bad, given); });
   EXPECT_EQ(failure.number(), kErrInvalidProcedureCall);
-  EXPECT_TRUE(Contains(failure.description(), "Velmora.Utility.GetAuoRSByCriteria"));
+  EXPECT_TRUE(testing::Contains(failure.description(), "Velmora.Utility.GetAuoRSByCriteria"));
 }
 
 TEST_P(UtilityUsersTest, SenderIsFoundBySenderElement) {
@@ -254,11 +243,12 @@ TEST_P(UtilityUsersTest, DocumentWithoutSenderOrContactRaisesTheNoSenderLabel) {
   std::string xml = Doc("<SENDER>  </SENDER><CONTACT></CONTACT>");
   int32_t partner = 3;
   std::string name = "x";
-  const Error failure = Raised([&] { utility_.GetSenderBPAndName(xml, partner, name); });
+  const Error failure = testing::RaisedBy([&] { utility_.GetSenderBPAndName(xml, partner, name); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::TagNotPresentError));
-  EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.GetSenderBPAndName"));
-  EXPECT_TRUE(Contains(failure.description(), label));
-  EXPECT_TRUE(Contains(failure.description(), " Additional information: " + label));
+  EXPECT_TRUE(
+      testing::Contains(failure.description(), "METHOD: Velmora.Utility.GetSenderBPAndName"));
+  EXPECT_TRUE(testing::Contains(failure.description(), label));
+  EXPECT_TRUE(testing::Contains(failure.description(), " Additional information: " + label));
   EXPECT_EQ(partner, 0);
   EXPECT_EQ(name, "");
 }
@@ -267,11 +257,11 @@ TEST_P(UtilityUsersTest, MalformedDocumentRaisesTheParsersError) {
   std::string xml = "<ORDER><SENDER>alice</ORDER>";
   int32_t partner = 3;
   std::string name = "x";
-  const Error failure = Raised([&] { utility_.GetSenderBPAndName(xml, partner, name); });
+  const Error failure = testing::RaisedBy([&] { utility_.GetSenderBPAndName(xml, partner, name); });
   EXPECT_GT(failure.number() - xml::kXmlParseErrorBase, 0);
   EXPECT_LT(failure.number() - xml::kXmlParseErrorBase, 0x10000);
   EXPECT_EQ(failure.source(), xml);
-  EXPECT_TRUE(Contains(failure.description(), "Velmora.Utility.GetSenderBPAndName"));
+  EXPECT_TRUE(testing::Contains(failure.description(), "Velmora.Utility.GetSenderBPAndName"));
   EXPECT_EQ(partner, 0);
   EXPECT_EQ(name, "");
 }
@@ -281,16 +271,19 @@ TEST_P(UtilityUsersTest, ComparesTheSendersPartnerWithTheUsersPartner) {
   EXPECT_TRUE(utility_.BPOfDocumentEqualsBPOfUser("alice", from_alice));
   EXPECT_FALSE(utility_.BPOfDocumentEqualsBPOfUser("bob", from_alice));
   EXPECT_TRUE(utility_.BPOfDocumentEqualsBPOfUser(kOddUser, Doc("<CONTACT>bob</CONTACT>")));
-  const Error failure = Raised([&] { utility_.BPOfDocumentEqualsBPOfUser("nobody", from_alice); });
-  EXPECT_TRUE(Contains(failure.description(), "Velmora.Utility.BPOfDocumentEqualsBPOfUser"));
+  const Error failure =
+      testing::RaisedBy([&] { utility_.BPOfDocumentEqualsBPOfUser("nobody", from_alice); });
+  EXPECT_TRUE(
+      testing::Contains(failure.description(), "Velmora.Utility.BPOfDocumentEqualsBPOfUser"));
 }
 
 TEST_P(UtilityUsersTest, NamesPartnersAndRaisesForUnknownOnes) {
   EXPECT_EQ(utility_.GetBusinessPartnerName(10), "Acme");
   EXPECT_EQ(utility_.GetBusinessPartnerName(20), kOddPartner);
-  const Error failure = Raised([&] { utility_.GetBusinessPartnerName(999); });
+  const Error failure = testing::RaisedBy([&] { utility_.GetBusinessPartnerName(999); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::NotPresent));
-  EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.GetBusinesspartnerName"));
+  EXPECT_TRUE(
+      testing::Contains(failure.description(), "METHOD: Velmora.Utility.GetBusinesspartnerName"));
 }
 
 TEST_P(UtilityUsersTest, ChecksPasswordsWithTheValidator) {
@@ -309,13 +302,15 @@ TEST_P(UtilityUsersTest, ChecksPasswordsWithTheValidator) {
 
 TEST_P(UtilityUsersTest, ApplicationIdsAndAccess) {
   EXPECT_EQ(utility_.GetApplicationID("Portal"), 7);
-  const Error failure = Raised([&] { utility_.GetApplicationID("Portal'Ü"); });
-  EXPECT_TRUE(Contains(failure.description(), "METHOD: Velmora.Utility.GetApplicID caught:"));
+  const Error failure = testing::RaisedBy([&] { utility_.GetApplicationID("Portal'Ü"); });
+  EXPECT_TRUE(
+      testing::Contains(failure.description(), "METHOD: Velmora.Utility.GetApplicID caught:"));
   EXPECT_TRUE(utility_.UserAccessToApplicationAllowed("alice", "Portal"));
   EXPECT_FALSE(utility_.UserAccessToApplicationAllowed("bob", "Portal"));
   const Error unknown =
-      Raised([&] { utility_.UserAccessToApplicationAllowed("nobody", "Portal"); });
-  EXPECT_TRUE(Contains(unknown.description(), "Velmora.Utility.UserAccessToApplicationAllowed"));
+      testing::RaisedBy([&] { utility_.UserAccessToApplicationAllowed("nobody", "Portal"); });
+  EXPECT_TRUE(
+      testing::Contains(unknown.description(), "Velmora.Utility.UserAccessToApplicationAllowed"));
 }
 
 TEST_P(UtilityUsersTest, ParameterFailuresPassUnreported) {
@@ -325,9 +320,9 @@ TEST_P(UtilityUsersTest, ParameterFailuresPassUnreported) {
   std::string name = "Qu'oté";
   EXPECT_EQ(utility_.GetR2AVidodeParameter(name), "va'lue ü");
   std::string missing = "NoSuchParameter";
-  const Error failure = Raised([&] { utility_.GetR2AVidodeParameter(missing); });
+  const Error failure = testing::RaisedBy([&] { utility_.GetR2AVidodeParameter(missing); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::MissingParameter));
-  EXPECT_FALSE(Contains(failure.description(), "Velmora.Utility"));
+  EXPECT_FALSE(testing::Contains(failure.description(), "Velmora.Utility"));
 }
 
 TEST_P(UtilityUsersTest, TakesFieldsOutOfAFormBody) {
@@ -357,11 +352,11 @@ TEST_P(UtilityUsersTest, UndecodableFormValueWritesTheFormToTheErrorFolder) {
        "/' WHERE PARAMNAME = 'XMLErrorPath'");
   Variant value;
   const std::string form = "a=%zz&b='ü'";
-  const Error failure =
-      Raised([&] { utility_.RetrieveElementFromRequestFormCollection(form, "a=", value); });
+  const Error failure = testing::RaisedBy(
+      [&] { utility_.RetrieveElementFromRequestFormCollection(form, "a=", value); });
   EXPECT_EQ(failure.number(), kErrTypeMismatch);
-  EXPECT_TRUE(
-      Contains(failure.description(), "METHOD: RetrieveElementFromRequestFormCollection caught:"));
+  EXPECT_TRUE(testing::Contains(failure.description(),
+                                "METHOD: RetrieveElementFromRequestFormCollection caught:"));
   int files_written = 0;
   for (const auto& entry : fs::recursive_directory_iterator(errors.path())) {
     if (entry.is_regular_file()) {
@@ -382,11 +377,11 @@ TEST_P(UtilityUsersTest, CheckLongKeepsTheSixteenBitConversion) {
   Variant low(int32_t{-32768});
   EXPECT_EQ(utility_.CheckLong(low), -32768);
   Variant big(int32_t{40000});
-  const Error overflow = Raised([&] { utility_.CheckLong(big); });
+  const Error overflow = testing::RaisedBy([&] { utility_.CheckLong(big); });
   EXPECT_EQ(overflow.number(), kErrOverflow);
-  EXPECT_TRUE(Contains(overflow.description(), "METHOD: Velmora.Utility.CheckLong"));
+  EXPECT_TRUE(testing::Contains(overflow.description(), "METHOD: Velmora.Utility.CheckLong"));
   Variant word("twelve");
-  EXPECT_EQ(Raised([&] { utility_.CheckLong(word); }).number(), kErrTypeMismatch);
+  EXPECT_EQ(testing::RaisedBy([&] { utility_.CheckLong(word); }).number(), kErrTypeMismatch);
 }
 
 TEST_P(UtilityUsersTest, CheckStringGivesTextAndEmptyForNull) {
