@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/admin_directory.h"
+#include "app/admin_stores.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/json/json_codec.h"
@@ -150,6 +151,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   });
 
   AddDirectoryCommands(admin, options, use_home);
+  AddStoreCommands(admin, options, use_home);
 }
 
 }  // namespace velmora::app

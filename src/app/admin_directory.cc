@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/admin_runner.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/files/native_path.h"
@@ -44,19 +45,6 @@ struct DirectoryOptions {
 
 using Options = std::shared_ptr<DirectoryOptions>;
 
-[[noreturn]] void BadInput(const std::string& description) {
-  throw Error(kErrInvalidProcedureCall, kSource, description);
-}
-
-int32_t ParseId(const std::string& what, const std::string& value) {
-  int64_t number = 0;
-  if (!text::ParseInt64(value, number) || number < 1 || number > INT32_MAX) {
-    BadInput(what + " must be a whole number from 1 to " + std::to_string(INT32_MAX) + ", not '" +
-             value + "'");
-  }
-  return static_cast<int32_t>(number);
-}
-
 // The password as given, or the first line of standard input for "-".
 std::string PasswordArgument(const std::string& value) {
   if (value != "-") {
@@ -83,14 +71,6 @@ Variant TextOrNull(const std::string& text) {
   return text.empty() ? Variant::MakeNull() : Variant(text);
 }
 
-Variant Record(std::initializer_list<std::pair<std::string, Variant>> entries) {
-  auto dictionary = std::make_shared<Dictionary>();
-  for (const auto& [key, value] : entries) {
-    dictionary->Add(key, value);
-  }
-  return Variant(ObjectRef(dictionary));
-}
-
 template <class Record, class ToVariant>
 Variant ListOf(const std::vector<Record>& records, ToVariant to_variant) {
   VariantArray array(records.size());
@@ -100,79 +80,23 @@ Variant ListOf(const std::vector<Record>& records, ToVariant to_variant) {
   return Variant(std::move(array));
 }
 
-// Plain listings: a header line and one tab-separated line per row, read from the JSON form so
-// that both show the same fields.
-std::string Table(const Variant& list, const std::vector<std::string>& columns) {
-  std::string out = text::Join(columns, "\t") + "\n";
-  for (const Variant& row : list.AsArray().values()) {
-    const auto record = row.As<Dictionary>();
-    std::vector<std::string> cells;
-    for (const std::string& column : columns) {
-      const Variant value = record->Item(column);
-      if (value.IsArray()) {
-        std::vector<std::string> items;
-        for (const Variant& item : value.AsArray().values()) {
-          items.push_back(item.ToText());
-        }
-        cells.push_back(text::Join(items, ","));
-      } else if (value.kind() == Variant::Kind::kBool) {
-        cells.push_back(value.ToBool() ? "yes" : "no");
-      } else {
-        cells.push_back(value.IsNull() ? std::string() : value.ToText());
-      }
-    }
-    out += text::Join(cells, "\t") + "\n";
-  }
-  return out;
+using CommandRunner = AdminCommandRunner<DirectoryOptions>;
+
+// A "remove" command under `parent` whose required argument `id_name` names the record:
+// `remove(id)` deletes it and returns the id as stored; prints "Removed <what> <id>".
+void AddRemove(const CommandRunner& runner, cli::Command& parent, const std::string& description,
+               const std::string& id_name, const std::string& id_help, const std::string& what,
+               std::function<Variant(const std::string&)> remove) {
+  const Options& o = runner.options();
+  cli::Command& command = parent.Add("remove", description);
+  command.Positional(id_name, o->id, id_help, true);
+  runner.OnRun(
+      command,
+      [o, remove = std::move(remove)] {
+        return Record({{"removed", remove(o->id)}});
+      },
+      [o, what](const Variant&) { return "Removed " + what + " " + o->id + "\n"; });
 }
-
-// What every directory command shares: --json (its own or the one of `admin`), the switch to the
-// installation home before it runs, and the outcome printed by RunAdminCommand. The commands
-// share one DirectoryOptions: one command runs per process.
-class CommandRunner {
- public:
-  CommandRunner(const AdminOptions& admin_options, std::function<void()> use_home, Options o)
-      : admin_options_(admin_options), use_home_(std::move(use_home)), o_(std::move(o)) {}
-
-  // Adds --json to `command`, after the options added so far, and runs `body` when the command
-  // is chosen; `plain` gives the text printed without --json.
-  void OnRun(cli::Command& command, std::function<Variant()> body,
-             std::function<std::string(const Variant&)> plain) const {
-    command.Flag("--json", o_->json, "Machine-readable output");
-    command.OnRun([&admin_options = admin_options_, use_home = use_home_, o = o_,
-                   body = std::move(body), plain = std::move(plain)] {
-      use_home();
-      return RunAdminCommand(admin_options.json || o->json, body, plain, ErrorText::kTrimmed);
-    });
-  }
-
-  // A "list" command under `parent` that prints `list()`, or its table of `columns`.
-  void AddList(cli::Command& parent, const std::string& description, std::function<Variant()> list,
-               std::vector<std::string> columns) const {
-    OnRun(parent.Add("list", description), std::move(list),
-          [columns = std::move(columns)](const Variant& rows) { return Table(rows, columns); });
-  }
-
-  // A "remove" command under `parent` whose required argument `id_name` names the record:
-  // `remove(id)` deletes it and returns the id as stored; prints "Removed <what> <id>".
-  void AddRemove(cli::Command& parent, const std::string& description, const std::string& id_name,
-                 const std::string& id_help, const std::string& what,
-                 std::function<Variant(const std::string&)> remove) const {
-    cli::Command& command = parent.Add("remove", description);
-    command.Positional(id_name, o_->id, id_help, true);
-    OnRun(
-        command,
-        [o = o_, remove = std::move(remove)] {
-          return Record({{"removed", remove(o->id)}});
-        },
-        [o = o_, what](const Variant&) { return "Removed " + what + " " + o->id + "\n"; });
-  }
-
- private:
-  const AdminOptions& admin_options_;
-  std::function<void()> use_home_;
-  Options o_;
-};
 
 // --- partners --------------------------------------------------------------------------------
 
@@ -206,12 +130,12 @@ void AddPartnerCommands(cli::Command& admin, const CommandRunner& runner, const 
                  [] { return ListOf(NewDirectory()->ListPartners(), PartnerVariant); },
                  {"id", "name", "code0", "code1"});
 
-  runner.AddRemove(partner, "Remove a business partner without references", "id", "Partner id",
-                   "business partner", [](const std::string& id_text) {
-                     const int32_t id = ParseId("The partner id", id_text);
-                     NewDirectory()->RemovePartner(id);
-                     return Variant(id);
-                   });
+  AddRemove(runner, partner, "Remove a business partner without references", "id", "Partner id",
+            "business partner", [](const std::string& id_text) {
+              const int32_t id = ParseId("The partner id", id_text);
+              NewDirectory()->RemovePartner(id);
+              return Variant(id);
+            });
 }
 
 // --- applications ----------------------------------------------------------------------------
@@ -393,11 +317,11 @@ void AddUserCommands(cli::Command& admin, const CommandRunner& runner, const Opt
                  {"userid", "partner", "email", "language", "employeeNumber", "firstName",
                   "lastName", "password", "apps"});
 
-  runner.AddRemove(user, "Remove a user without references", "userid", "User id", "user",
-                   [](const std::string& id) {
-                     NewDirectory()->RemoveUser(id);
-                     return Variant(id);
-                   });
+  AddRemove(runner, user, "Remove a user without references", "userid", "User id", "user",
+            [](const std::string& id) {
+              NewDirectory()->RemoveUser(id);
+              return Variant(id);
+            });
 }
 
 // --- document types --------------------------------------------------------------------------
@@ -455,11 +379,11 @@ void AddDocumentTypeCommands(cli::Command& admin, const CommandRunner& runner, c
                  [] { return ListOf(ListDocumentTypes(), DocumentTypeVariant); },
                  {"id", "description", "extDescription", "icon", "htmlXsl", "showAcceptReject"});
 
-  runner.AddRemove(doctype, "Remove a document type without references", "id", "Document type id",
-                   "document type", [](const std::string& id) {
-                     RemoveDocumentType(id);
-                     return Variant(id);
-                   });
+  AddRemove(runner, doctype, "Remove a document type without references", "id", "Document type id",
+            "document type", [](const std::string& id) {
+              RemoveDocumentType(id);
+              return Variant(id);
+            });
 }
 
 }  // namespace
