@@ -64,7 +64,7 @@ class ClassInfo {
   // Parameters declared as non-const lvalue references are by-reference parameters.
   template <class C, class R, class... A>
   ClassInfo& Bind(const std::string& name, R (C::*function)(A...),
-                  std::vector<ParamSpec> specs = {});
+                  std::vector<ParamSpec> param_specs = {});
 
  private:
   void Add(Method method);
@@ -162,16 +162,16 @@ Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
 
 template <class C, class R, class... A>
 ClassInfo& ClassInfo::Bind(const std::string& name, R (C::*function)(A...),
-                           std::vector<ParamSpec> specs) {
+                           std::vector<ParamSpec> param_specs) {
   constexpr size_t kArity = sizeof...(A);
-  if (specs.empty() && kArity > 0) {
+  if (param_specs.empty() && kArity > 0) {
     for (size_t i = 0; i < kArity; ++i) {
-      specs.emplace_back(("arg" + std::to_string(i + 1)).c_str());
+      param_specs.emplace_back(("arg" + std::to_string(i + 1)).c_str());
     }
   }
-  if (specs.size() != kArity) {
+  if (param_specs.size() != kArity) {
     throw Error(kErrWrongArgumentCount, progid_ + "." + name,
-                "Registration names " + std::to_string(specs.size()) + " parameters for " +
+                "Registration names " + std::to_string(param_specs.size()) + " parameters for " +
                     std::to_string(kArity));
   }
   constexpr bool kByRef[] = {detail::kIsByRef<A>..., false};
@@ -179,9 +179,10 @@ ClassInfo& ClassInfo::Bind(const std::string& name, R (C::*function)(A...),
   method.name = name;
   std::vector<std::string> names;
   for (size_t i = 0; i < kArity; ++i) {
-    method.params.push_back(Param{specs[i].name, kByRef[i] ? ParamKind::kByRef : ParamKind::kIn,
-                                  specs[i].optional, specs[i].default_value});
-    names.push_back(specs[i].name);
+    method.params.push_back(Param{param_specs[i].name,
+                                  kByRef[i] ? ParamKind::kByRef : ParamKind::kIn,
+                                  param_specs[i].optional, param_specs[i].default_value});
+    names.push_back(param_specs[i].name);
   }
   method.invoke = [function, names, path = progid_ + "." + name](std::vector<Variant>& args) {
     return detail::CallBound(function, args, names, path, std::index_sequence_for<A...>{});
