@@ -91,6 +91,9 @@ CREATE TABLE DOCUMENT (
 CREATE INDEX IX_DOCUMENT_TYPE_SENDER ON DOCUMENT (DOCUMENTTYPEID, SENDER);
 CREATE INDEX IX_DOCUMENT_SENDER ON DOCUMENT (SENDER);
 CREATE INDEX IX_DOCUMENT_PARENT ON DOCUMENT (DOC_DOCUMENTID);
+-- The child look-up of the box lists (CHILDS.DOC_DOCUMENTID = DOCUMENT.DOCUMENTID) over the
+-- rows that have a parent only, so that the planner sees how selective it is.
+CREATE INDEX IX_DOCUMENT_CHILDREN ON DOCUMENT (DOC_DOCUMENTID) WHERE DOC_DOCUMENTID IS NOT NULL;
 
 -- One row per document and recipient user. The recipient insert is
 -- positional (INSERT INTO PUBLICATION SELECT ...), so these five columns
@@ -330,6 +333,8 @@ CREATE TABLE TAGSVALUE (
     PRIMARY KEY (DOCUMENTID, TAGID)
 );
 CREATE INDEX IX_TAGSVALUE_TAG_DOCUMENT ON TAGSVALUE (TAGID, DOCUMENTID);
+-- The tag columns of the box lists read from the index alone.
+CREATE INDEX IX_TAGSVALUE_TAG_DOCUMENT_VALUE ON TAGSVALUE (TAGID, DOCUMENTID, TAGVALUE);
 
 -- Entry-form template and display style sheet of a document type.
 CREATE TABLE XMLTEMPLATE (

@@ -37,6 +37,7 @@ struct DirectoryOptions {
   std::optional<std::string> first_name;
   std::optional<std::string> last_name;
   std::vector<std::string> apps;
+  bool no_apps = false;
   std::optional<std::string> ext_description;
   std::optional<std::string> icon;
   std::optional<std::string> html_xsl;
@@ -217,7 +218,10 @@ host::UserFields FieldsOf(const DirectoryOptions& o) {
   fields.employee_number = o.employee_number;
   fields.first_name = o.first_name;
   fields.last_name = o.last_name;
-  if (!o.apps.empty()) {
+  if (o.no_apps && !o.apps.empty()) {
+    BadInput("--no-apps and --app cannot be given together");
+  }
+  if (!o.apps.empty() || o.no_apps) {
     fields.applications = o.apps;
   }
   if (o.password) {
@@ -305,6 +309,7 @@ void AddUserCommands(cli::Command& admin, const CommandRunner& runner, const Opt
   cli::Command& set = user.Add("set", "Change fields of a user (only the options given)");
   set.Positional("userid", o->id, "User id", true);
   AddUserOptions(set, o);
+  set.Flag("--no-apps", o->no_apps, "Take every application away from the user");
   runner.OnRun(
       set,
       [o] {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/admin.h"
+#include "app/boxes_commands.h"
 #include "app/home.h"
 #include "app/service.h"
 #include "automation/call_service.h"
@@ -92,6 +93,8 @@ int Main(int argc, char** argv) {
   AdminOptions admin_options;
   cli::Command& admin = root.Add("admin", "Maintain parameters, labels and the directory");
   AddAdminCommands(admin, admin_options, [&] { UseHome(options); });
+
+  AddBoxCommands(root, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {

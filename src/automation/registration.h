@@ -11,8 +11,17 @@ void RegisterDirectoryClasses(ClassRegistry& registry);
 void RegisterDocumentClasses(ClassRegistry& registry);
 void RegisterFileClasses(ClassRegistry& registry);
 void RegisterRecipientReaders(ClassRegistry& registry);
+void RegisterRecipientResolution(ClassRegistry& registry);
 void RegisterXmlClasses(ClassRegistry& registry);
 void RegisterDeliveryClasses(ClassRegistry& registry);
+void RegisterPluginClasses(ClassRegistry& registry);
+void RegisterRulesClasses(ClassRegistry& registry);
 void RegisterSupportClasses(ClassRegistry& registry);
+void RegisterBase64Classes(ClassRegistry& registry);
+void RegisterConvertClasses(ClassRegistry& registry);
+void RegisterExcelClasses(ClassRegistry& registry);
+void RegisterFieldAndAttachmentClasses(ClassRegistry& registry);
+void RegisterQueryClasses(ClassRegistry& registry);
+void RegisterCollaborationClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation

@@ -5,6 +5,7 @@
 #include "core/file_service.h"
 #include "core/general.h"
 #include "core/labels.h"
+#include "core/sheet_engine.h"
 #include "platform/files/path_text.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
@@ -181,12 +182,18 @@ std::string Utility::AddTempPathIfNoDriveFound(const std::string& path) {
 }
 
 bool Utility::IsExcelInstalled() {
-  // The workbook engine is not part of this build yet; the answer is logged so that an
-  // administrator sees why workbooks are refused. Never raises.
+  // True exactly when the process's workbook engine can start a process and reach it. A false
+  // answer is logged so that an administrator sees why workbooks are refused. Never raises.
   try {
+    const auto engine = core::GetSheetEngine();
+    if (engine && engine->IsAvailable()) {
+      return true;
+    }
     core::LogWarning(Error(0, Path("IsExcelInstalled"),
-                           "The workbook engine is not available in this build, so workbooks "
-                           "cannot be processed"),
+                           engine ? "The workbook engine cannot be started or reached, so "
+                                    "workbooks cannot be processed"
+                                  : "This program has no workbook engine, so workbooks cannot "
+                                    "be processed"),
                      Path("IsExcelInstalled"));
   } catch (...) {
   }

@@ -2,9 +2,11 @@
 // membership directory, partner register, validator and configuration components.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/components.h"
 #include "core/db_utils.h"
+#include "core/dispatch.h"
 #include "core/general.h"
 #include "core/labels.h"
 #include "platform/host/configuration.h"
@@ -56,11 +58,27 @@ std::string LoadSiteConfiguration() {
   return site_file;
 }
 
-// The sending user that the OBI service reports for `xml`. OBI documents are not handled yet:
-// every document counts as not OBI, so the answer is always "".
+// The sending user that the OBI service reports for `xml`: the sender partner name of an OBI
+// document, "" for any other. The service is created late-bound ("Velmora.OBI" through the
+// component registry), since the conversion classes sit above routing. A document counts as not
+// OBI when the service is not available, and when the text is not well-formed (the caller's own
+// parse then raises the parser's error).
 std::string ObiSendingUserOfDocument(const std::string& xml) {
-  (void)xml;
-  return "";
+  const auto obi = core::GetComponent<core::Dispatch>("Velmora.OBI");
+  if (!obi) {
+    return "";
+  }
+  auto document = std::make_shared<xml::Document>();
+  if (!document->LoadXml(xml)) {
+    return "";
+  }
+  // The document, no text, and the outputs up to the sender user: type, sender partner, user.
+  std::vector<Variant> args{Variant(ObjectRef(document)), Variant(""), Variant(), Variant(),
+                            Variant()};
+  if (!obi->Invoke("GetObiDocumentInfo", args).ToBool()) {
+    return "";
+  }
+  return args[4].ToText();
 }
 
 // `xml` parsed; a text that is not well-formed raises the parser's number with its input line

@@ -155,6 +155,12 @@ TEST_P(AdminDirectoryTest, UserSetChangesOnlyTheOptionsGiven) {
   EXPECT_TRUE(
       host::NewSodiumPasswordHasher()->Verify(StoredHash("alice"), "n\xc3\xa9w p\xc3\xa4ss"));
   EXPECT_FALSE(host::NewSodiumPasswordHasher()->Verify(StoredHash("alice"), "old"));
+
+  Refused({"user", "set", "alice", "--no-apps", "--app", "Portal"}, "cannot be given together");
+  Ok({"user", "set", "alice", "--no-apps"});
+  alice = Json({"user", "list", "--json"}).AsArray().At(0);
+  EXPECT_EQ(Field(alice, "apps").AsArray().Count(), 0u) << "--no-apps empties the list";
+  EXPECT_EQ(Field(alice, "partner").ToInt32(), 20) << "the other fields stay";
 }
 
 TEST_P(AdminDirectoryTest, RemovalsRefuseRecordsThatAreStillReferredTo) {

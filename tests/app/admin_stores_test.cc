@@ -12,6 +12,7 @@
 #include "platform/json/json_codec.h"
 #include "support/library_db_test.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/delivery/send_method.h"
 
 namespace velmora::app {
 namespace {
@@ -125,6 +126,85 @@ TEST_P(AdminStoresTest, TagsAreAddedListedAndRemovedById) {
   EXPECT_EQ(Ok({"tag", "remove", std::to_string(id)}), "Removed tag " + std::to_string(id) + "\n");
   EXPECT_EQ(Json({"tag", "list", "ORDERS", "--json"}).AsArray().values().size(), 0u);
   Refused({"tag", "remove", std::to_string(id)}, "does not exist");
+}
+
+// The stored row of send method `id`, read the way the delivery classes read it.
+TSendMethodProperties StoredSendMethod(db::Connection& database, int32_t id) {
+  auto rows = database.Query(
+      "SELECT PROTOCOL, ADDRESS, PASSWORD, PORT, FORMAT FROM SENDMETHODPROPERTY WHERE "
+      "SENDMETHODID = " +
+      std::to_string(id));
+  TSendMethodProperties properties;
+  if (!rows->IsEOF()) {
+    properties.nProtocol = static_cast<ESendMethodProtocol>(rows->Field("PROTOCOL").ToInt32());
+    properties.sAddress = rows->Field("ADDRESS").ToText();
+    properties.sPassword = rows->Field("PASSWORD").ToText();
+    properties.lPort = rows->Field("PORT").IsNull() ? -1 : rows->Field("PORT").ToInt32();
+    properties.nFormat = static_cast<ESendMethodFormat>(rows->Field("FORMAT").ToInt32());
+  }
+  return properties;
+}
+
+TEST_P(AdminStoresTest, SendMethodsAreAddedChangedListedAndRemoved) {
+  Init();
+  Ok({"partner", "add", "10", "Acme"});
+  Ok({"doctype", "add", "ORDERS", "Orders"});
+
+  const Variant added = Json({"sendmethod", "add", "10", "ORDERS", "--protocol", "ftp", "--address",
+                              "ftp.acme.example", "--user", "acme", "--password", "s3cret",
+                              "--port", "2121", "--file-name", "order", "--json"});
+  const int32_t id = Field(added, "id").ToInt32();
+  EXPECT_GT(id, 0);
+  EXPECT_EQ(Field(added, "protocol").ToText(), "ftp");
+  EXPECT_EQ(Field(added, "format").ToText(), "xml") << "XML unless --format says otherwise";
+  EXPECT_EQ(Field(added, "rule").ToInt32(), -1) << "a plain send method has no rule";
+  EXPECT_TRUE(Field(added, "password").ToBool()) << "the password is shown as set, not as text";
+  EXPECT_FALSE(Contains(Ok({"sendmethod", "list", "--json"}), "s3cret"));
+
+  EXPECT_EQ(Ok({"sendmethod", "set", std::to_string(id), "--address", "ftp2.acme.example"}),
+            "Changed send method " + std::to_string(id) + "\n");
+  auto database = ProgramDatabase();
+  TSendMethodProperties stored = StoredSendMethod(*database, id);
+  EXPECT_EQ(stored.sAddress, "ftp2.acme.example");
+  EXPECT_EQ(stored.sPassword, "s3cret") << "a set without --password keeps the password";
+  EXPECT_EQ(stored.lPort, 2121);
+
+  Ok({"sendmethod", "set", std::to_string(id), "--protocol", "email", "--address",
+      "orders@acme.example"});
+  stored = StoredSendMethod(*database, id);
+  EXPECT_EQ(stored.nProtocol, ESendMethodProtocol::Email);
+  EXPECT_EQ(stored.sPassword, "") << "e-mail does not use the FTP account: it is cleared";
+
+  EXPECT_EQ(Ok({"sendmethod", "list"}),
+            "id\tpartner\tdoctype\trule\tprotocol\tformat\taddress\tautopush\n" +
+                std::to_string(id) + "\t10\tORDERS\t-1\temail\txml\torders@acme.example\tno\n");
+
+  EXPECT_EQ(Ok({"sendmethod", "remove", std::to_string(id)}),
+            "Removed send method " + std::to_string(id) + "\n");
+  EXPECT_EQ(Json({"sendmethod", "list", "10", "--json"}).AsArray().values().size(), 0u);
+  EXPECT_EQ(database->Query("SELECT COUNT(*) AS N FROM SENDMETHODPROPERTY")->Field("N").ToInt32(),
+            0);
+}
+
+TEST_P(AdminStoresTest, SendMethodCommandsRefuseBadInput) {
+  Init();
+  Ok({"partner", "add", "10", "Acme"});
+  Ok({"doctype", "add", "ORDERS", "Orders"});
+  Refused({"sendmethod", "add", "10", "ORDERS", "--address", "x"}, "needs --protocol");
+  Refused({"sendmethod", "add", "10", "ORDERS", "--protocol", "pigeon"},
+          "The protocol must be one of email, fax, folder, ftp, http, methodcall, download, edi");
+  Refused({"sendmethod", "add", "11", "ORDERS", "--protocol", "email"},
+          "The business partner 11 does not exist");
+  Refused({"sendmethod", "add", "10", "NOPE", "--protocol", "email"},
+          "The document type 'NOPE' does not exist");
+  Refused({"sendmethod", "add", "10", "ORDERS", "--protocol", "http", "--port", "70000"},
+          "must be at most 65535");
+  Refused({"sendmethod", "add", "10", "ORDERS", "--protocol", "email", "--rule", "4"},
+          "The send method rule 4 does not exist");
+  Refused({"sendmethod", "set", "99", "--address", "x"}, "The send method 99 does not exist");
+  Refused({"sendmethod", "remove", "abc"}, "The send method id");
+  EXPECT_EQ(Json({"sendmethod", "list", "--json"}).AsArray().values().size(), 0u)
+      << "nothing was stored by the refused commands";
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(AdminStoresTest);

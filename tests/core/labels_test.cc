@@ -27,7 +27,7 @@ TEST_P(LabelsTest, LanguageZeroReadsTheDefaultLanguageWithoutFallBack) {
 }
 
 TEST_P(LabelsTest, SeededLabelsAreThere) {
-  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM I18NTEXT WHERE LOCALEID = 1033").ToInt32(), 207);
+  EXPECT_EQ(Scalar("SELECT COUNT(*) FROM I18NTEXT WHERE LOCALEID = 1033").ToInt32(), 208);
   EXPECT_NE(GetLabel("ZODAR4350").find("[%TABLE%]"), std::string::npos);
 }
 

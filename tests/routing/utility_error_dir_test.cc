@@ -6,7 +6,9 @@
 #include "automation/registration.h"
 #include "support/expectations.h"
 #include "support/fake_remote_file.h"
+#include "support/fake_workbook.h"
 #include "support/scoped_environment.h"
+#include "support/scoped_sheet_engine.h"
 #include "support/site_folder_test.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
@@ -197,14 +199,33 @@ TEST_P(UtilityErrorDirTest, TempPathIsAddedOnlyWithoutDriveShareOrRoot) {
   EXPECT_EQ(utility_.AddTempPathIfNoDriveFound("in\\x.xml"), Dir("tmp/in\\x.xml"));
 }
 
-TEST_P(UtilityErrorDirTest, WorkbookEngineIsNotInstalledAndSaysWhy) {
+TEST_P(UtilityErrorDirTest, WorkbookEngineIsInstalledWhenItCanServe) {
+  const auto engine = std::make_shared<testing::FakeEngine>();
+  testing::ScopedSheetEngine installed(engine);
+  EXPECT_TRUE(utility_.IsExcelInstalled());
+  EXPECT_FALSE(utility_.IsExcelInstalledWithErrRaise());
+  EXPECT_FALSE(Logged("workbook engine"));
+}
+
+TEST_P(UtilityErrorDirTest, WorkbookEngineThatCannotStartIsNotInstalledAndSaysWhy) {
+  const auto engine = std::make_shared<testing::FakeEngine>();
+  engine->SetAvailable(false);
+  testing::ScopedSheetEngine installed(engine);
   EXPECT_FALSE(utility_.IsExcelInstalled());
-  EXPECT_TRUE(Logged("workbook engine is not available"));
+  EXPECT_TRUE(Logged("workbook engine cannot be started or reached"));
   const Error failure = RaisedBy([&] { utility_.IsExcelInstalledWithErrRaise(); });
   EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::ExcelNotInstalled));
   EXPECT_EQ(failure.source(), "Velmora.Utility.IsExcelInstalledWithErrRaise");
   EXPECT_TRUE(Contains(failure.description(), "Microsoft Excel is not installed on the server"))
       << failure.description();
+}
+
+TEST_P(UtilityErrorDirTest, ProgramWithoutWorkbookEngineIsNotInstalled) {
+  testing::ScopedSheetEngine none(nullptr);
+  EXPECT_FALSE(utility_.IsExcelInstalled());
+  EXPECT_TRUE(Logged("no workbook engine"));
+  EXPECT_EQ(RaisedBy([&] { utility_.IsExcelInstalledWithErrRaise(); }).number(),
+            ErrNumber(EnumerationErrors::ExcelNotInstalled));
 }
 
 // ---- Saved errors and arrays ----

@@ -418,6 +418,54 @@ TEST_P(UtilityUsersTest, CallsThroughTheAutomationLayer) {
             Variant(kOddPartner));
 }
 
+TEST_P(UtilityUsersTest, ObiDocumentsAreSentByTheirEnvelopesSenderPartner) {
+  automation::RegisterAllClasses();
+  const auto obi = [](const std::string& partner) {
+    return "<OBIOrder version=\"3.0\"><Envelope><Sender><PartnerName>" + partner +
+           "</PartnerName></Sender></Envelope><SENDER>alice</SENDER></OBIOrder>";
+  };
+  std::string xml = obi(" bob ");
+  int32_t partner = 0;
+  std::string name;
+  utility_.GetSenderBPAndName(xml, partner, name);
+  EXPECT_EQ(partner, 20);
+  EXPECT_EQ(name, "bob");
+
+  xml = obi("Acme Buyer");
+  utility_.GetSenderBPAndName(xml, partner, name);
+  EXPECT_EQ(partner, 0);
+  EXPECT_EQ(name, "Acme Buyer");
+
+  // No partner name: the SENDER element names the sender.
+  xml = obi("");
+  utility_.GetSenderBPAndName(xml, partner, name);
+  EXPECT_EQ(partner, 10);
+  EXPECT_EQ(name, "alice");
+
+  // The same envelope in a document that is not OBI does not count.
+  xml =
+      "<ORDER><Envelope><Sender><PartnerName>bob</PartnerName></Sender></Envelope>"
+      "<SENDER>alice</SENDER></ORDER>";
+  utility_.GetSenderBPAndName(xml, partner, name);
+  EXPECT_EQ(partner, 10);
+  EXPECT_EQ(name, "alice");
+}
+
+TEST_P(UtilityUsersTest, WithoutTheObiServiceEveryDocumentCountsAsNotObi) {
+  automation::RegisterAllClasses();
+  const core::ScopedComponent unavailable("Velmora.OBI", []() -> ObjectRef {
+    throw Error(kErrCannotCreateObject, "Velmora.OBI", "not installed");
+  });
+  std::string xml =
+      "<OBIOrder><Envelope><Sender><PartnerName>bob</PartnerName></Sender></Envelope>"
+      "<SENDER>alice</SENDER></OBIOrder>";
+  int32_t partner = 0;
+  std::string name;
+  utility_.GetSenderBPAndName(xml, partner, name);
+  EXPECT_EQ(partner, 10);
+  EXPECT_EQ(name, "alice");
+}
+
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(UtilityUsersTest);
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
 #include "velmora/core/file_handling.h"
+#include "velmora/routing/publication_status.h"
 
 namespace velmora {
 
@@ -48,6 +49,80 @@ class Utility {
                                                                    std::string& iDocTypeID,
                                                                    bool& iEmail);
   // ---- end of recipient readers ----
+
+  // ---- Recipient resolution and the publication table ----
+  // Defined in src/routing/recipients/ (library velmora_recipients), which sits above the
+  // rules engine: document types may come from a document type rule set. Every value reaches
+  // SQL as a literal of SqlText or SqlLong. Failures are reported under
+  // "Velmora.Utility.<operation>" and raised, unless said otherwise.
+
+  // Records the recipients of document `iDocID` as PUBLICATION rows. A blank `iDocTypeID` is
+  // read from the document row, a blank `iXML` is the document's XML body (the arguments keep
+  // what the caller passed). Nothing happens for document 0, no type or no XML. USESDISTLIST
+  // "1" or "TRUE" (trimmed, any case) sends to the whole list of the type and blanks every
+  // routing element; else an OBI document goes to the receiving user the OBI service reports;
+  // else RECEIVER, then BUSINESSPARTNER or, when that has no value, BUS-PART-C and
+  // BUS-PART-S are resolved (ExecuteXslPatternAndFillPublicationTable). 1 when a recipient was
+  // recorded (or already had a row), else 0; 0 as well after a reported failure.
+  int32_t GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
+                                               std::string& iXML);
+  // Inserts a PUBLICATION row (status 0, forward 0, no error) for every user on the list of
+  // `iDocTypeID`, narrowed to partner `iBPID` when not 0 and to user `iUserID` when not
+  // blank, except users who already have a row for the document. The number of rows inserted.
+  int32_t FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, int32_t& iBPID,
+                               std::string& iUserID);
+  // Resolves every non-blank node of `sXslPattern` ("//RECEIVER", "//BUSINESSPARTNER",
+  // "//BUS-PART-C", "//BUS-PART-S"; any other query resolves nothing) into PUBLICATION rows.
+  // A value that leads to nobody is not raised: it becomes PUBLICATIONERRORS rows (label
+  // "ZODAR0008" with "ZODAR4478" or "ZODAR4479"; "ZODAR4475" first for a partner id that is
+  // not a 32-bit integer, "ZODAR4476" first for a partner code the partner register cannot
+  // translate). Every non-blank node is blanked and the document stored once afterwards
+  // (UpdateDocumentWithXmlBody). True when at least one value led to a recipient.
+  bool ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
+                                                xml::Document& oXmlDoc, std::string& sXslPattern);
+  // ClearTagsAndWriteDocToDB for USESDISTLIST, RECEIVER, BUSINESSPARTNER, BUS-PART-C and
+  // BUS-PART-S, in this order.
+  void RemoveAllRoutingInfoFromDocument(int32_t& iDocID, xml::Document& oXmlDoc);
+  // Blanks every node of `sXslPattern` and stores the document's XML as its XMLBODY; nothing
+  // without a match. Always false.
+  bool ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc, std::string& sXslPattern);
+  // The first RECEIVER (trimmed) when REQUISITIONER has a value, else "".
+  std::string GetDefaultReceiver(std::string& sXML);
+  // The type of document `sXML`: the type the OBI service reports for an OBI document; else
+  // DOCTYPE-ID when DOCUMENTTYPE has it; else the answer of the document type rules for
+  // partner `iBPID` when DOCUMENTTYPE has it; else "".
+  std::string GetDocType(std::string& sXML, int32_t& iBPID);
+  // GetRecipientsFromPublicationTable without EMAIL, narrowed to the users of `vUserIDs`: a
+  // Dictionary (its items), a Collection or an array of user ids; Empty, Null or Nothing do
+  // not narrow. An empty collection selects no user: the recordset has the columns and no
+  // row. Reported as "Velmora.Utility.GetRecipientsFromPublicationTableByUsers".
+  std::shared_ptr<db::Recordset> GetRecipientsFromPublicationTableByUsers(int32_t& iDocID,
+                                                                          std::string& iDocTypeID,
+                                                                          bool& iEmail,
+                                                                          Variant& vUserIDs);
+  // The e-mail addresses of the current recipients, each followed by ";", with CR LF after
+  // the first one only, and the last character removed: "a;" + CR for one recipient,
+  // "a;" + CR LF + "b" for two, "a;" + CR LF + "b;c" for three; "" for none. A recipient the
+  // directory does not know is logged and left out.
+  std::string GetToRecipientList(int32_t iDocID, const std::string& iDocTypeID);
+  // STATUS (resp. FORWARD) of the publication of `iDocID` to `iUserID`; -1 when there is none.
+  int32_t GetPublicationStatus(int32_t& iDocID, std::string& iUserID);
+  int32_t GetForwardFlag(int32_t& iDocID, std::string& iUserID);
+  // The status named by `sStatus` after trimming it in place ("New", "Accepted", "Accept",
+  // "Rejected", "Viewed", "Downloaded", ... in the spellings listed with the definition);
+  // PUBLICATIONUNKNOWNSTATUS for anything else.
+  PUBLICATIONSTATUS ConvertPublicationStatusFromStringToEnum(std::string& sStatus);
+  // True when document `iDocID` has a publication error with CLOSED 0.
+  bool CheckPublicationErrors(int32_t iDocID);
+  // True when a send history row has type `iDocTypeID` and partner `iBPID`, or belongs to a
+  // document sent by the trimmed `iSender`; restricted to document `iDocID` when not 0.
+  bool CheckSentLog(const std::string& iDocTypeID, const std::string& iSender, int32_t iBPID,
+                    int32_t iDocID = 0);
+  // Whether DOCUMENTTYPE has `iDocTypeID`; its DESCRIPTION ("" when absent or NULL), reported
+  // as "Velmora.Utility.GetDocTypeDescription".
+  bool DocTypeFoundInTable(std::string& iDocTypeID);
+  std::string GetDocumentTypeDescription(std::string& iDocTypeID);
+  // ---- end of recipient resolution and the publication table ----
 
   // ---- XML and XSL services (src/routing/utility_xml*.cc) ----
   // Failures are reported under "Velmora.Utility.<operation>" and raised, unless said otherwise.
@@ -125,6 +200,38 @@ class Utility {
   Variant Formats(const Variant& vValue, const Variant& vFormat);
   // ---- end of XML and XSL services ----
 
+  // ---- Plug-in calls (src/delivery/utility_plugins.cc) ----
+  // A plug-in method string names a component and, after a second ".", a method:
+  // "component.class" or "component.class.method".
+
+  // The text before the second "." (the whole string when it holds fewer than two "."), as a
+  // Variant holding text. Reported as "Velmora.Utility.GetClass".
+  Variant GetClass(std::string& iDllClassMethodString);
+  // The text after the second "."; "" when there is none or it is the last character.
+  // Reported as "Velmora.Utility.GetMethod".
+  Variant GetMethod(std::string& iDllClassMethodString);
+  // Calls the plug-in with `iArguments`: the named method, else MethodCall of the IMethodCall
+  // interface, else the late-bound member "IMethodCall_MethodCall"; the answer as a boolean.
+  // Any failure is reported, raised, as "Velmora.Utility.CallMethod" with "object <string> not
+  // found or method called with wrong number/type of arguments" as additional information,
+  // keeping the number of the error (a plug-in's own number included). Plug-ins are the
+  // components named in config/components.xml of the home (velmora/plugin/method_call.h).
+  bool CallMethod(std::string& iDllClassMethodString, Variant& iArguments);
+  // Hands the workbook `i_oExcelWorkBook` (a sheet::WorkbookObject, the handle of
+  // Velmora.B2BExcel) to the plug-in: the named method, else GetExcelWorkBook of the IMethodCall
+  // interface, else the late-bound member "IMethodCall_GetExcelWorkBook"; the answer as a
+  // boolean. The workbook the plug-in hands back replaces the caller's (a plug-in can hand back
+  // only the one it got, or nothing). After a successful call the file
+  // `i_sFilePathTemplate` is deleted unless it is "". On failure the workbook is closed and
+  // the failure is reported, raised, as "Velmora.Utility.CallMethod_Excel" with the text of
+  // CallMethod.
+  bool CallMethodForExcel(std::string& iDllClassMethodString, ObjectRef& i_oExcelWorkBook,
+                          const std::string& i_sFilePathTemplate = "");
+  // Whether a component of GetClass(iDllClassMethodString) can be created; nothing is called.
+  // A plug-in whose library cannot be loaded or whose factory fails cannot be created.
+  bool CheckMethodCall(std::string& iDllClassMethodString);
+  // ---- end of plug-in calls ----
+
   // ---- Users, partners and access checks (src/routing/utility_users.cc) ----
   // The gateway to the host's membership directory, partner register, validator and
   // configuration. Failures are reported under "Velmora.Utility.<operation>" and raised unless
@@ -147,13 +254,16 @@ class Utility {
   // The business partner id and the e-mail address of the user object of `sUserID`.
   int32_t GetAUBusinessPartnerID(std::string& sUserID);
   std::string GetAUEmailAddress(std::string& sUserID);
-  // The sender of document `sXML`: the trimmed SENDER (looked up by "cn="), else CONTACT
-  // (looked up by "employeenumber=", then by "cn="). A sender the directory knows gives its
-  // partner and its stored user id; an unknown one leaves `lBPID` 0 and `sSenderName` as the
-  // document has it. No SENDER and no CONTACT raises TagNotPresentError with label
-  // "ZODAR0004". On any failure `lBPID` is 0 and `sSenderName` "", and the error is reported
-  // with the text of "ZODAR0004" as additional information. A text that is not well-formed
-  // raises the parser's number, its input line as source and its reason as description.
+  // The sender of document `sXML`: for an OBI document (as the "Velmora.OBI" component, asked
+  // late-bound, reports it; none when that component is not available) the sender partner
+  // name of its envelope (looked up by "cn="); otherwise, or when that name is empty, the
+  // trimmed SENDER (looked up by "cn="), else CONTACT (looked up by "employeenumber=", then
+  // by "cn="). A sender the directory knows gives its partner and its stored user id; an
+  // unknown one leaves `lBPID` 0 and `sSenderName` as the document has it. No SENDER and no
+  // CONTACT raises TagNotPresentError with label "ZODAR0004". On any failure `lBPID` is 0 and
+  // `sSenderName` "", and the error is reported with the text of "ZODAR0004" as additional
+  // information. A text that is not well-formed raises the parser's number, its input line as
+  // source and its reason as description.
   void GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string& sSenderName);
   // The register's name of partner `lBPID`; an unknown partner raises NotPresent, reported as
   // "Velmora.Utility.GetBusinesspartnerName".
@@ -216,8 +326,8 @@ class Utility {
   // `path` unchanged when it has a drive ("X:"), a share ("\server\share") or is an absolute
   // POSIX path; otherwise the temporary folder joined with `path`.
   std::string AddTempPathIfNoDriveFound(const std::string& path);
-  // Whether the workbook engine can run. False until it is built (logged once per call).
-  // Never raises.
+  // Whether the workbook engine can start a process and reach it (core::GetSheetEngine()); a
+  // false answer is logged. Never raises.
   bool IsExcelInstalled();
   // Raises ExcelNotInstalled with label "ZODAR0040" when IsExcelInstalled() is false; the
   // result is always false.

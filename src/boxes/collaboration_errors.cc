@@ -1,0 +1,126 @@
+// Collaboration's publication errors: closing, hiding from a box, deleting.
+#include <memory>
+#include <string>
+
+#include "boxes/collaboration_exec.h"
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "document/publication_readers.h"
+#include "velmora/boxes/collaboration.h"
+#include "velmora/document/document.h"
+
+namespace velmora {
+namespace {
+
+using core::SqlLong;
+
+constexpr int16_t kClosed = 1;
+constexpr int16_t kRemovedFromSenderBox = 2;
+constexpr int16_t kRemovedFromRecipientBox = 4;
+
+db::RecordsetOptions Updatable() {
+  return db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic};
+}
+
+// Sets the closed bit of CLOSED on every row of `sql`, a query of PUBLICATIONERRORS; the other
+// bits stay.
+void setPublicationErrorsToClosedUsingSQLQueryString(const std::string& sql) {
+  std::unique_ptr<db::Connection> connection;
+  std::unique_ptr<db::Recordset> recordset;
+  try {
+    connection = core::GetConnection();
+    recordset = connection->OpenRecordset(sql, Updatable());
+    while (!recordset->IsEOF()) {
+      const int16_t closed = recordset->Field("CLOSED").ToInt16();
+      recordset->SetField("CLOSED", Variant(static_cast<int16_t>(closed | kClosed)));
+      recordset->Update();
+      recordset->MoveNext();
+    }
+    core::CloseRecordset(recordset);
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseRecordset(recordset);
+    core::CloseConnection(connection);
+    throw;
+  }
+}
+
+}  // namespace
+
+namespace boxes {
+
+void ExecQuery(const std::string& sql) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    connection->Execute(sql);
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Collaboration.ExecQuery", Variant(sql));
+  }
+}
+
+}  // namespace boxes
+
+void Collaboration::ClosePublicationErrorsForOneCategory(int32_t i_lDocID,
+                                                         const std::string& i_sCategory) {
+  document::ClosePublicationErrorsForOneCategory(i_lDocID, i_sCategory);
+}
+
+void Collaboration::ClosePublicationErrors(int32_t iPublicationErrorID, int32_t iDocID) {
+  try {
+    std::string sql = std::string(" SELECT * FROM PUBLICATIONERRORS ") +
+                      " WHERE PUBLICATIONERRORID = " + SqlLong(iPublicationErrorID);
+    if (iDocID != 0) {
+      sql += " AND   DOCUMENTID = " + SqlLong(iDocID);
+    }
+    sql += " AND   CLOSED IN (0,2,4,6) ";
+    setPublicationErrorsToClosedUsingSQLQueryString(sql);
+  } catch (...) {
+    core::ReportError("Velmora.Collaboration.ClosePublicationErrors");
+  }
+}
+
+void Collaboration::DeletePublicationErrors(int32_t iDocID) {
+  try {
+    boxes::ExecQuery(std::string("DELETE FROM PUBLICATIONERRORS ") +
+                     "WHERE DOCUMENTID = " + SqlLong(iDocID));
+  } catch (...) {
+    core::ReportError("Velmora.Collaboration.DeletePublicationErrors");
+  }
+}
+
+void Collaboration::SetPublicationErrorStatusToRemoved(int32_t i_lDocID, const std::string& i_sUser,
+                                                       int32_t i_lPublicationErrorID) {
+  std::unique_ptr<db::Connection> connection;
+  std::unique_ptr<db::Recordset> recordset;
+  try {
+    connection = core::GetConnection();
+    recordset = connection->OpenRecordset(
+        std::string("SELECT * FROM PUBLICATIONERRORS ") +
+            "WHERE PUBLICATIONERRORID = " + SqlLong(i_lPublicationErrorID),
+        Updatable());
+    if (!recordset->IsEOF()) {
+      Document document;
+      int16_t closed = recordset->Field("CLOSED").ToInt16();
+      if (document.UserIsSenderOfDocument(i_lDocID, i_sUser)) {
+        closed |= kRemovedFromSenderBox;
+      }
+      if (document.UserIsRecipientOfDoc(i_lDocID, i_sUser)) {
+        closed |= kRemovedFromRecipientBox;
+      }
+      recordset->SetField("CLOSED", Variant(closed));
+      recordset->Update();
+    }
+    core::CloseRecordset(recordset);
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseRecordset(recordset);
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Collaboration.SetPublicationErrorStatusToRemoved");
+  }
+}
+
+}  // namespace velmora

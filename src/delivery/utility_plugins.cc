@@ -1,0 +1,107 @@
+// Utility, plug-in calls: the method string split, the two-way call of a plug-in (its
+// IMethodCall interface first, then late bound) and the creation check.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/components.h"
+#include "core/dispatch.h"
+#include "core/general.h"
+#include "delivery/plugin_source.h"
+#include "velmora/base/error.h"
+#include "velmora/delivery/method_call.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+// The position of the second "." of `text`, or npos.
+size_t SecondDot(const std::string& text) {
+  const size_t first = text.find('.');
+  return first == std::string::npos ? std::string::npos : text.find('.', first + 1);
+}
+
+// Calls `method` of `component` late bound with the one by-reference argument `argument`;
+// the answer as a boolean.
+bool CallByName(const ObjectRef& component, const std::string& progid, const std::string& method,
+                Variant& argument) {
+  auto dispatch = std::dynamic_pointer_cast<core::Dispatch>(component);
+  if (!dispatch) {
+    throw Error(kErrUnknownMethod, progid,
+                "Object doesn't support this property or method: " + method);
+  }
+  std::vector<Variant> args{argument};
+  const Variant answer = dispatch->Invoke(method, args);
+  argument = std::move(args[0]);
+  return answer.ToBool();
+}
+
+}  // namespace
+
+Variant Utility::GetClass(std::string& iDllClassMethodString) {
+  try {
+    return Variant(iDllClassMethodString.substr(0, SecondDot(iDllClassMethodString)));
+  } catch (...) {
+    core::ReportError("Velmora.Utility.GetClass");
+  }
+  return Variant();
+}
+
+Variant Utility::GetMethod(std::string& iDllClassMethodString) {
+  try {
+    const size_t dot = SecondDot(iDllClassMethodString);
+    return Variant(dot == std::string::npos ? std::string()
+                                            : iDllClassMethodString.substr(dot + 1));
+  } catch (...) {
+    core::ReportError("Velmora.Utility.GetMethod");
+  }
+  return Variant();
+}
+
+bool Utility::CallMethod(std::string& iDllClassMethodString, Variant& iArguments) {
+  bool result = false;
+  try {
+    delivery::InstallPluginSource();
+    const std::string progid = GetClass(iDllClassMethodString).ToText();
+    const std::string method = GetMethod(iDllClassMethodString).ToText();
+    ObjectRef component;
+    std::shared_ptr<IMethodCall> early;
+    try {
+      component = core::ComponentRegistry::Global().Create(progid);
+      early = std::dynamic_pointer_cast<IMethodCall>(component);
+    } catch (...) {
+      early.reset();
+    }
+    if (early) {
+      result = method.empty() ? early->MethodCall(iArguments)
+                              : CallByName(component, progid, method, iArguments);
+    } else {
+      component = core::ComponentRegistry::Global().Create(progid);
+      result = CallByName(component, progid, method.empty() ? "IMethodCall_MethodCall" : method,
+                          iArguments);
+    }
+  } catch (...) {
+    core::ReportError("Velmora.Utility.CallMethod",
+                      Variant("object " + iDllClassMethodString +
+                              " not found or method called with wrong number/type of arguments"));
+  }
+  return result;
+}
+
+bool Utility::CheckMethodCall(std::string& iDllClassMethodString) {
+  std::string progid;
+  try {
+    delivery::InstallPluginSource();
+    progid = GetClass(iDllClassMethodString).ToText();
+  } catch (...) {
+    core::ReportError("Velmora.Utility.CheckMethodCall");
+  }
+  try {
+    core::ComponentRegistry::Global().Create(progid);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,149 @@
+// Utility: resolving a document's recipients into PUBLICATION rows.
+#include <memory>
+#include <string>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "platform/xml/document.h"
+#include "routing/recipients/obi_document_info.h"
+#include "velmora/base/text.h"
+#include "velmora/document/document.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+// The routing elements that RemoveAllRoutingInfoFromDocument blanks, in this order.
+constexpr const char* kRoutingQueries[] = {"//USESDISTLIST", "//RECEIVER", "//BUSINESSPARTNER",
+                                           "//BUS-PART-C", "//BUS-PART-S"};
+
+// A USESDISTLIST value that sends the document to the whole distribution list.
+bool UsesWholeList(const std::string& value) {
+  return value == "1" || text::ToUpper(text::Trim(value)) == "TRUE";
+}
+
+// A new DOM document holding `xml`; a text that does not parse leaves it empty, so that every
+// query on it finds nothing.
+std::shared_ptr<xml::Document> ParseRoutingDocument(const std::string& xml) {
+  auto document = std::make_shared<xml::Document>();
+  document->LoadXml(xml);
+  return document;
+}
+
+}  // namespace
+
+int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
+                                                      std::string& iXML) {
+  try {
+    Document documents;
+    std::string xml = iXML;
+    if (xml.empty()) {
+      xml = documents.GetXmlDocument(iDocID);
+    }
+    std::string type = iDocTypeID;
+    if (type.empty()) {
+      type = documents.GetDocumentTypeOfDocument(iDocID);
+    }
+    if (type.empty() || iDocID == 0 || xml.empty()) {
+      return 0;
+    }
+    const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(xml);
+    int32_t doc = iDocID;
+    int32_t no_partner = 0;
+    if (UsesWholeList(ExecuteXSLPattern(*dom, "//USESDISTLIST"))) {
+      std::string anyone;
+      const int32_t result = FillPublicationTable(doc, type, no_partner, anyone) > 0 ? 1 : 0;
+      RemoveAllRoutingInfoFromDocument(doc, *dom);
+      return result;
+    }
+    recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
+    if (obi.is_obi) {
+      return FillPublicationTable(doc, type, no_partner, obi.receiver_user) > 0 ? 1 : 0;
+    }
+    const auto resolve = [&](const char* query) {
+      std::string pattern = query;
+      return ExecuteXslPatternAndFillPublicationTable(doc, type, *dom, pattern);
+    };
+    bool resolved = resolve("//RECEIVER");
+    if (!ExecuteXSLPattern(*dom, "//BUSINESSPARTNER").empty()) {
+      resolved = resolve("//BUSINESSPARTNER") || resolved;
+    } else {
+      resolved = resolve("//BUS-PART-C") || resolved;
+      resolved = resolve("//BUS-PART-S") || resolved;
+    }
+    return resolved ? 1 : 0;
+  } catch (...) {
+    core::ReportError("Velmora.Utility.GetRecipientsAndFillPublicationTable");
+  }
+  return 0;
+}
+
+int32_t Utility::FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, int32_t& iBPID,
+                                      std::string& iUserID) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(iDocID) +
+                      ", DISTRIBUTIONLIST.USERID, 0, 0, NULL " + "FROM DISTRIBUTIONLIST " +
+                      "WHERE DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) + " ";
+    if (iBPID != 0) {
+      sql += " AND BUSINESSPARTNERID = " + core::SqlLong(iBPID);
+    }
+    if (!iUserID.empty()) {
+      sql += " AND USERID = " + core::SqlText(iUserID) + " ";
+    }
+    sql += std::string(" AND DISTRIBUTIONLIST.USERID NOT IN (SELECT PUBLICATION.USERID FROM ") +
+           "PUBLICATION WHERE PUBLICATION.USERID = DISTRIBUTIONLIST.USERID AND DOCUMENTID = " +
+           core::SqlLong(iDocID) + ")";
+    connection = core::GetConnection();
+    const int64_t inserted = connection->Execute(sql);
+    core::CloseConnection(connection);
+    return static_cast<int32_t>(inserted);
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError("Velmora.Utility.FillPublicationTable");
+  }
+  return 0;
+}
+
+void Utility::RemoveAllRoutingInfoFromDocument(int32_t& iDocID, xml::Document& oXmlDoc) {
+  try {
+    for (const char* query : kRoutingQueries) {
+      std::string pattern = query;
+      ClearTagsAndWriteDocToDB(iDocID, oXmlDoc, pattern);
+    }
+  } catch (...) {
+    core::ReportError("Velmora.Utility.RemoveAllRoutingInfoFromDocument");
+  }
+}
+
+bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
+                                       std::string& sXslPattern) {
+  try {
+    const std::shared_ptr<xml::NodeList> nodes =
+        ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
+    if (nodes && !nodes->Empty()) {
+      for (const xml::Node& node : *nodes) {
+        node.SetText("");
+      }
+      Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
+    }
+  } catch (...) {
+    core::ReportError("Velmora.Utility.ClearTagsAndWriteDocToDB");
+  }
+  return false;
+}
+
+std::string Utility::GetDefaultReceiver(std::string& sXML) {
+  try {
+    const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(sXML);
+    if (!ExecuteXSLPattern(*dom, "//REQUISITIONER").empty()) {
+      return ExecuteXSLPattern(*dom, "//RECEIVER");
+    }
+  } catch (...) {
+    core::ReportError("Velmora.Utility.GetDefaultReceiver");
+  }
+  return "";
+}
+
+}  // namespace velmora

@@ -1,0 +1,189 @@
+// Utility: resolving the routing elements of a document (RECEIVER, BUSINESSPARTNER,
+// BUS-PART-C, BUS-PART-S) into PUBLICATION rows, with a publication error for every value
+// that leads to nobody.
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "core/general.h"
+#include "core/labels.h"
+#include "core/publication_errors.h"
+#include "platform/host/partner_register.h"
+#include "routing/xml_text.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/error.h"
+#include "velmora/base/text.h"
+#include "velmora/document/document.h"
+#include "velmora/routing/distribution_list.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+// The source of the error rows of unresolved values, and the path of the rows of partner ids
+// and codes that cannot be used and of failures outside the loop (historic spellings).
+constexpr const char* kErrorSource = "Velmora.Utility.ExecuteXslPatternAndFillPublicationTable";
+constexpr const char* kReportPath = "Velmora.Utility.ExecuteXSLPatternAndFillPublicationTable";
+
+// Label codes: the error row of an unresolved value, its descriptions, and the rows written
+// first for a partner id that is not a number and a partner code that does not translate.
+constexpr const char* kUnresolvedLabel = "ZODAR0008";
+constexpr const char* kUserNotOnListText = "ZODAR4478";
+constexpr const char* kNotResolvedText = "ZODAR4479";
+constexpr const char* kNotNumericLabel = "ZODAR4475";
+constexpr const char* kNotNumericText = "ZODAR4482";
+constexpr const char* kCodeNotTranslatedLabel = "ZODAR4476";
+constexpr const char* kCodeNotTranslatedText = "ZODAR4481";
+
+// Runs `step`; the number of a failure is kept in `pending` (the last failure wins) and the
+// caller goes on with the next step.
+template <class Step>
+void Trapped(int32_t& pending, Step&& step) {
+  try {
+    step();
+  } catch (...) {
+    pending = CurrentError().number();
+  }
+}
+
+// Runs `check` when `n` is 0: its answer sets `n` to 1, and so does its failure (kept in
+// `pending`), so that the value is then reported with the failure's number.
+template <class Check>
+void CountAsFoundWhen(int32_t& pending, int32_t& n, Check&& check) {
+  if (n != 0) {
+    return;
+  }
+  try {
+    n = check() ? 1 : 0;
+  } catch (...) {
+    pending = CurrentError().number();
+    n = 1;
+  }
+}
+
+// `value` as a partner id: a whole decimal number (blanks around allowed) within 32 bits.
+bool ParsePartnerId(const std::string& value, int32_t& id) {
+  int64_t number = 0;
+  if (!text::ParseInt64(text::Trim(value), number) ||
+      number < std::numeric_limits<int32_t>::min() ||
+      number > std::numeric_limits<int32_t>::max()) {
+    return false;
+  }
+  id = static_cast<int32_t>(number);
+  return true;
+}
+
+// The label `code` with each placeholder replaced, ignoring case.
+std::string LabelWith(const char* code,
+                      std::initializer_list<std::pair<const char*, std::string>> replacements) {
+  std::string label = core::GetLabel(code);
+  for (const auto& [placeholder, value] : replacements) {
+    label = routing::ReplaceIgnoringCase(label, placeholder, value);
+  }
+  return label;
+}
+
+}  // namespace
+
+bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
+                                                       xml::Document& oXmlDoc,
+                                                       std::string& sXslPattern) {
+  bool result = false;
+  try {
+    const std::shared_ptr<xml::NodeList> nodes =
+        ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
+    if (!nodes) {
+      throw Error(kErrObjectRequired, kReportPath, "Object required: no nodes for " + sXslPattern);
+    }
+    if (nodes->Empty()) {
+      return false;
+    }
+    const std::string doc_text = std::to_string(iDocID);
+    bool changed = false;
+    DistributionList lists;
+    for (const xml::Node& node : *nodes) {
+      std::string value = node.Text();
+      if (value.empty()) {
+        continue;
+      }
+      changed = true;
+      int32_t pending = 0;
+      int32_t n = 0;
+      if (sXslPattern == "//RECEIVER") {
+        int32_t no_partner = 0;
+        Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, no_partner, value); });
+        CountAsFoundWhen(pending, n, [&] { return lists.UserFoundOnDBList(iDocTypeID, value); });
+      } else if (sXslPattern == "//BUSINESSPARTNER") {
+        int32_t partner = 0;
+        if (ParsePartnerId(value, partner)) {
+          std::string anyone;
+          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, anyone); });
+          CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
+        } else {
+          Trapped(pending, [&] {
+            core::LogPublicationError(
+                iDocID, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+                LabelWith(kNotNumericText, {{"[%DOCID%]", doc_text}, {"[%BPID%]", value}}),
+                kReportPath, kNotNumericLabel);
+          });
+        }
+      } else if (sXslPattern == "//BUS-PART-C" || sXslPattern == "//BUS-PART-S") {
+        const int32_t kind = sXslPattern == "//BUS-PART-C" ? 0 : 1;
+        int32_t partner = 0;
+        bool translated = false;
+        try {
+          auto partners = core::GetComponent<host::BusinessPartner>("KxCommon.BusinessPartner");
+          translated = partners && ParsePartnerId(partners->GetIDByCode(value, kind), partner);
+        } catch (...) {
+          translated = false;
+        }
+        if (!translated) {
+          Trapped(pending, [&] {
+            core::LogPublicationError(iDocID,
+                                      static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+                                      LabelWith(kCodeNotTranslatedText, {{"[%BPID%]", value}}),
+                                      kReportPath, kCodeNotTranslatedLabel);
+          });
+          pending = 0;
+        } else {
+          std::string anyone;
+          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, anyone); });
+          CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
+        }
+      }
+      if (pending != 0 || n == 0) {
+        Trapped(pending, [&] {
+          std::string description;
+          int32_t number = 0;
+          if (n != 0) {
+            description = LabelWith(kNotResolvedText,
+                                    {{"[%RECIPIENT_ID%]", value}, {"[%DOCUMENT_ID%]", doc_text}});
+            number = pending;
+          } else if (sXslPattern == "//RECEIVER") {
+            description = LabelWith(
+                kUserNotOnListText,
+                {{"[%USER_ID%]", value}, {"[%DOCTYPE%]", GetDocumentTypeDescription(iDocTypeID)}});
+          } else {
+            description = LabelWith(
+                kNotResolvedText,
+                {{"[%BP_ID%]", value}, {"[%DOCTYPE%]", GetDocumentTypeDescription(iDocTypeID)}});
+          }
+          core::LogPublicationError(iDocID, number, description, kErrorSource, kUnresolvedLabel);
+        });
+      }
+      if (n > 0) {
+        result = true;
+      }
+      Trapped(pending, [&] { node.SetText(""); });
+    }
+    if (changed) {
+      Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
+    }
+  } catch (...) {
+    core::ReportError(kReportPath);
+  }
+  return result;
+}
+
+}  // namespace velmora

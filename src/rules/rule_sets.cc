@@ -1,0 +1,150 @@
+// The two rule sets of Velmora.Rules and the walk over their rows.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/date_parser.h"
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "rules/rule_rows.h"
+#include "velmora/base/error.h"
+#include "velmora/document/document.h"
+#include "velmora/routing/utility.h"
+#include "velmora/rules/rules.h"
+
+namespace velmora {
+namespace {
+
+using core::SqlLong;
+using core::SqlText;
+using rules::NumberField;
+using rules::TextField;
+
+// The language id of the user object of the document's sender. Raises when the document has
+// no sender the directory knows.
+int32_t SenderLocale(int32_t doc_id) {
+  Document document;
+  std::string sender = document.GetSenderOfDocument(doc_id);
+  Utility utility;
+  return Variant(utility.GetAUObject(sender)->LanguageID()).ToInt32();
+}
+
+// The rows of a rule set are ordered by rule sequence and then by RULEID, so that the rows of
+// two rules with the same sequence number never interleave.
+std::string SendMethodRuleSql(const std::string& doc_type, int32_t partner) {
+  return "SELECT DISTINCT RULEHEADER.DESCRIPTION, SENDMETHOD.SENDMETHODID, RULEHEADER.RULEID, "
+         "RULEHEADER.RULETYPE, RULEHEADER.METHODCALL, RULEHEADER.SEQUENCENUMBER, "
+         "RULEHEADER.RULELOGIC, RULELINE.LINEID , RULELINE.XSLPATTERN, RULELINE.CONDITION, "
+         "RULELINE.COMPARETYPE, RULELINE.VALUE, RULELINE.FIELDTYPE, RULELINE.SEQUENCENUMBER, "
+         "RULELINE.TAGATTRXSL "
+         "FROM SENDMETHOD "
+         "LEFT OUTER JOIN RULEHEADER ON SENDMETHOD.RULEID = RULEHEADER.RULEID "
+         "LEFT OUTER JOIN RULELINE ON RULEHEADER.RULEID = RULELINE.RULEID "
+         "WHERE SENDMETHOD.DOCUMENTTYPEID = " +
+         SqlText(doc_type) +
+         " AND "
+         "SENDMETHOD.BUSINESSPARTNERID = " +
+         SqlLong(partner) +
+         " AND "
+         "RULEHEADER.ENABLED = 1 "
+         "ORDER BY RULEHEADER.SEQUENCENUMBER, RULEHEADER.RULEID, RULELINE.SEQUENCENUMBER";
+}
+
+std::string DocumentTypeRuleSql(int32_t partner) {
+  return "SELECT  ruleheader.ruleid, "
+         "ruleheader.description, "
+         "ruleheader.ruletype, "
+         "ruleheader.assignedid, "
+         "ruleheader.methodcall, "
+         "ruleheader.sequencenumber, "
+         "ruleheader.rulelogic, "
+         "ruleline.lineid , "
+         "ruleline.xslpattern, "
+         "ruleline.condition, "
+         "ruleline.comparetype, "
+         "ruleline.value, "
+         "ruleline.fieldtype, "
+         "ruleline.sequencenumber, "
+         "ruleline.tagattrxsl "
+         "FROM ruleheader LEFT OUTER JOIN ruleline ON ruleheader.ruleid = ruleline.ruleid "
+         "WHERE RULEHEADER.RULETYPE = 2 AND RULEHEADER.ORIGINALID = " +
+         SqlLong(partner) +
+         " AND "
+         "RULEHEADER.ENABLED = 1 ORDER BY ruleheader.sequencenumber, ruleheader.ruleid, "
+         "ruleline.sequencenumber";
+}
+
+}  // namespace
+
+std::optional<int32_t> Rules::FirstMatchingRule(db::Recordset& rows, const xml::Document& doc,
+                                                int32_t& locale, std::string* assigned_id) {
+  int32_t current = 0;
+  while (!rows.IsEOF()) {
+    const int32_t rule = NumberField(rows, "RULEID");
+    if (rule == current) {
+      rows.MoveNext();
+      continue;
+    }
+    current = rule;
+    const std::string assigned = assigned_id != nullptr ? TextField(rows, "ASSIGNEDID") : "";
+    if (ExecuteRule(rule, doc, rows, locale)) {
+      if (assigned_id != nullptr) {
+        *assigned_id = assigned;
+      }
+      return rule;
+    }
+  }
+  return std::nullopt;
+}
+
+int32_t Rules::ExecuteSendMethodRuleSet(int32_t& iDocID, std::string& iDocTypeID,
+                                        int32_t& iBusinessPartnerID) {
+  try {
+    Document document;
+    const std::shared_ptr<xml::Document> doc = document.GetXmlDomDocument(iDocID);
+    int32_t locale = SenderLocale(iDocID);
+    auto rows =
+        core::getDisconnectedReadOnlyRecordSet(SendMethodRuleSql(iDocTypeID, iBusinessPartnerID));
+    return FirstMatchingRule(*rows, *doc, locale, nullptr).value_or(-1);
+  } catch (...) {
+    core::ReportError("Velmora.Rules.ExecuteSendMethodRuleSet");
+  }
+  return -1;
+}
+
+std::string Rules::DocumentTypeRules(int32_t partner, const xml::Document& doc, int32_t& locale) {
+  auto rows = core::getDisconnectedReadOnlyRecordSet(DocumentTypeRuleSql(partner));
+  std::string assigned;
+  FirstMatchingRule(*rows, doc, locale, &assigned);
+  return assigned;
+}
+
+std::string Rules::ExecuteDocumentTypeRuleSet(int32_t& iDocID, int32_t& iBPID,
+                                              std::shared_ptr<xml::Document> iXMLDoc) {
+  try {
+    std::shared_ptr<xml::Document> doc;
+    int32_t locale = 0;
+    if (iDocID == 0 && iXMLDoc) {
+      doc = std::move(iXMLDoc);
+      locale = core::SystemDefaultLocaleId();
+    } else {
+      doc = Document().GetXmlDomDocument(iDocID);
+      try {
+        locale = SenderLocale(iDocID);
+      } catch (const Error&) {
+        locale = 0;
+      }
+    }
+    std::string result = DocumentTypeRules(iBPID, *doc, locale);
+    if (result.empty() && iBPID >= 0) {
+      result = DocumentTypeRules(-1, *doc, locale);
+    }
+    return result;
+  } catch (...) {
+    core::ReportError("Velmora.Rules.ExecuteDocumentTypeRuleSet");
+  }
+  return "";
+}
+
+}  // namespace velmora

@@ -1,0 +1,162 @@
+#include "velmora/support/attachments.h"
+
+#include <string>
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "platform/files/path_text.h"
+#include "support/attachments_recordset.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/text.h"
+#include "velmora/core/file_handling.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+using core::SqlLong;
+using core::SqlText;
+
+std::string Path(const std::string& method) { return "Velmora.Attachments." + method; }
+
+db::RecordsetOptions Updatable() {
+  return db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic};
+}
+
+// Whether `registered` (ATTACHMENTFILENAME rows) holds `name`; searched from the first row.
+bool IsRegistered(db::Recordset& registered, const std::string& name) {
+  if (registered.RecordCount() == 0) {
+    return false;
+  }
+  registered.MoveFirst();
+  registered.Find("AttachmentFileName='" + text::ReplaceAll(name, "'", "''") + "'");
+  const bool found = !registered.IsEOF();
+  registered.MoveFirst();
+  return found;
+}
+
+// Adds the ATTACHMENT row of file `name` of document `doc_id`.
+void WriteToDB(db::Connection& connection, int32_t doc_id, const std::string& name) {
+  try {
+    auto row =
+        connection.OpenRecordset("SELECT * FROM ATTACHMENT WHERE ATTACHMENTID = -1", Updatable());
+    row->AddNew();
+    row->SetField("DOCUMENTID", Variant(doc_id));
+    row->SetField("ATTACHMENTFILENAME", Variant(name));
+    row->Update();
+    row->Close();
+  } catch (...) {
+    core::ReportError(Path("writeToDB"));
+  }
+}
+
+// Registers or removes one listed file; a name that could reach outside its folder is left
+// alone with a warning.
+void ExamineFile(db::Connection& connection, db::Recordset& registered, int32_t doc_id,
+                 const FileObject& file) {
+  if (!files::IsBareFileName(file.Name())) {
+    core::LogWarning(Path("ExamenFolderForNewFilesAndWriteThemToDB"),
+                     Variant("The attachment file name '" + file.Name() +
+                             "' is not a plain file name and is not registered."));
+    return;
+  }
+  if (file.Size() == 0) {
+    FileHandling().DeleteFileFromDisk(file.Path());
+    return;
+  }
+  if (!IsRegistered(registered, file.Name())) {
+    WriteToDB(connection, doc_id, file.Name());
+  }
+}
+
+}  // namespace
+
+void Attachments::ExamenFolderForNewFilesAndWriteThemToDB(int32_t iDocID, const std::string& iPath,
+                                                          db::Connection* iConn) {
+  std::unique_ptr<db::Connection> own;
+  try {
+    if (!Utility().DirExist(iPath)) {
+      return;
+    }
+    const std::shared_ptr<Collection> listed = FileHandling().getFilesInFolder(iPath);
+    if (iConn == nullptr) {
+      own = core::GetConnection();
+    }
+    db::Connection& connection = iConn != nullptr ? *iConn : *own;
+    std::shared_ptr<db::Recordset> registered = getDBFiles(iDocID, &connection);
+    for (const Variant& item : listed->items()) {
+      ExamineFile(connection, *registered, iDocID, *item.As<FileObject>());
+    }
+    registered->Close();
+    core::CloseConnection(own);
+  } catch (...) {
+    core::CloseConnection(own);
+    core::ReportError(Path("ExamenFolderForNewFilesAndWriteThemToDB"));
+  }
+}
+
+std::shared_ptr<db::Recordset> Attachments::getDBFiles(int32_t iDocID, db::Connection* iConn) {
+  std::unique_ptr<db::Connection> own;
+  try {
+    const std::string sql =
+        "select attachmentfilename from attachment where DocumentID = " + SqlLong(iDocID);
+    if (iConn != nullptr) {
+      return iConn->OpenRecordset(sql, Updatable());
+    }
+    own = core::GetConnection();
+    auto rows = own->OpenRecordset(sql, Updatable());
+    return support::KeepConnectionWithRecordset(std::move(own), std::move(rows));
+  } catch (...) {
+    core::CloseConnection(own);
+    core::ReportError(Path("GetDBFiles"));
+  }
+  return nullptr;
+}
+
+std::shared_ptr<db::Recordset> Attachments::GetDocumentAttachmentsBySenderRS(
+    const std::string& iSender, int32_t iDocID) {
+  try {
+    return core::getDisconnectedReadOnlyRecordSet(
+        std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, ATTACHMENT.ATTACHMENTID ") +
+        "FROM ATTACHMENT INNER JOIN DOCUMENT ON " + "ATTACHMENT.DOCUMENTID = DOCUMENT.DOCUMENTID " +
+        "WHERE (DOCUMENT.SENDER = " + SqlText(iSender) + ") AND " +
+        "(DOCUMENT.DOCUMENTID = " + SqlLong(iDocID) + ")");
+  } catch (...) {
+    core::ReportError(Path("GetDocumentAttachmentsBySenderRS"));
+  }
+  return nullptr;
+}
+
+std::shared_ptr<db::Recordset> Attachments::GetDocumentAttachmentsRS(int32_t iDocID) {
+  try {
+    return core::getDisconnectedReadOnlyRecordSet(
+        std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, ATTACHMENT.ATTACHMENTID ") +
+        "FROM ATTACHMENT " + "WHERE ATTACHMENT.DOCUMENTID = " + SqlLong(iDocID));
+  } catch (...) {
+    core::ReportError(Path("GetDocumentAttachmentsRS"));
+  }
+  return nullptr;
+}
+
+void Attachments::DeleteAttachment(int32_t iDocID, int32_t iAttachmentID,
+                                   const std::string& iFileName, const std::string& iRootPath) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    if (!files::IsBareFileName(iFileName)) {
+      RaiseError(EnumerationErrors::InvalidParamValue, Path("DeleteAttachment"),
+                 "The attachment file name '" + iFileName + "' is not a plain file name.");
+    }
+    connection = core::GetConnection();
+    connection->Execute(std::string("DELETE FROM ATTACHMENT ") +
+                        "WHERE ATTACHMENTID = " + SqlLong(iAttachmentID));
+    core::CloseConnection(connection);
+    FileHandling().DeleteFileFromDisk(
+        files::BuildPath(files::BuildPath(iRootPath, std::to_string(iDocID)), iFileName));
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError(Path("DeleteAttachment"));
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,209 @@
+#include "velmora/support/user_defined_fields.h"
+
+#include "core/db_utils.h"
+#include "core/general.h"
+#include "core/sql_literals.h"
+#include "velmora/base/text.h"
+#include "velmora/document/document.h"
+#include "velmora/routing/utility.h"
+
+namespace velmora {
+namespace {
+
+using core::SqlLong;
+using core::SqlText;
+
+constexpr size_t kMaxTagValueLength = 100;
+
+std::string Path(const std::string& method) { return "Velmora.UserDefinedFields." + method; }
+
+// The caller's connection, else a new one kept in `own`.
+db::Connection& Borrow(db::Connection* passed, std::unique_ptr<db::Connection>& own) {
+  if (passed != nullptr) {
+    return *passed;
+  }
+  own = core::GetConnection();
+  return *own;
+}
+
+std::string TextOrEmpty(const Variant& value) {
+  return value.IsNull() || value.IsEmpty() ? std::string() : value.ToText();
+}
+
+// The node query of a TAGSCONFIG row (columns TAGATTRXSL and XSLPATTERN).
+std::string TagPattern(Utility& utility, const db::Recordset& definition) {
+  const Variant kind = definition.Field("TAGATTRXSL");
+  const int32_t number = kind.IsNull() || kind.IsEmpty() ? 0 : kind.ToInt32();
+  return utility.ConstructXslPattern(static_cast<TagAttrXsl>(number),
+                                     TextOrEmpty(definition.Field("XSLPATTERN")));
+}
+
+void DeleteDocumentValues(db::Connection& connection, int32_t doc_id) {
+  connection.Execute("DELETE FROM TAGSVALUE WHERE DOCUMENTID = " + SqlLong(doc_id));
+}
+
+// Adds TAGSVALUE rows through one updatable recordset on the connection.
+class TagValueWriter {
+ public:
+  explicit TagValueWriter(db::Connection& connection)
+      : rows_(connection.OpenRecordset(
+            "SELECT * FROM TAGSVALUE WHERE 0 = 1",
+            db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic})) {}
+  TagValueWriter(const TagValueWriter&) = delete;
+  TagValueWriter& operator=(const TagValueWriter&) = delete;
+  ~TagValueWriter() { rows_->Close(); }
+
+  // Stores the value `pattern` finds in `xml`, cut to its first 100 characters.
+  void Add(int32_t doc_id, int32_t tag_id, const xml::Document& xml, const std::string& pattern) {
+    const std::string value =
+        text::Utf8Left(utility_.ExecuteXSLPattern(xml, pattern), kMaxTagValueLength);
+    rows_->AddNew();
+    rows_->SetField("DOCUMENTID", Variant(doc_id));
+    rows_->SetField("TAGID", Variant(tag_id));
+    rows_->SetField("TAGVALUE", Variant(value));
+    try {
+      rows_->Update();
+    } catch (...) {
+      // The refused row must not be written again by the next AddNew.
+      rows_->CancelUpdate();
+      throw;
+    }
+  }
+
+ private:
+  Utility utility_;
+  std::unique_ptr<db::Recordset> rows_;
+};
+
+// Stores the tag's value for each document of `documents` (DOCUMENTID, XMLBODY) whose body
+// loads into a non-empty XML document. A document that fails is logged and skipped.
+void AddValuesForDocuments(db::Connection& connection, db::Recordset& documents,
+                           const std::string& doc_type, int32_t tag_id,
+                           const std::string& pattern) {
+  TagValueWriter writer(connection);
+  for (; !documents.IsEOF(); documents.MoveNext()) {
+    const Variant id = documents.Field("DOCUMENTID");
+    try {
+      const Variant body = documents.Field("XMLBODY");
+      xml::Document xml;
+      if (body.IsNull() || !xml.LoadXml(body.ToText()) || xml.Xml().empty()) {
+        continue;
+      }
+      connection.Execute("DELETE FROM TAGSVALUE WHERE DOCUMENTID = " + SqlLong(id.ToInt32()) +
+                         " AND TAGID = " + SqlLong(tag_id));
+      writer.Add(id.ToInt32(), tag_id, xml, pattern);
+    } catch (...) {
+      core::LogError("Velmora.Utility.AddTagsValueTable",
+                     Variant("Unable to update user-defined fields for xml document with id '" +
+                             id.ToText() + " and type '" + doc_type + "'"));
+    }
+  }
+}
+
+}  // namespace
+
+bool UserDefinedFields::FillTagsValueTable(int32_t iDocID, const std::string& iDocTypeID,
+                                           const std::shared_ptr<xml::Document>& iXmlDoc,
+                                           db::Connection* iConn) {
+  std::unique_ptr<db::Connection> own;
+  try {
+    db::Connection& connection = Borrow(iConn, own);
+    const auto xml = iXmlDoc ? iXmlDoc : std::make_shared<xml::Document>();
+    if (own) {
+      own->Begin();
+    }
+    if (xml->Xml().empty()) {
+      DeleteDocumentValues(connection, iDocID);
+    } else {
+      auto definitions = connection.QueryDisconnected(
+          "SELECT XSLPATTERN, TAGID, TAGATTRXSL FROM TAGSCONFIG WHERE DOCUMENTTYPEID = " +
+          SqlText(iDocTypeID) + " ");
+      DeleteDocumentValues(connection, iDocID);
+      TagValueWriter writer(connection);
+      Utility utility;
+      for (; !definitions->IsEOF(); definitions->MoveNext()) {
+        writer.Add(iDocID, definitions->Field("TAGID").ToInt32(), *xml,
+                   TagPattern(utility, *definitions));
+      }
+    }
+    if (own) {
+      own->Commit();
+    }
+    core::CloseConnection(own);
+    return true;
+  } catch (...) {
+    core::CloseConnection(own);
+    core::ReportError(Path("FillTagsValueTable"));
+  }
+  return false;
+}
+
+void UserDefinedFields::UpdateValuesInTagsValueTable(int32_t iDocID,
+                                                     const std::string& iDocTypeID) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    const std::shared_ptr<xml::Document> xml = Document().GetXmlDomDocument(iDocID);
+    connection = core::GetConnection();
+    connection->Begin();
+    DeleteTagsForDocument(iDocID, connection.get());
+    FillTagsValueTable(iDocID, iDocTypeID, xml, connection.get());
+    connection->Commit();
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError(Path("UpdateValuesInTagsValueTable"));
+  }
+}
+
+void UserDefinedFields::DeleteTagsForDocument(int32_t iDocID, db::Connection* iConn) {
+  std::unique_ptr<db::Connection> own;
+  try {
+    DeleteDocumentValues(Borrow(iConn, own), iDocID);
+    core::CloseConnection(own);
+  } catch (...) {
+    core::CloseConnection(own);
+    core::ReportError(Path("DeleteTagsForDocument"));
+  }
+}
+
+void UserDefinedFields::UpdateTagsValueTable(const std::string& iDocTypeID, int32_t iTagID) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = core::GetConnection();
+    connection->Execute("DELETE FROM TAGSVALUE WHERE TAGID = " + SqlLong(iTagID));
+    AddTagsValueTable(iDocTypeID, iTagID, connection.get());
+    core::CloseConnection(connection);
+  } catch (...) {
+    core::CloseConnection(connection);
+    core::ReportError(Path("UpdateTagsValueTable"), Variant("Doc. Type ID: '" + iDocTypeID +
+                                                            "' Tag ID: '" + SqlLong(iTagID) + "'"));
+  }
+}
+
+void UserDefinedFields::AddTagsValueTable(const std::string& iDocTypeID, int32_t iTagID,
+                                          db::Connection* iConn) {
+  std::unique_ptr<db::Connection> own;
+  std::string pattern;
+  try {
+    db::Connection& connection = Borrow(iConn, own);
+    auto definition = connection.QueryDisconnected(
+        "SELECT XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG WHERE DOCUMENTTYPEID = " +
+        SqlText(iDocTypeID) + " AND TAGID = " + SqlLong(iTagID));
+    if (!definition->IsEOF()) {
+      Utility utility;
+      pattern = TagPattern(utility, *definition);
+      auto documents = connection.QueryDisconnected(
+          "SELECT DOCUMENTID, XMLBODY FROM DOCUMENT WHERE DOCUMENTTYPEID = " + SqlText(iDocTypeID) +
+          " ");
+      AddValuesForDocuments(connection, *documents, iDocTypeID, iTagID, pattern);
+    }
+    core::CloseConnection(own);
+  } catch (...) {
+    core::CloseConnection(own);
+    core::ReportError(Path("AddTagsValueTable"),
+                      Variant("Document Type ID: '" + iDocTypeID + "', Tag ID: '" +
+                              SqlLong(iTagID) + "', XSL pattern: '" + pattern + "'"));
+  }
+}
+
+}  // namespace velmora

@@ -1,0 +1,156 @@
+// `velmora inbox|outbox|errors` and `velmora show` on a fresh installation holding the box
+// documents of tests/boxes/box_documents.h.
+#include <string>
+#include <vector>
+
+#include "app/admin_program_test.h"
+#include "boxes/box_documents.h"
+
+namespace velmora::app {
+namespace {
+
+using testing::Contains;
+
+class BoxesCommandsTest : public AdminProgramTest {
+ protected:
+  void SetUp() override {
+    AdminProgramTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) {
+      return;
+    }
+    Init();
+    auto connection = ProgramDatabase();
+    boxes::SeedBoxDocuments([&](const std::string& sql) { connection->Execute(sql); });
+  }
+
+  Outcome Velmora(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--home", home_});
+    return RunVelmora(arguments);
+  }
+
+  // The records a list or show command printed with --json.
+  Variant JsonOf(std::vector<std::string> arguments) {
+    arguments.push_back("--json");
+    const Outcome outcome = Velmora(arguments);
+    EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+    return json::Parse(outcome.output);
+  }
+
+  std::vector<int32_t> ListedIds(const std::vector<std::string>& arguments) {
+    std::vector<int32_t> ids;
+    const Variant list = JsonOf(arguments);
+    for (const Variant& record : list.AsArray().values()) {
+      ids.push_back(Field(record, "DOCUMENTID").ToInt32());
+    }
+    return ids;
+  }
+
+  void ExpectRefused(const std::vector<std::string>& arguments, const std::string& message) {
+    const Outcome outcome = Velmora(arguments);
+    EXPECT_EQ(outcome.exit_code, 1) << outcome.output;
+    EXPECT_TRUE(Contains(outcome.output, message)) << "expected: " << message << "\n"
+                                                   << outcome.output;
+  }
+};
+
+TEST_P(BoxesCommandsTest, ListsShowEachBoxNewestFirstWithTheTypesTags) {
+  const std::vector<std::string> who = {"--user", "o'neil", "--type", "ORD'ER"};
+  const auto with = [&](const char* command) {
+    std::vector<std::string> arguments = {command};
+    arguments.insert(arguments.end(), who.begin(), who.end());
+    return arguments;
+  };
+  EXPECT_EQ(ListedIds(with("inbox")), (std::vector<int32_t>{1, 9}));
+  EXPECT_EQ(ListedIds(with("outbox")), (std::vector<int32_t>{7, 6}));
+  EXPECT_EQ(ListedIds(with("errors")), (std::vector<int32_t>{7, 6, 1}));
+
+  const Variant first = JsonOf(with("inbox")).AsArray().At(0);
+  EXPECT_EQ(Field(first, "SENDER").ToText(), "sam");
+  EXPECT_EQ(Field(first, "PUBLICATIONSTATUS").ToInt32(), 0);
+  EXPECT_TRUE(Field(first, "CHILDREN").ToBool());
+  EXPECT_EQ(Field(first, "ATTACHMENTS").ToInt32(), 2);
+  EXPECT_EQ(Field(first, "Order number").ToText(), "alpha");
+  EXPECT_EQ(Field(first, "Buyer").ToText(), "beta's");
+  EXPECT_TRUE(Field(first, "Amount").IsNull());
+
+  const Outcome table = Velmora(with("outbox"));
+  ASSERT_EQ(table.exit_code, 0) << table.output;
+  EXPECT_TRUE(Contains(table.output,
+                       "DOCUMENTID\tCREATIONDATE\tSENDER\tDOCUMENTSTATUS\tCHILDREN\t"
+                       "ATTACHMENTS\tOrder number\tBuyer\tAmount\n"))
+      << table.output;
+  EXPECT_TRUE(Contains(table.output, "\n6\t2026-01-07 10:00:00\to'neil\t1\tyes\t0\tsix\t\t\n"))
+      << table.output;
+}
+
+TEST_P(BoxesCommandsTest, FiltersNarrowTheList) {
+  EXPECT_EQ(ListedIds({"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter",
+                       "PUBLICATION.STATUS=New"}),
+            (std::vector<int32_t>{1}));
+  EXPECT_EQ(ListedIds({"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter",
+                       "DOCUMENT.SENDER like s?m", "--filter", "DOCUMENT.DOCUMENTID>=5"}),
+            (std::vector<int32_t>{9}));
+  EXPECT_EQ(ListedIds({"outbox", "--user", "o'neil", "--type", "ORD'ER", "--filter",
+                       "DOCUMENT.STATUS = Sent"}),
+            (std::vector<int32_t>{7}));
+}
+
+TEST_P(BoxesCommandsTest, BadListInputIsRefusedWithAClearMessage) {
+  ExpectRefused({"inbox", "--type", "ORD'ER"}, "--user must not be empty");
+  ExpectRefused({"outbox", "--user", "o'neil"}, "--type must not be empty");
+  ExpectRefused({"inbox", "--user", "nobody", "--type", "ORD'ER"},
+                "The user 'nobody' does not exist");
+  ExpectRefused({"errors", "--user", "o'neil", "--type", "NONE"},
+                "The document type 'NONE' does not exist");
+  ExpectRefused({"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENTID=1"},
+                "is not a qualified column, an operator");
+  ExpectRefused(
+      {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENT.DOCUMENTID=-1"},
+      "The filter value entered for 'Document ID' is not valid. Enter a whole number from 1 to "
+      "999999999.");
+  ExpectRefused(
+      {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "PUBLICATION.STATUS=N*"},
+      "Wildcards (*) cannot be used in a status filter.");
+  ExpectRefused(
+      {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENT.DOCUMENTID=1 OR 1=1"},
+      "The filter value entered for 'Document ID' is not valid.");
+}
+
+TEST_P(BoxesCommandsTest, ShowPrintsTheRecipientsOrTheSendersViewWithAttachments) {
+  const Variant received = JsonOf({"show", "1", "--user", "o'neil"});
+  EXPECT_EQ(Field(received, "VIEW").ToText(), "recipient");
+  EXPECT_EQ(Field(received, "SENDER").ToText(), "sam");
+  EXPECT_EQ(Field(received, "DESCRIPTION").ToText(), "Orders");
+  EXPECT_EQ(Field(received, "PUBLICATIONSTATUS").ToInt32(), 0);
+  const VariantArray tags = Field(received, "TAGS").AsArray();
+  ASSERT_EQ(tags.Count(), 2u);
+  EXPECT_EQ(Field(tags.At(0), "DESCRIPTION").ToText(), "Order number");
+  EXPECT_EQ(Field(tags.At(1), "VALUE").ToText(), "beta's");
+  const VariantArray attachments = Field(received, "ATTACHMENTS").AsArray();
+  ASSERT_EQ(attachments.Count(), 2u);
+  EXPECT_EQ(Field(attachments.At(1), "ATTACHMENTFILENAME").ToText(), "price's list.xls");
+
+  const Variant sent = JsonOf({"show", "6", "--user", "o'neil"});
+  EXPECT_EQ(Field(sent, "VIEW").ToText(), "sender");
+  EXPECT_EQ(Field(sent, "DOCUMENTSTATUS").ToInt32(), 1);
+  EXPECT_EQ(Field(sent, "TAGS").AsArray().Count(), 3u);
+  EXPECT_EQ(Field(sent, "ATTACHMENTS").AsArray().Count(), 0u);
+
+  const Outcome plain = Velmora({"show", "1", "--user", "o'neil"});
+  ASSERT_EQ(plain.exit_code, 0) << plain.output;
+  EXPECT_TRUE(Contains(plain.output, "  Buyer:\tbeta's\n")) << plain.output;
+  EXPECT_TRUE(Contains(plain.output, "  2\tprice's list.xls\n")) << plain.output;
+}
+
+TEST_P(BoxesCommandsTest, ShowRefusesDocumentsOutsideTheUsersBoxes) {
+  ExpectRefused({"show", "2", "--user", "bob"}, "Document 2 is not in a box of user 'bob'");
+  ExpectRefused({"show", "8", "--user", "o'neil"}, "Document 8 is not in a box of user 'o'neil'");
+  ExpectRefused({"show", "404", "--user", "bob"}, "Document 404 is not in a box of user 'bob'");
+  ExpectRefused({"show", "x1", "--user", "bob"}, "The document id must be a whole number");
+  ExpectRefused({"show", "1"}, "--user must not be empty");
+}
+
+VELMORA_INSTANTIATE_DB_ENGINE_TESTS(BoxesCommandsTest);
+
+}  // namespace
+}  // namespace velmora::app

@@ -1,0 +1,132 @@
+// Velmora.B2BExcel on the office engine: round trips through .xls files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/sheet/office_engine.h"
+#include "support/expectations.h"
+#include "support/scoped_sheet_engine.h"
+#include "support/temp_folder.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/convert/b2b_excel.h"
+
+namespace velmora {
+namespace {
+
+using sheet::PropertyType;
+using testing::Contains;
+
+class B2BExcelOfficeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(std::string(VELMORA_OFFICE_PROGRAM) + "/soffice.bin")) {
+      GTEST_SKIP() << "the office is not installed";
+    }
+    sheet::OfficeSettings settings;
+    settings.processes = 1;
+    settings.work_folder = work_.path();
+    engine_ = sheet::NewOfficeEngine(settings);
+    scoped_engine_ = std::make_unique<testing::ScopedSheetEngine>(engine_);
+  }
+  std::string PathFor(const std::string& name) const { return files_.path() + "/" + name; }
+
+  testing::TempFolder work_;
+  testing::TempFolder files_;
+  std::shared_ptr<sheet::OfficeEngine> engine_;
+  std::unique_ptr<testing::ScopedSheetEngine> scoped_engine_;
+  B2BExcel excel_;
+};
+
+constexpr const char* kOrder =
+    "<ORDER>"
+    "<P B2BPROPLABEL=\"B2B-RECEIVER\" B2BPROPVALUE=\"12;15\" B2BPROPTYPE=\"Text\"/>"
+    "<P B2BPROPLABEL=\"Amount\" B2BPROPVALUE=\"12.5\" B2BPROPTYPE=\"Number\"/>"
+    "<P B2BPROPLABEL=\"Due\" B2BPROPVALUE=\"2026-03-04\" B2BPROPTYPE=\"Date\"/>"
+    "<P B2BPROPLABEL=\"B2B-USESDISTLIST\" B2BPROPVALUE=\"yes\" B2BPROPTYPE=\"Boolean\"/>"
+    "<L B2BWORKSHEET=\"Lines\"><N B2BLABELPOS=\"A1\" B2BVALUEPOS=\"B1\">21</N>"
+    "<T B2BVALUEPOS=\"C2\">=B1*2</T><U B2BVALUEPOS=\"A3\">Grüße € 日本</U></L>"
+    "</ORDER>";
+
+TEST_F(B2BExcelOfficeTest, CellsFormulasTextAndPropertiesSurviveAnXlsFile) {
+  const std::string path = PathFor("order.xls");
+  excel_.WriteExcelObjectToFile(excel_.TransformXMLToExcel(kOrder, EWriteMode::Create, 0, false),
+                                path, true);
+  std::shared_ptr<xml::Document> doc;
+  excel_.TransformExcelToXML(path, doc);
+  EXPECT_EQ(doc->Xml(),
+            "<B2BEXCEL WorkBook=\"order.xls\"><RECEIVER>12</RECEIVER><RECEIVER>15</RECEIVER>"
+            "<USESDISTLIST>1</USESDISTLIST><WorkSheet Name=\"Lines\">"
+            "<Cell Row=\"1\" Column=\"A\">N</Cell><Cell Row=\"1\" Column=\"B\">21</Cell>"
+            "<Cell Row=\"2\" Column=\"C\" Formula=\"=B1*2\">42</Cell>"
+            "<Cell Row=\"3\" Column=\"A\">Grüße € 日本</Cell></WorkSheet></B2BEXCEL>");
+  // The file keeps the properties with their types, not necessarily in their order.
+  std::map<std::string, sheet::CustomProperty> properties;
+  for (const auto& property : engine_->Open(path, true)->CustomProperties()) {
+    properties[property.name] = property;
+  }
+  ASSERT_EQ(properties.size(), 4u);
+  EXPECT_EQ(properties["B2B-RECEIVER"].value, Variant("12;15"));
+  EXPECT_EQ(properties["Amount"],
+            (sheet::CustomProperty{"Amount", PropertyType::kNumber, Variant(12.5)}));
+  EXPECT_EQ(properties["Due"].type, PropertyType::kDate);
+  EXPECT_EQ(properties["Due"].value.ToDate().DateText(), "2026-03-04");
+  EXPECT_EQ(properties["B2B-USESDISTLIST"],
+            (sheet::CustomProperty{"B2B-USESDISTLIST", PropertyType::kBoolean, Variant(true)}));
+}
+
+TEST_F(B2BExcelOfficeTest, ATemplateIsFilledAndKeepsItsContent) {
+  const std::string template_path = PathFor("form.xlt");
+  {
+    auto form = engine_->Create();
+    form->RenameSheet(1, "Lines");
+    form->WriteInput(1, 5, 1, "Total");
+    form->WriteInput(1, 5, 2, "=SUM(B1:B4)");
+    form->SaveAs(template_path);
+  }
+  const std::string out = PathFor("filled.xls");
+  excel_.CloseWorkBook(
+      excel_.TransformXMLToExcel(kOrder, EWriteMode::Create, 0, true, template_path, out));
+  std::shared_ptr<xml::Document> doc;
+  excel_.TransformExcelToXML(out, doc);
+  EXPECT_TRUE(Contains(doc->Xml(), "<Cell Row=\"5\" Column=\"A\">Total</Cell>")) << doc->Xml();
+  EXPECT_TRUE(
+      Contains(doc->Xml(), "<Cell Row=\"5\" Column=\"B\" Formula=\"=SUM(B1:B4)\">21</Cell>"))
+      << doc->Xml();
+}
+
+TEST_F(B2BExcelOfficeTest, UpdateFindsCellsAndAppendWritesBelow) {
+  const std::string path = PathFor("items.xls");
+  {
+    auto items = engine_->Create();
+    items->RenameSheet(1, "Items");
+    items->WriteInput(1, 1, 1, "Item");
+    items->WriteInput(1, 2, 1, "Bolt");
+    items->WriteInput(1, 2, 2, "5");
+    items->WriteInput(1, 3, 1, "Nut");
+    items->WriteInput(1, 3, 2, "20");
+    items->SaveAs(path);
+  }
+  excel_.CloseWorkBook(excel_.TransformXMLToExcel(
+      "<R B2BWORKSHEET=\"Items\"><Q B2BVALUEPOS=\"A=Nut AND B&gt;10|C\">ok</Q>"
+      "<W B2BVALUEPOS=\"A=Washer|A\" B2BBLOCK=\"1\">Washer</W></R>",
+      EWriteMode::Update, 0, false, path));
+  excel_.CloseWorkBook(
+      excel_.TransformXMLToExcel("<R B2BWORKSHEET=\"Items\"><N B2BVALUEPOS=\"B1\">7</N></R>",
+                                 EWriteMode::Append, 0, false, path));
+  auto book = engine_->Open(path, true);
+  EXPECT_EQ(book->ReadCell(1, 3, 3).value.ToText(), "ok");
+  EXPECT_EQ(book->ReadCell(1, 4, 1).value.ToText(), "Washer");
+  EXPECT_EQ(book->ReadCell(1, 5, 2).value.ToText(), "7");
+}
+
+TEST_F(B2BExcelOfficeTest, CsvIsRefusedBeforeTheOfficeIsAsked) {
+  std::shared_ptr<xml::Document> doc;
+  EXPECT_EQ(testing::RaisedBy([&] { excel_.TransformExcelToXML(PathFor("a.csv"), doc); }).number(),
+            ErrNumber(EnumerationErrors::NotAnExcelFile));
+}
+
+}  // namespace
+}  // namespace velmora
