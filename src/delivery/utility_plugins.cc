@@ -7,6 +7,7 @@
 #include "core/components.h"
 #include "core/dispatch.h"
 #include "core/general.h"
+#include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"
 #include "velmora/base/error.h"
 #include "velmora/delivery/method_call.h"
@@ -19,21 +20,6 @@ namespace {
 size_t SecondDot(const std::string& text) {
   const size_t first = text.find('.');
   return first == std::string::npos ? std::string::npos : text.find('.', first + 1);
-}
-
-// Calls `method` of `component` late bound with the one by-reference argument `argument`;
-// the answer as a boolean.
-bool CallByName(const ObjectRef& component, const std::string& progid, const std::string& method,
-                Variant& argument) {
-  auto dispatch = std::dynamic_pointer_cast<core::Dispatch>(component);
-  if (!dispatch) {
-    throw Error(kErrUnknownMethod, progid,
-                "Object doesn't support this property or method: " + method);
-  }
-  std::vector<Variant> args{argument};
-  const Variant answer = dispatch->Invoke(method, args);
-  argument = std::move(args[0]);
-  return answer.ToBool();
 }
 
 }  // namespace
@@ -64,22 +50,9 @@ bool Utility::CallMethod(std::string& iDllClassMethodString, Variant& iArguments
     delivery::InstallPluginSource();
     const std::string progid = GetClass(iDllClassMethodString).ToText();
     const std::string method = GetMethod(iDllClassMethodString).ToText();
-    ObjectRef component;
-    std::shared_ptr<IMethodCall> early;
-    try {
-      component = core::ComponentRegistry::Global().Create(progid);
-      early = std::dynamic_pointer_cast<IMethodCall>(component);
-    } catch (...) {
-      early.reset();
-    }
-    if (early) {
-      result = method.empty() ? early->MethodCall(iArguments)
-                              : CallByName(component, progid, method, iArguments);
-    } else {
-      component = core::ComponentRegistry::Global().Create(progid);
-      result = CallByName(component, progid, method.empty() ? "IMethodCall_MethodCall" : method,
-                          iArguments);
-    }
+    result = delivery::CallPluginTwoWay(
+        progid, method, "IMethodCall_MethodCall", iArguments,
+        [&iArguments](IMethodCall& plugin) { return plugin.MethodCall(iArguments); });
   } catch (...) {
     core::ReportError("Velmora.Utility.CallMethod",
                       Variant("object " + iDllClassMethodString +

@@ -6,6 +6,7 @@
 #include "core/components.h"
 #include "core/dispatch.h"
 #include "core/general.h"
+#include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"
 #include "platform/sheet/workbook_object.h"
 #include "velmora/base/error.h"
@@ -14,21 +15,6 @@
 
 namespace velmora {
 namespace {
-
-// Calls `method` of `component` late bound with the workbook as its one by-reference argument;
-// the answer as a boolean.
-bool CallWithWorkbook(const ObjectRef& component, const std::string& progid,
-                      const std::string& method, ObjectRef& workbook) {
-  auto dispatch = std::dynamic_pointer_cast<core::Dispatch>(component);
-  if (!dispatch) {
-    throw Error(kErrUnknownMethod, progid,
-                "Object doesn't support this property or method: " + method);
-  }
-  std::vector<Variant> args{Variant(workbook)};
-  const Variant answer = dispatch->Invoke(method, args);
-  workbook = args[0].IsObject() ? args[0].AsObject() : nullptr;
-  return answer.ToBool();
-}
 
 // Closes the workbook on the way out of a failure; a failure to close is dropped so that the
 // plug-in's error is the one reported.
@@ -51,23 +37,15 @@ bool Utility::CallMethodForExcel(std::string& iDllClassMethodString, ObjectRef& 
     delivery::InstallPluginSource();
     const std::string progid = GetClass(iDllClassMethodString).ToText();
     const std::string method = GetMethod(iDllClassMethodString).ToText();
-    ObjectRef component;
-    std::shared_ptr<IMethodCall> early;
-    try {
-      component = core::ComponentRegistry::Global().Create(progid);
-      early = std::dynamic_pointer_cast<IMethodCall>(component);
-    } catch (...) {
-      early.reset();
-    }
-    if (early) {
-      result = method.empty() ? early->GetExcelWorkBook(i_oExcelWorkBook)
-                              : CallWithWorkbook(component, progid, method, i_oExcelWorkBook);
-    } else {
-      component = core::ComponentRegistry::Global().Create(progid);
-      result = CallWithWorkbook(component, progid,
-                                method.empty() ? "IMethodCall_GetExcelWorkBook" : method,
-                                i_oExcelWorkBook);
-    }
+    // The workbook reference the plug-in hands back replaces the caller's.
+    Variant workbook(i_oExcelWorkBook);
+    result = delivery::CallPluginTwoWay(
+        progid, method, "IMethodCall_GetExcelWorkBook", workbook, [&](IMethodCall& plugin) {
+          const bool answer = plugin.GetExcelWorkBook(i_oExcelWorkBook);
+          workbook = Variant(i_oExcelWorkBook);
+          return answer;
+        });
+    i_oExcelWorkBook = workbook.IsObject() ? workbook.AsObject() : nullptr;
     if (!i_sFilePathTemplate.empty()) {
       DeleteXMLFileFromDisk(i_sFilePathTemplate);
     }
