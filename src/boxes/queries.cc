@@ -6,6 +6,7 @@
 #include "core/general.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
+#include "velmora/base/text.h"
 
 namespace velmora {
 namespace {
@@ -46,7 +47,8 @@ std::string Queries::CheckDocTypeReferences(std::string& iDocTypeID, int32_t iLa
     auto rs = connection->Query(ReferencesQuery(iDocTypeID));
     std::string list;
     const auto add = [&](const char* label) {
-      list += "\"" + core::GetLabel(label, iLanguageID) + "\",";
+      // The page evaluates the list as a script literal: quotes in a text are doubled.
+      list += "\"" + text::ReplaceAll(core::GetLabel(label, iLanguageID), "\"", "\"\"") + "\",";
     };
     if (!rs->IsEOF()) {
       const auto present = [&](const char* column) { return !rs->Field(column).IsNull(); };

@@ -98,6 +98,9 @@ WorkBookRef B2BExcel::TransformXMLToExcel(const std::string& xml, EWriteMode wri
       if (IsTemplate(filePath)) {
         return UpdateFile(filePath, filePathDest, EWriteMode::Update, doc);
       }
+      // A workbook used as template is copied first: both ends must be named.
+      RequireLocation(filePath);
+      RequireLocation(filePathDest);
       FileHandling().CopyFile(filePath, filePathDest, true);
       return UpdateFile(filePathDest, filePathDest, EWriteMode::Update, doc);
     }

@@ -40,10 +40,12 @@ bool ReturnsRow(const std::string& sql) {
   const Error failure = CurrentError();
   const Error extended(failure.number(), failure.source(), failure.description() + suffix,
                        failure.help_file(), failure.help_context());
-  auto log =
-      std::dynamic_pointer_cast<host::Log>(core::ComponentRegistry::Global().Create("Tarvex.Log"));
-  if (log) {
-    log->WriteErrorEntry(extended.source(), extended.description(), 0, Variant());
+  try {
+    if (auto log = core::GetComponent<host::Log>("Tarvex.Log")) {
+      log->WriteErrorEntry(extended.source(), extended.description(), 0, Variant());
+    }
+  } catch (...) {
+    // The failure being reported matters more than the failure to log it.
   }
   throw extended;
 }

@@ -84,6 +84,9 @@ TEST_P(QueriesTest, LabelsComeInTheRequestedLanguage) {
   Exec("INSERT INTO I18NTEXT (LABEL, LOCALEID, TEXT) VALUES ('ZODAR1103', 1031, 'Dokumente')");
   Exec("INSERT INTO DOCUMENT (DOCUMENTTYPEID, STATUS) VALUES ('IN''VOICE', 1)");
   EXPECT_EQ(Check("IN'VOICE", 1031), "Array(\"Dokumente\")");
+  // A quote in a text is doubled, so the literal stays one string.
+  Exec("INSERT INTO I18NTEXT (LABEL, LOCALEID, TEXT) VALUES ('ZODAR1103', 1036, 'Les \"pièces\"')");
+  EXPECT_EQ(Check("IN'VOICE", 1036), "Array(\"Les \"\"pièces\"\"\")");
 }
 
 TEST_P(QueriesTest, AutomationCallTakesTheDefaultLanguage) {

@@ -1,9 +1,11 @@
 // Velmora.B2BExcel on the office engine: round trips through .xls files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <regex>
 #include <string>
 
 #include "platform/sheet/office_engine.h"
@@ -50,6 +52,39 @@ constexpr const char* kOrder =
     "<T B2BVALUEPOS=\"C2\">=B1*2</T><U B2BVALUEPOS=\"A3\">Grüße € 日本</U></L>"
     "</ORDER>";
 
+// A template with a bold cell of two decimals (B1 of sheet "Lines"), as flat office XML; the
+// office command line turns it into an .xls file.
+constexpr const char* kFormattedForm =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+    " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+    " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+    " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
+    " xmlns:number=\"urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0\""
+    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+    " office:version=\"1.2\" office:mimetype=\"application/vnd.oasis.opendocument.spreadsheet\">"
+    "<office:automatic-styles><number:number-style style:name=\"N2\"><number:number"
+    " number:decimal-places=\"2\" number:min-decimal-places=\"2\" number:min-integer-digits=\"1\"/>"
+    "</number:number-style><style:style style:name=\"ce1\" style:family=\"table-cell\""
+    " style:data-style-name=\"N2\"><style:text-properties fo:font-weight=\"bold\"/></style:style>"
+    "</office:automatic-styles><office:body><office:spreadsheet><table:table table:name=\"Lines\">"
+    "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>Amount</text:p>"
+    "</table:table-cell><table:table-cell table:style-name=\"ce1\"/></table:table-row>"
+    "</table:table></office:spreadsheet></office:body></office:document>";
+
+// Converts `file` with the office command line (a private profile in `profile`) into
+// `format` in the same folder; the path of the result.
+std::string ConvertWithOffice(const std::string& file, const std::string& format,
+                              const std::string& profile) {
+  const std::filesystem::path source(file);
+  const std::string command = "TZ=UTC " + std::string(VELMORA_OFFICE_PROGRAM) +
+                              "/soffice --headless --norestore -env:UserInstallation=file://" +
+                              profile + " --convert-to " + format + " --outdir " +
+                              source.parent_path().string() + " " + file + " >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return (source.parent_path() / source.stem()).string() + "." + format;
+}
+
 TEST_F(B2BExcelOfficeTest, CellsFormulasTextAndPropertiesSurviveAnXlsFile) {
   const std::string path = PathFor("order.xls");
   excel_.WriteExcelObjectToFile(excel_.TransformXMLToExcel(kOrder, EWriteMode::Create, 0, false),
@@ -95,6 +130,29 @@ TEST_F(B2BExcelOfficeTest, ATemplateIsFilledAndKeepsItsContent) {
   EXPECT_TRUE(
       Contains(doc->Xml(), "<Cell Row=\"5\" Column=\"B\" Formula=\"=SUM(B1:B4)\">21</Cell>"))
       << doc->Xml();
+}
+
+TEST_F(B2BExcelOfficeTest, AFilledTemplateKeepsItsCellFormatting) {
+  testing::TempFolder profile;
+  testing::WriteFile(PathFor("form.fods"), kFormattedForm);
+  const std::string template_path = ConvertWithOffice(PathFor("form.fods"), "xls", profile.path());
+  const std::string out = PathFor("filled.xls");
+  excel_.CloseWorkBook(
+      excel_.TransformXMLToExcel("<L B2BWORKSHEET=\"Lines\"><A B2BVALUEPOS=\"B1\">21.5</A></L>",
+                                 EWriteMode::Create, 0, true, template_path, out));
+  const std::string flat = testing::ReadFile(ConvertWithOffice(out, "fods", profile.path()));
+  // The written number is shown with the template's two decimals, in the template's bold style.
+  const size_t value = flat.find("office:value=\"21.5\"");
+  ASSERT_NE(value, std::string::npos) << flat;
+  const size_t tag = flat.rfind("<table:table-cell", value);
+  const std::string cell = flat.substr(tag, flat.find("</table:table-cell>", value) - tag);
+  EXPECT_TRUE(Contains(cell, "<text:p>21.50</text:p>")) << cell;
+  std::smatch style_name;
+  ASSERT_TRUE(std::regex_search(cell, style_name, std::regex("table:style-name=\"([^\"]+)\"")));
+  const size_t style = flat.find("<style:style style:name=\"" + style_name[1].str() + "\"");
+  ASSERT_NE(style, std::string::npos);
+  const std::string definition = flat.substr(style, flat.find("</style:style>", style) - style);
+  EXPECT_TRUE(Contains(definition, "fo:font-weight=\"bold\"")) << definition;
 }
 
 TEST_F(B2BExcelOfficeTest, UpdateFindsCellsAndAppendWritesBelow) {

@@ -138,6 +138,11 @@ TEST_P(B2BExcelWriteTest, BlankLocationsAreMissing) {
   const Error error =
       RaisedBy([&] { excel_.TransformXMLToExcel("<A/>", EWriteMode::Create, 0, true, "", ""); });
   EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::MissingFileLocation));
+  // A workbook template is copied to its destination, which must be named.
+  const Error no_destination = RaisedBy([&] {
+    excel_.TransformXMLToExcel("<A/>", EWriteMode::Create, 0, true, "/t/order.xls", " ");
+  });
+  EXPECT_EQ(no_destination.number(), ErrNumber(EnumerationErrors::MissingFileLocation));
   EXPECT_EQ(engine_->engine_calls(), 0);
 }
 

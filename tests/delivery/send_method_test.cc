@@ -413,6 +413,18 @@ TEST_P(SendMethodTest, WritersRefuseExtensionArraysOfTheWrongShape) {
   EXPECT_EQ(Count("SENDMETHODPROPERTY"), 1);
 }
 
+TEST_P(SendMethodTest, FlatReaderOfTheNewFormPlaceholderGivesBlankExtensions) {
+  // Id -1 is the page's "new send method" form: nothing is stored, the extension values are blank.
+  std::vector<Variant> out(20, Variant("stale"));
+  sm_.GetSendMethodPropertiesFromAsp2(-1, out[0], out[1], out[2], out[3], out[4], out[5], out[6],
+                                      out[7], out[8], out[9], out[10], out[11], out[12], out[13],
+                                      out[14], out[15], out[16], out[17], out[18], out[19]);
+  EXPECT_EQ(out[17], Variant(false));
+  EXPECT_EQ(out[18], Variant(""));
+  EXPECT_EQ(out[19], Variant(""));
+  EXPECT_EQ(out[4], Variant(""));
+}
+
 TEST_P(SendMethodTest, FlatWritersAndReadersKeepEveryValueInItsColumn) {
   const int32_t id = sm_.AddSendMethodPropertiesFromAsp2(
       40, 30, true, "x'sl ü", "ftp.example", 2121, "us'er", "pw'ü", "name'ü", 10, "ext", 20, "tmpl",

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "automation/class_registry.h"
 #include "automation/registration.h"
+#include "core/components.h"
 #include "core/sql_literals.h"
+#include "platform/host/log.h"
 #include "platform/host/referential_integrity.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
@@ -259,6 +262,26 @@ TEST_P(DistributionListTest, FailedCheckIsRaisedWithItsPathAndLogged) {
       testing::Contains(missing_table.description(),
                         "CheckExistenceUsingSQL(SELECT BUSINESSPARTNERID FROM SENDERLIST WHERE "
                         "BUSINESSPARTNERID = 77)"));
+}
+
+TEST_P(DistributionListTest, AFailingLogDoesNotReplaceTheCheckFailure) {
+  // A log whose every write fails.
+  class BrokenLog : public host::Log {
+   public:
+    void WriteErrorEntry(const std::string&, const std::string&, int32_t, const Variant&) override {
+      throw Error(kErrPermissionDenied, "Tarvex.Log", "the log cannot be written");
+    }
+    void WriteNoticeEntry(const std::string&, const std::string&, int32_t,
+                          const Variant&) override {
+      throw Error(kErrPermissionDenied, "Tarvex.Log", "the log cannot be written");
+    }
+  };
+  core::ScopedComponent broken("Tarvex.Log", [] { return std::make_shared<BrokenLog>(); });
+  const Error failure = testing::RaisedBy(
+      [&] { Exists("BUSINESSPARTNER", {Variant("BUSINESSPARTNERID")}, {Variant("ten")}); });
+  EXPECT_EQ(failure.number(), kErrTypeMismatch);
+  EXPECT_TRUE(testing::Contains(failure.description(),
+                                " / Velmora.DistributionList.IReferentialIntegrity_Exists()"));
 }
 
 TEST_P(DistributionListTest, AnswersTheHostThroughTheAutomationLayer) {

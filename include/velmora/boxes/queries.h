@@ -12,8 +12,9 @@ class Queries {
  public:
   // "" when nothing refers to `iDocTypeID` (or the type does not exist); otherwise a script
   // array literal of the quoted label texts (in `iLanguageID`) of what refers to it, in a fixed
-  // order: Array("Documents","Notification templates"). On failure the call returns "" and the
-  // error is reported as "Velmora.Queries.CheckDocTypeReferences".
+  // order: Array("Documents","Notification templates"); a quote inside a text is doubled. On
+  // failure the call returns "" and the error is reported as
+  // "Velmora.Queries.CheckDocTypeReferences".
   std::string CheckDocTypeReferences(std::string& iDocTypeID, int32_t iLanguageID = 1033);
 
  private:
