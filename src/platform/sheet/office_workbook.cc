@@ -35,6 +35,9 @@
 #include <com/sun/star/util/DateTime.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <limits>
+#include <map>
+#include <tuple>
+#include <vector>
 
 #include "platform/sheet/uno_support.h"
 #include "platform/sheet/workbook_rules.h"
@@ -154,6 +157,23 @@ Variant ValueOfUno(const Any& value, bool is_formula) {
   return Variant();
 }
 
+// One cell input kept by OfficeWorkbook::WriteInput.
+struct PendingInput {
+  int32_t sheet;
+  int32_t row;
+  int32_t column;
+  std::string input;
+};
+
+// Inputs for a rectangle of one sheet, row by row.
+struct InputBlock {
+  int32_t sheet;
+  int32_t first_row;
+  int32_t first_column;
+  int32_t last_column;
+  std::vector<std::vector<OUString>> rows;
+};
+
 class OfficeWorkbook : public Workbook {
  public:
   OfficeWorkbook(std::unique_ptr<OfficePool::Lease> lease,
@@ -203,6 +223,7 @@ class OfficeWorkbook : public Workbook {
       RequireNewName(name);
       const sal_Int16 position = static_cast<sal_Int16>(Sheets()->getCount());
       document_->getSheets()->insertNewByName(ToUno(name), position);
+      sheets_.clear();
       return static_cast<int32_t>(position) + 1;
     });
   }
@@ -227,6 +248,7 @@ class OfficeWorkbook : public Workbook {
       if (Sheets()->getCount() == 1) {
         throw Error(kErrEngineFailure, kSource, "A workbook must keep at least one sheet");
       }
+      sheets_.clear();
       document_->getSheets()->removeByName(named->getName());
     });
   }
@@ -265,16 +287,20 @@ class OfficeWorkbook : public Workbook {
       }
     });
   }
+  // Inputs are kept and sent to the engine in blocks by the next other call (see
+  // FlushInputs); limits and the sheet number are checked at once.
   void WriteInput(int32_t sheet, int32_t row, int32_t column, const std::string& input) override {
-    Guarded("Writing a cell of sheet " + std::to_string(sheet), [&] {
-      RequireWithinLimits(row, column);
-      const auto target = SheetAt(sheet);
-      if (input.empty()) {
-        Clear(target, row, column);
-      } else {
-        target->getCellByPosition(column - 1, row - 1)->setFormula(ToUno(input));
-      }
-    });
+    if (input.empty()) {
+      Guarded("Writing a cell of sheet " + std::to_string(sheet), [&] {
+        RequireWithinLimits(row, column);
+        Clear(SheetAt(sheet), row, column);
+      });
+      return;
+    }
+    RequireOpen();
+    RequireWithinLimits(row, column);
+    Engine("Writing a cell of sheet " + std::to_string(sheet), [&] { SheetAt(sheet); });
+    pending_.push_back({sheet, row, column, input});
   }
   void WriteArea(int32_t sheet, int32_t row, int32_t column,
                  const std::vector<std::vector<Cell>>& rows) override {
@@ -395,15 +421,27 @@ class OfficeWorkbook : public Workbook {
       // A document that cannot be closed (its process died) is dropped with its process.
       lease_->process().MarkSuspect();
     }
+    sheets_.clear();
+    pending_.clear();
     document_.clear();
     component_.clear();
     lease_.reset();
   }
 
  private:
+  // Runs an operation of the workbook: the inputs kept so far reach the engine first, so that
+  // every call sees the cells in the order they were written.
   template <class Operation>
   auto Guarded(const std::string& operation, Operation&& run) -> decltype(run()) {
     RequireOpen();
+    if (!pending_.empty()) {
+      Engine("Writing cells", [&] { FlushInputs(); });
+    }
+    return Engine(operation, run);
+  }
+  // Runs engine calls, turning the engine's exceptions into errors that name `operation`.
+  template <class Operation>
+  auto Engine(const std::string& operation, Operation&& run) -> decltype(run()) {
     try {
       return run();
     } catch (const css::uno::RuntimeException& exception) {
@@ -421,10 +459,83 @@ class OfficeWorkbook : public Workbook {
   Reference<css::container::XIndexAccess> Sheets() {
     return Reference<css::container::XIndexAccess>(document_->getSheets(), UNO_QUERY_THROW);
   }
-  Reference<css::sheet::XSpreadsheet> SheetAt(int32_t sheet) {
-    const auto sheets = Sheets();
-    RequireSheet(sheet, sheets->getCount());
-    return Reference<css::sheet::XSpreadsheet>(sheets->getByIndex(sheet - 1), UNO_QUERY_THROW);
+  // Sends the kept inputs to the engine, the last input of a cell winning. Every engine call is
+  // a round trip to the office process, so inputs in consecutive columns of a row, and such
+  // rows with the same columns one below the other, go as one block in one call.
+  void FlushInputs() {
+    std::map<std::tuple<int32_t, int32_t, int32_t>, std::string> cells;
+    for (PendingInput& input : pending_) {
+      cells[{input.sheet, input.row, input.column}] = std::move(input.input);
+    }
+    pending_.clear();
+    std::vector<InputBlock> blocks;
+    std::vector<OUString> run;
+    int32_t run_sheet = 0;
+    int32_t run_row = 0;
+    int32_t run_first = 0;
+    const auto end_run = [&] {
+      if (run.empty()) {
+        return;
+      }
+      const int32_t run_last = run_first + static_cast<int32_t>(run.size()) - 1;
+      if (!blocks.empty() && blocks.back().sheet == run_sheet &&
+          blocks.back().first_column == run_first && blocks.back().last_column == run_last &&
+          blocks.back().first_row + static_cast<int32_t>(blocks.back().rows.size()) == run_row) {
+        blocks.back().rows.push_back(std::move(run));
+      } else {
+        blocks.push_back({run_sheet, run_row, run_first, run_last, {std::move(run)}});
+      }
+      run.clear();
+    };
+    for (auto& [cell, input] : cells) {
+      const auto [sheet, row, column] = cell;
+      if (run.empty() || sheet != run_sheet || row != run_row ||
+          column != run_first + static_cast<int32_t>(run.size())) {
+        end_run();
+        run_sheet = sheet;
+        run_row = row;
+        run_first = column;
+      }
+      run.push_back(ToUno(input));
+    }
+    end_run();
+    for (const InputBlock& block : blocks) {
+      WriteBlock(block);
+    }
+  }
+  void WriteBlock(const InputBlock& block) {
+    const auto& target = SheetAt(block.sheet);
+    const int32_t last_row = block.first_row + static_cast<int32_t>(block.rows.size()) - 1;
+    if (block.rows.size() == 1 && block.first_column == block.last_column) {
+      target->getCellByPosition(block.first_column - 1, block.first_row - 1)
+          ->setFormula(block.rows.front().front());
+      return;
+    }
+    Sequence<Sequence<OUString>> formulas(static_cast<sal_Int32>(block.rows.size()));
+    auto* rows = formulas.getArray();
+    for (size_t r = 0; r < block.rows.size(); ++r) {
+      rows[r] =
+          Sequence<OUString>(block.rows[r].data(), static_cast<sal_Int32>(block.rows[r].size()));
+    }
+    Reference<css::sheet::XCellRangeFormula>(
+        target->getCellRangeByPosition(block.first_column - 1, block.first_row - 1,
+                                       block.last_column - 1, last_row - 1),
+        UNO_QUERY_THROW)
+        ->setFormulaArray(formulas);
+  }
+  // Sheet `sheet` from the references kept since the sheets last changed: every engine call
+  // is a round trip to the office process, and looking a sheet up anew for each cell written
+  // took more time than writing the cell.
+  const Reference<css::sheet::XSpreadsheet>& SheetAt(int32_t sheet) {
+    if (sheets_.empty()) {
+      const auto sheets = Sheets();
+      const sal_Int32 count = sheets->getCount();
+      for (sal_Int32 i = 0; i < count; ++i) {
+        sheets_.emplace_back(sheets->getByIndex(i), UNO_QUERY_THROW);
+      }
+    }
+    RequireSheet(sheet, static_cast<int32_t>(sheets_.size()));
+    return sheets_[static_cast<size_t>(sheet) - 1];
   }
   void RequireNewName(const std::string& name) {
     for (const std::string& existing : SheetNames()) {
@@ -505,6 +616,11 @@ class OfficeWorkbook : public Workbook {
   std::unique_ptr<OfficePool::Lease> lease_;
   Reference<css::lang::XComponent> component_;
   Reference<css::sheet::XSpreadsheetDocument> document_;
+  // The document's sheets in order; empty until first needed and after a sheet is added or
+  // removed (renaming keeps the sheet object).
+  std::vector<Reference<css::sheet::XSpreadsheet>> sheets_;
+  // Inputs written and not yet sent to the engine, in the order written; dropped by Close.
+  std::vector<PendingInput> pending_;
   std::string path_;
   bool locked_;
 };

@@ -112,7 +112,8 @@ class Workbook {
   // anything else becomes literal text (never a formula).
   virtual void WriteValue(int32_t sheet, int32_t row, int32_t column, const Variant& value) = 0;
   // Enters text as a user would type it: "=..." becomes a formula, a number text a number,
-  // anything else text; "" clears the cell.
+  // anything else text; "" clears the cell. An engine may keep inputs and send them with its
+  // next other call (every call sees them); an engine failure of an input is raised there.
   virtual void WriteInput(int32_t sheet, int32_t row, int32_t column, const std::string& input) = 0;
   // Writes a block row by row from (row, column): a cell whose formula is not empty is entered
   // as that formula, any other as WriteValue would write its value. All rows must have the

@@ -113,6 +113,46 @@ TEST_P(WorkbookContractTest, UsedAreaStartsAtTheFirstUsedCellAndEmptySheetsHaveN
   EXPECT_TRUE(book->UsedArea(1).IsEmpty());
 }
 
+TEST_P(WorkbookContractTest, InputsAreSeenByLaterCallsInTheOrderWritten) {
+  const std::string path = harness().PathFor("inputs.xls");
+  auto book = engine().Create();
+  ASSERT_EQ(book->AddSheet("Two"), 2);
+  for (int32_t row = 1; row <= 3; ++row) {
+    book->WriteInput(1, row, 1, std::to_string(row));
+    book->WriteInput(1, row, 2, "=A" + std::to_string(row) + "*2");
+    book->WriteInput(1, row, 3, "item " + std::to_string(row));
+  }
+  book->WriteInput(2, 10, 5, "lone");
+  book->WriteInput(1, 2, 3, "changed");
+  book->WriteInput(1, 3, 3, "gone");
+  book->WriteInput(1, 3, 3, "");
+  EXPECT_EQ(book->ReadCell(1, 2, 3).value, Variant("changed"));
+  book->WriteInput(1, 1, 1, "7");
+  book->WriteValue(1, 1, 1, Variant("value wins"));
+  const sheet::CellBlock block = book->ReadArea(1, {1, 1, 3, 3});
+  EXPECT_EQ(block.at(1, 1).value, Variant("value wins"));
+  EXPECT_EQ(block.at(2, 1).value, Variant(2.0));
+  EXPECT_EQ(block.at(3, 2).formula, "=A3*2");
+  if (harness().ComputesFormulas()) {
+    EXPECT_EQ(block.at(3, 2).value, Variant(6.0));
+  }
+  EXPECT_EQ(block.at(1, 3).value, Variant("item 1"));
+  EXPECT_EQ(block.at(3, 3), Cell{});
+  EXPECT_EQ(book->ReadCell(2, 10, 5).value, Variant("lone"));
+
+  // Inputs of a sheet deleted next go with it; those of other sheets stay where written.
+  book->WriteInput(1, 5, 1, "kept");
+  book->WriteInput(2, 1, 1, "dropped");
+  book->DeleteSheet(2);
+  ASSERT_EQ(book->SheetCount(), 1);
+  EXPECT_EQ(book->ReadCell(1, 5, 1).value, Variant("kept"));
+
+  book->WriteInput(1, 6, 1, "saved");
+  book->SaveAs(path);
+  book->Close();
+  EXPECT_EQ(engine().Open(path, true)->ReadCell(1, 6, 1).value, Variant("saved"));
+}
+
 TEST_P(WorkbookContractTest, WritesBeyondTheFormatLimitsAreRefused) {
   auto book = engine().Create();
   book->WriteValue(1, sheet::kMaxRows, sheet::kMaxColumns, Variant("last"));
