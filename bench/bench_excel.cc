@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "core/sheet_engine.h"
 #include "platform/sheet/office_engine.h"
+#include "support/temp_folder.h"
 #include "velmora/convert/b2b_excel.h"
 
 namespace velmora {
@@ -36,28 +36,8 @@ std::shared_ptr<sheet::OfficeEngine> Engine() {
 }
 
 // The benchmark's workbook folder, removed at exit.
-class BenchFolder {
- public:
-  BenchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-      throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 const std::string& Folder() {
-  static const BenchFolder folder;
+  static const testing::TempFolder folder;
   return folder.path();
 }
 
