@@ -529,10 +529,12 @@ class OfficeWorkbook : public Workbook {
   const Reference<css::sheet::XSpreadsheet>& SheetAt(int32_t sheet) {
     if (sheets_.empty()) {
       const auto sheets = Sheets();
+      std::vector<Reference<css::sheet::XSpreadsheet>> found;
       const sal_Int32 count = sheets->getCount();
       for (sal_Int32 i = 0; i < count; ++i) {
-        sheets_.emplace_back(sheets->getByIndex(i), UNO_QUERY_THROW);
+        found.emplace_back(sheets->getByIndex(i), UNO_QUERY_THROW);
       }
+      sheets_ = std::move(found);
     }
     RequireSheet(sheet, static_cast<int32_t>(sheets_.size()));
     return sheets_[static_cast<size_t>(sheet) - 1];
