@@ -7,12 +7,14 @@
 #include <memory>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "platform/sheet/office_engine.h"
 #include "support/expectations.h"
 #include "support/scoped_sheet_engine.h"
 #include "support/temp_folder.h"
 #include "velmora/base/enumeration_errors.h"
+#include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 
 namespace velmora {
@@ -40,6 +42,31 @@ class B2BExcelOfficeTest : public ::testing::Test {
   std::shared_ptr<sheet::OfficeEngine> engine_;
   std::unique_ptr<testing::ScopedSheetEngine> scoped_engine_;
   B2BExcel excel_;
+};
+
+// Column A names, B quantities, C a marker; row 1 headers: saved as `path`.
+void SaveItems(sheet::Engine& engine, const std::string& path) {
+  auto items = engine.Create();
+  items->RenameSheet(1, "Items");
+  const std::vector<std::vector<Variant>> rows = {
+      {Variant("Item"), Variant("Qty"), Variant("Note")},
+      {Variant("Bolt"), Variant(5.0), Variant()},
+      {Variant(" Nut "), Variant(20.0), Variant()},
+      {Variant("Bolt"), Variant(30.0), Variant("x")}};
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      items->WriteValue(1, static_cast<int32_t>(r) + 1, static_cast<int32_t>(c) + 1, rows[r][c]);
+    }
+  }
+  items->SaveAs(path);
+}
+
+// A position expression, the write mode, and the cell that must receive the value.
+struct PositionCase {
+  std::string expression;
+  EWriteMode mode;
+  int32_t row;
+  int32_t column;
 };
 
 constexpr const char* kOrder =
@@ -178,6 +205,54 @@ TEST_F(B2BExcelOfficeTest, UpdateFindsCellsAndAppendWritesBelow) {
   EXPECT_EQ(book->ReadCell(1, 3, 3).value.ToText(), "ok");
   EXPECT_EQ(book->ReadCell(1, 4, 1).value.ToText(), "Washer");
   EXPECT_EQ(book->ReadCell(1, 5, 2).value.ToText(), "7");
+}
+
+TEST_F(B2BExcelOfficeTest, EveryKindOfPositionStepFindsItsCellInARealSheet) {
+  const std::string path = PathFor("items.xls");
+  const std::vector<PositionCase> cases = {
+      {"7", EWriteMode::Update, 7, 1},
+      {"D", EWriteMode::Update, 1, 4},
+      {"AB", EWriteMode::Update, 1, 28},
+      {"C7", EWriteMode::Append, 4 + 7, 3},
+      {"ab12", EWriteMode::Update, 12, 28},
+      {"C7|9|E", EWriteMode::Update, 9, 5},
+      {"3|A=Bolt|D", EWriteMode::Update, 4, 4},
+      {"A= Nut|C", EWriteMode::Update, 3, 3},
+      {"B>10|C", EWriteMode::Update, 3, 3},
+      {"B<30|D", EWriteMode::Update, 2, 4},
+      {"A=//CODE?|C", EWriteMode::Update, 3, 3},
+      {"A=Bolt AND C=x|D", EWriteMode::Update, 4, 4},
+      {"A=Bolt AND B>10|E", EWriteMode::Update, 4, 5},
+      {"1=Note|5", EWriteMode::Update, 5, 3},
+      {"1=Qty AND 2<10|6", EWriteMode::Update, 6, 2},
+      {"A3=Bolt|B", EWriteMode::Update, 4, 2},
+      {"A1=Bolt AND B1=Qty|C", EWriteMode::Update, 2, 3},
+  };
+  for (const PositionCase& each : cases) {
+    SCOPED_TRACE(each.expression);
+    SaveItems(*engine_, path);
+    const std::string xml = "<R B2BWORKSHEET=\"Items\"><CODE>Nut</CODE><E B2BVALUEPOS=\"" +
+                            text::ReplaceAll(each.expression, "<", "&lt;") + "\">v</E></R>";
+    excel_.CloseWorkBook(excel_.TransformXMLToExcel(xml, each.mode, 0, false, path));
+    EXPECT_EQ(engine_->Open(path, true)->ReadCell(1, each.row, each.column).value, Variant("v"));
+  }
+}
+
+TEST_F(B2BExcelOfficeTest, BlocksFollowTheCellsJustWrittenInARealSheet) {
+  const std::string path = PathFor("items.xls");
+  SaveItems(*engine_, path);
+  excel_.CloseWorkBook(excel_.TransformXMLToExcel(
+      "<R B2BWORKSHEET=\"Items\">"
+      "<L B2BBLOCK=\"1\"><N B2BVALUEPOS=\"A=Washer|A\" B2BBLOCK=\"1\">Washer</N>"
+      "<Q B2BVALUEPOS=\"A=Washer|B\" B2BBLOCK=\"1\">7</Q></L>"
+      "<N B2BVALUEPOS=\"A=Screw|A\" B2BBLOCK=\"2\">Screw</N>"
+      "<N B2BVALUEPOS=\"A=Bolt|C\" B2BBLOCK=\"3\">found</N></R>",
+      EWriteMode::Update, 0, false, path));
+  auto book = engine_->Open(path, true);
+  EXPECT_EQ(book->ReadCell(1, 5, 1).value, Variant("Washer"));
+  EXPECT_EQ(book->ReadCell(1, 5, 2).value, Variant(7.0));
+  EXPECT_EQ(book->ReadCell(1, 6, 1).value, Variant("Screw"));
+  EXPECT_EQ(book->ReadCell(1, 2, 3).value, Variant("found"));
 }
 
 TEST_F(B2BExcelOfficeTest, CsvIsRefusedBeforeTheOfficeIsAsked) {
