@@ -1,7 +1,10 @@
 #include "convert/b2b_excel_position.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/labels.h"
@@ -69,6 +72,42 @@ struct Condition {
   std::string value;
 };
 
+// Whether `rest` begins like a condition: blanks, a left part (one to three column letters
+// with an optional row number, or a row number) and then an operator.
+bool StartsCondition(std::string_view rest) {
+  size_t at = rest.find_first_not_of(' ');
+  const size_t left = at == std::string_view::npos ? rest.size() : at;
+  while (at < rest.size() && std::isalpha(static_cast<unsigned char>(rest[at]))) {
+    ++at;
+  }
+  if (at != std::string_view::npos && at - left > 3) {
+    return false;
+  }
+  while (at < rest.size() && std::isdigit(static_cast<unsigned char>(rest[at]))) {
+    ++at;
+  }
+  if (at == std::string_view::npos || at == left) {
+    return false;
+  }
+  at = rest.find_first_not_of(' ', at);
+  return at != std::string_view::npos && (rest[at] == '<' || rest[at] == '>' || rest[at] == '=');
+}
+
+// The conditions of a step, separated by "AND". An "AND" inside a search value ("A=STANDARD")
+// separates nothing: only one followed by the start of a condition does.
+std::vector<std::string> SplitConditions(const std::string& step) {
+  std::vector<std::string> conditions;
+  size_t start = 0;
+  for (size_t at = step.find("AND"); at != std::string::npos; at = step.find("AND", at + 1)) {
+    if (StartsCondition(std::string_view(step).substr(at + 3))) {
+      conditions.push_back(step.substr(start, at - start));
+      start = at + 3;
+    }
+  }
+  conditions.push_back(step.substr(start));
+  return conditions;
+}
+
 Condition ParseCondition(const std::string& raw, const xml::Document& xml) {
   std::string condition = text::Trim(raw);
   const bool pattern = !condition.empty() && condition.back() == '?';
@@ -128,7 +167,7 @@ class PositionResolver {
     }
     for (const std::string& step : text::Split(expression_, "|")) {
       std::vector<Condition> conditions;
-      for (const std::string& raw : text::Split(step, "AND")) {
+      for (const std::string& raw : SplitConditions(step)) {
         conditions.push_back(ParseCondition(raw, context_.xml));
       }
       if (!conditions.front().op) {

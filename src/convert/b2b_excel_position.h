@@ -11,8 +11,9 @@
 //
 // An expression is a sequence of steps separated by "|", applied from left to right to a
 // current position (row, column). It starts at row 0 and no column; in update mode without
-// template at row 1, column "A". A step is one or more conditions separated by "AND"; its first
-// condition decides what the step does:
+// template at row 1, column "A". A step is one or more conditions separated by "AND" (an "AND"
+// followed by the start of a condition: one inside a value, as in "A=STANDARD", separates
+// nothing); its first condition decides what the step does:
 //  - a number ("7") sets the row;
 //  - column letters set the column, and the row too when digits follow ("C7", "AB12"); letters
 //    alone ("C", "AB") set only the column;

@@ -122,6 +122,18 @@ TEST_P(B2BExcelPositionTest, AndConditionsTestTheCandidateRow) {
   EXPECT_EQ(At(2, 5), "");
 }
 
+TEST_P(B2BExcelPositionTest, AndInsideASearchValueSeparatesNothing) {
+  Write("A5", EWriteMode::Update, "", "STANDARD");
+  Write("B5", EWriteMode::Update, "", "3");
+  Write("A=STANDARD|C", EWriteMode::Update);
+  EXPECT_EQ(At(5, 3), "v");
+  Write("A=STANDARD AND B<10|D", EWriteMode::Update);
+  EXPECT_EQ(At(5, 4), "v");
+  Write("A=STANDARDANDB>1|E", EWriteMode::Update);
+  EXPECT_EQ(At(5, 5), "v");
+  ExpectInvalid("A=STANDARD AND B>10", EWriteMode::Update);
+}
+
 TEST_P(B2BExcelPositionTest, ARowScanRunsRightFromTheCurrentColumn) {
   Write("1=Note|5", EWriteMode::Update);
   EXPECT_EQ(At(5, 3), "v");
