@@ -75,18 +75,16 @@ struct Condition {
 // Whether `rest` begins like a condition: blanks, a left part (one to three column letters
 // with an optional row number, or a row number) and then an operator.
 bool StartsCondition(std::string_view rest) {
-  size_t at = rest.find_first_not_of(' ');
-  const size_t left = at == std::string_view::npos ? rest.size() : at;
+  const size_t left = std::min(rest.find_first_not_of(' '), rest.size());
+  size_t at = left;
   while (at < rest.size() && std::isalpha(static_cast<unsigned char>(rest[at]))) {
     ++at;
   }
-  if (at != std::string_view::npos && at - left > 3) {
-    return false;
-  }
+  const size_t letters = at - left;
   while (at < rest.size() && std::isdigit(static_cast<unsigned char>(rest[at]))) {
     ++at;
   }
-  if (at == std::string_view::npos || at == left) {
+  if (letters > 3 || at == left) {
     return false;
   }
   at = rest.find_first_not_of(' ', at);
