@@ -48,7 +48,8 @@ std::string ParametersText(const Variant& result) {
 }  // namespace
 
 int RunAdminCommand(bool json, const std::function<Variant()>& body,
-                    const std::function<std::string(const Variant&)>& plain, ErrorText error_text) {
+                    const std::function<std::string(const Variant&)>& plain, ErrorText error_text,
+                    const std::string& program) {
   try {
     const Variant result = body();
     if (json) {
@@ -68,7 +69,7 @@ int RunAdminCommand(bool json, const std::function<Variant()>& body,
       reply->Add("error", Variant(ObjectRef(details)));
       std::cout << json::Serialize(Variant(ObjectRef(reply))) << std::endl;
     } else {
-      std::cerr << "velmora admin: "
+      std::cerr << program << ": "
                 << (error_text == ErrorText::kTrimmed ? text::Trim(error.description())
                                                       : error.description())
                 << "\n";

@@ -31,9 +31,11 @@ enum class ErrorText { kAsRaised, kTrimmed };
 // Runs the body of one admin command and returns the exit code: 0 after printing its result on
 // standard output (as JSON when `json`, else as `plain(result)`); 1 when it raises, after
 // printing {"error": {"number", "source", "description"}} on standard output (`json`) or
-// "velmora admin: " and the description on standard error.
+// `program` (the command's name, "velmora admin" for the admin commands), ": " and the
+// description on standard error.
 int RunAdminCommand(bool json, const std::function<Variant()>& body,
                     const std::function<std::string(const Variant&)>& plain,
-                    ErrorText error_text = ErrorText::kAsRaised);
+                    ErrorText error_text = ErrorText::kAsRaised,
+                    const std::string& program = "velmora admin");
 
 }  // namespace velmora::app

@@ -324,12 +324,12 @@ void AddList(cli::Command& root, const std::string& name, const std::string& des
                    "A filter: qualified column, operator and value, for example "
                    "DOCUMENT.DOCUMENTID=12 (repeatable)");
   command.Flag("--json", options->json, "Machine-readable output");
-  command.OnRun([options, mode, use_home] {
+  command.OnRun([options, mode, use_home, program = "velmora " + name] {
     use_home();
     return RunAdminCommand(
         options->json, [&] { return ListDocuments(mode, *options); },
         [&](const Variant& list) { return Table(list, Names(mode, *options)); },
-        ErrorText::kTrimmed);
+        ErrorText::kTrimmed, program);
   });
 }
 
@@ -349,7 +349,8 @@ void AddBoxCommands(cli::Command& root, const std::function<void()>& use_home) {
   show.OnRun([options, use_home] {
     use_home();
     return RunAdminCommand(
-        options->json, [&] { return ShowDocument(*options); }, PlainDetails, ErrorText::kTrimmed);
+        options->json, [&] { return ShowDocument(*options); }, PlainDetails, ErrorText::kTrimmed,
+        "velmora show");
   });
 }
 

@@ -96,12 +96,12 @@ TEST_P(BoxesCommandsTest, FiltersNarrowTheList) {
 }
 
 TEST_P(BoxesCommandsTest, BadListInputIsRefusedWithAClearMessage) {
-  ExpectRefused({"inbox", "--type", "ORD'ER"}, "--user must not be empty");
-  ExpectRefused({"outbox", "--user", "o'neil"}, "--type must not be empty");
+  ExpectRefused({"inbox", "--type", "ORD'ER"}, "velmora inbox: --user must not be empty");
+  ExpectRefused({"outbox", "--user", "o'neil"}, "velmora outbox: --type must not be empty");
   ExpectRefused({"inbox", "--user", "nobody", "--type", "ORD'ER"},
                 "The user 'nobody' does not exist");
   ExpectRefused({"errors", "--user", "o'neil", "--type", "NONE"},
-                "The document type 'NONE' does not exist");
+                "velmora errors: The document type 'NONE' does not exist");
   ExpectRefused({"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENTID=1"},
                 "is not a qualified column, an operator");
   ExpectRefused(
@@ -143,7 +143,8 @@ TEST_P(BoxesCommandsTest, ShowPrintsTheRecipientsOrTheSendersViewWithAttachments
 }
 
 TEST_P(BoxesCommandsTest, ShowRefusesDocumentsOutsideTheUsersBoxes) {
-  ExpectRefused({"show", "2", "--user", "bob"}, "Document 2 is not in a box of user 'bob'");
+  ExpectRefused({"show", "2", "--user", "bob"},
+                "velmora show: Document 2 is not in a box of user 'bob'");
   ExpectRefused({"show", "8", "--user", "o'neil"}, "Document 8 is not in a box of user 'o'neil'");
   ExpectRefused({"show", "404", "--user", "bob"}, "Document 404 is not in a box of user 'bob'");
   ExpectRefused({"show", "x1", "--user", "bob"}, "The document id must be a whole number");
