@@ -157,6 +157,20 @@ void LogTrace(const Error& current, std::string_view path, const Info& info) {
   NewLog()->WriteNoticeEntry(std::string(path), entry, 2, Variant());
 }
 
+void RaiseLoggedWithSuffix(const std::string& suffix) {
+  const Error failure = CurrentError();
+  const Error extended(failure.number(), failure.source(), failure.description() + suffix,
+                       failure.help_file(), failure.help_context());
+  try {
+    if (auto log = GetComponent<host::Log>("Tarvex.Log")) {
+      log->WriteErrorEntry(extended.source(), extended.description(), 0, Variant());
+    }
+  } catch (...) {
+    // The failure being reported matters more than the failure to log it.
+  }
+  throw extended;
+}
+
 void Trace(std::string_view path, const Info& info) {
   if (iGeneral_B2BLogging() >= 2) {
     LogTrace(path, info);

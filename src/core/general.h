@@ -44,6 +44,11 @@ void LogError(std::string_view path, const Info& info = std::nullopt);
 void LogError(const Error& current, std::string_view path, const Info& info = std::nullopt);
 void LogWarning(std::string_view path, const Info& info = std::nullopt);
 void LogWarning(const Error& current, std::string_view path, const Info& info = std::nullopt);
+// Raises the error in flight with `suffix` appended to its description, after writing it (its
+// source and description, level 0) to the host log. A log that cannot be created or written is
+// passed over, so that the error in flight is the one raised. REQUIRES: called inside a catch
+// block.
+[[noreturn]] void RaiseLoggedWithSuffix(const std::string& suffix);
 // A trace entry at level 2. Callers check iGeneral_B2BLogging() >= 2 first (or use Trace).
 void LogTrace(std::string_view path, const Info& info = std::nullopt);
 void LogTrace(const Error& current, std::string_view path, const Info& info = std::nullopt);

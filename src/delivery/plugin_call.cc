@@ -41,7 +41,9 @@ bool CallPluginTwoWay(const std::string& progid, const std::string& method,
     return method.empty() ? interface_call(*early)
                           : CallByName(component, progid, method, argument);
   }
-  component = core::ComponentRegistry::Global().Create(progid);
+  if (!component) {
+    component = core::ComponentRegistry::Global().Create(progid);
+  }
   return CallByName(component, progid, method.empty() ? late_member : method, argument);
 }
 

@@ -10,9 +10,9 @@ namespace velmora::delivery {
 
 // The two-way call of a plug-in component `progid` with one by-reference `argument`: when the
 // component implements IMethodCall, a named `method` is called late bound and no name calls
-// `interface_call`; when creation or the interface request fails, the component is created again
-// and `method`, or `late_member` when no method is named, is called late bound. The answer as a
-// boolean. Raises what creation or the call raises; a component without late-bound methods
+// `interface_call`; otherwise `method`, or `late_member` when no method is named, is called late
+// bound on the same component (created again only when its first creation failed). The answer
+// as a boolean. Raises what creation or the call raises; a component without late-bound methods
 // raises kErrUnknownMethod.
 bool CallPluginTwoWay(const std::string& progid, const std::string& method,
                       const std::string& late_member, Variant& argument,

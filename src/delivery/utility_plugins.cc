@@ -2,10 +2,8 @@
 // IMethodCall interface first, then late bound) and the creation check.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/components.h"
-#include "core/dispatch.h"
 #include "core/general.h"
 #include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"

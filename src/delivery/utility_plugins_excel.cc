@@ -1,10 +1,7 @@
 // Utility::CallMethodForExcel: a workbook handed to a plug-in.
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "core/components.h"
-#include "core/dispatch.h"
 #include "core/general.h"
 #include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"

@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/components.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/sql_literals.h"
-#include "platform/host/log.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 
@@ -31,23 +29,6 @@ bool ReturnsRow(const std::string& sql) {
     core::CloseConnection(connection);
     throw;
   }
-}
-
-// The class's own raise step: the error in flight with `suffix` appended to its description,
-// written to the host log (its source and description) and raised with its number and source.
-// REQUIRES: called from inside a catch block.
-[[noreturn]] void RaiseWithSuffix(const std::string& suffix) {
-  const Error failure = CurrentError();
-  const Error extended(failure.number(), failure.source(), failure.description() + suffix,
-                       failure.help_file(), failure.help_context());
-  try {
-    if (auto log = core::GetComponent<host::Log>("Tarvex.Log")) {
-      log->WriteErrorEntry(extended.source(), extended.description(), 0, Variant());
-    }
-  } catch (...) {
-    // The failure being reported matters more than the failure to log it.
-  }
-  throw extended;
 }
 
 // The statements that look for partner `partner` (a number literal), in the order they run.
@@ -216,7 +197,7 @@ bool DistributionList::Exists(const Variant& origin, const VariantArray& keys,
     }
     return found;
   } catch (...) {
-    RaiseWithSuffix(std::string(" / ") + kExistsPath);
+    core::RaiseLoggedWithSuffix(std::string(" / ") + kExistsPath);
   }
 }
 
@@ -232,7 +213,7 @@ bool DistributionList::CheckExistenceUsingSQL(const std::string& statement) {
   try {
     return ReturnsRow(statement);
   } catch (...) {
-    RaiseWithSuffix(std::string(" / ") + kCheckPath + statement + ")");
+    core::RaiseLoggedWithSuffix(std::string(" / ") + kCheckPath + statement + ")");
   }
 }
 

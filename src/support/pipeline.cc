@@ -3,26 +3,10 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/sql_literals.h"
-#include "platform/host/log.h"
 #include "velmora/base/text.h"
 
 namespace velmora {
 namespace {
-
-// Writes the error in flight, with `marker` appended to its description, to the host log and
-// raises it again. REQUIRES: called from inside a catch block.
-[[noreturn]] void RaiseMarked(const std::string& marker) {
-  const Error current = CurrentError();
-  const Error marked(current.number(), current.source(), current.description() + marker);
-  try {
-    if (auto log = core::GetComponent<host::Log>("Tarvex.Log")) {
-      log->WriteErrorEntry(marked.source(), marked.description(), 0, Variant());
-    }
-  } catch (...) {
-    // The failure being reported matters more than the failure to log it.
-  }
-  throw marked;
-}
 
 bool IsSimple(const Variant& value) {
   switch (value.kind()) {
@@ -72,7 +56,7 @@ bool Pipeline::Exists(const Variant& origin, const VariantArray& keys, const Var
     }
     return result;
   } catch (...) {
-    RaiseMarked(" / Velmora.Pipeline.IReferentialIntegrity_Exists()");
+    core::RaiseLoggedWithSuffix(" / Velmora.Pipeline.IReferentialIntegrity_Exists()");
   }
 }
 
@@ -89,8 +73,9 @@ bool Pipeline::CheckExistenceUsingSQL(const Variant& iSQL) {
     connection->Close();
     return exists;
   } catch (...) {
-    RaiseMarked(IsSimple(iSQL) ? " / Velmora.Pipeline.CheckExistenceUsingSQL(" + iSQL.ToText() + ")"
-                               : " / Velmora.Pipeline.CheckExistenceUsingSQL(<iSQL>)");
+    core::RaiseLoggedWithSuffix(
+        IsSimple(iSQL) ? " / Velmora.Pipeline.CheckExistenceUsingSQL(" + iSQL.ToText() + ")"
+                       : " / Velmora.Pipeline.CheckExistenceUsingSQL(<iSQL>)");
   }
 }
 
