@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/components.h"
+#include "core/guarded.h"
 #include "platform/host/configuration.h"
 #include "platform/host/log.h"
 #include "velmora/base/sources.h"
@@ -104,6 +105,11 @@ void ReportError(std::string_view path, const Info& info) {
     throw Error(current.number(), current.source(), ChainText(current, path, info),
                 current.help_file(), current.help_context());
   }
+}
+
+void RaiseReported(std::string_view path, const Info& info) {
+  ReportError(path, info);
+  throw;
 }
 
 void ReportError(const PendingError& current, std::string_view path, const Info& info) {
