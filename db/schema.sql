@@ -94,6 +94,10 @@ CREATE INDEX IX_DOCUMENT_PARENT ON DOCUMENT (DOC_DOCUMENTID);
 -- The child look-up of the box lists (CHILDS.DOC_DOCUMENTID = DOCUMENT.DOCUMENTID) over the
 -- rows that have a parent only, so that the planner sees how selective it is.
 CREATE INDEX IX_DOCUMENT_CHILDREN ON DOCUMENT (DOC_DOCUMENTID) WHERE DOC_DOCUMENTID IS NOT NULL;
+-- The paged box lists walk a type's documents (inbox, error box) and a sender's documents of a
+-- type (out box, error box) newest first and stop after a page.
+CREATE INDEX IX_DOCUMENT_TYPE_CREATED ON DOCUMENT (DOCUMENTTYPEID, CREATIONDATE, DOCUMENTID);
+CREATE INDEX IX_DOCUMENT_SENDER_TYPE_CREATED ON DOCUMENT (SENDER, DOCUMENTTYPEID, CREATIONDATE, DOCUMENTID);
 
 -- One row per document and recipient user. The recipient insert is
 -- positional (INSERT INTO PUBLICATION SELECT ...), so these five columns

@@ -15,8 +15,8 @@
 #include "platform/host/membership_database.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
+#include "velmora/boxes/box_list.h"
 #include "velmora/boxes/collaboration.h"
-#include "velmora/boxes/sql_queries.h"
 #include "velmora/document/document.h"
 
 namespace velmora::app {
@@ -27,6 +27,8 @@ struct BoxOptions {
   std::string type;
   std::vector<std::string> filters;
   std::string document;
+  std::string limit;
+  std::string after;
   bool json = false;
 };
 
@@ -122,42 +124,22 @@ VariantArray FromOne(const std::vector<Variant>& values) {
   return array;
 }
 
-// GetDocListQuery for the command's list; a refused request raises its messages as they would
-// reach a page.
-std::string BuildList(int32_t mode, const BoxOptions& o, const std::vector<Tag>& tags) {
-  std::vector<Variant> tag_ids;
-  std::vector<Variant> tag_names;
-  for (const Tag& tag : tags) {
-    tag_ids.emplace_back(tag.id);
-    tag_names.emplace_back(tag.column);
+// The message a library refusal was raised with, without the chain of method paths that
+// reporting added around it ("\r\nMETHOD: <path> caught: <message>(<number>).").
+std::string RaisedMessage(const Error& error) {
+  std::string message = error.description();
+  const std::string head = "\r\nMETHOD: ";
+  const std::string caught = " caught: ";
+  int nesting = 0;
+  while (message.rfind(head, 0) == 0 && message.find(caught) != std::string::npos) {
+    message = message.substr(message.find(caught) + caught.size());
+    ++nesting;
   }
-  std::vector<Variant> names;
-  std::vector<Variant> values;
-  for (const std::string& filter : o.filters) {
-    auto [name, value] = ParseFilter(filter);
-    names.emplace_back(std::move(name));
-    values.emplace_back(std::move(value));
+  const std::string tail = "(" + text::Hex(error.number()) + ").";
+  for (; nesting > 0 && text::IEndsWith(message, tail); --nesting) {
+    message.resize(message.size() - tail.size());
   }
-  int32_t parent = 0;
-  Variant query;
-  Variant errors;
-  try {
-    SQLQueries().GetDocListQuery(mode, o.type, FromOne(tag_ids), FromOne(tag_names),
-                                 static_cast<int32_t>(tags.size()), FromOne(names), FromOne(values),
-                                 static_cast<int32_t>(names.size()), parent, o.user, query, errors);
-  } catch (const Error& failure) {
-    std::vector<std::string> messages;
-    for (const std::string& part : text::Split(errors.ToText(), "|")) {
-      if (!text::Trim(part).empty()) {
-        messages.push_back(text::Trim(part));
-      }
-    }
-    if (messages.empty()) {
-      throw;
-    }
-    throw Error(failure.number(), failure.source(), text::Join(messages, " "));
-  }
-  return query.ToText();
+  return message;
 }
 
 Variant Cell(const db::Recordset& row, const Column& column) {
@@ -172,45 +154,62 @@ Variant Cell(const db::Recordset& row, const Column& column) {
   }
 }
 
-// The list of `mode` for the options' user and type, newest first.
+// One page of the list of `mode` for the options' user and type, newest first, with the cursor
+// of the next page: {"documents": [...], "next": "..."}.
 Variant ListDocuments(int32_t mode, const BoxOptions& o) {
   RequireText("--user", o.user, 255);
   RequireText("--type", o.type, 100);
   PartnerOfUser(o.user);
   RequireDocumentType(o.type);
+  int64_t limit = 50;
+  if (!o.limit.empty() &&
+      (!text::ParseInt64(o.limit, limit) || limit < INT32_MIN || limit > INT32_MAX)) {
+    BadInput("--limit must be a whole number, not '" + o.limit + "'");
+  }
   std::vector<Column> columns = ListColumns(mode);
   const std::vector<Tag> tags = TypeTags(o.type, columns);
-  const std::string query = BuildList(mode, o, tags);
+  std::vector<Variant> tag_ids;
   for (size_t i = 0; i < tags.size(); ++i) {
+    tag_ids.emplace_back(tags[i].id);
     columns.push_back({tags[i].column, "T" + std::to_string(i + 1)});
   }
-  std::vector<std::shared_ptr<Dictionary>> records;
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto rows = connection->Query(query);
+  std::vector<Variant> names;
+  std::vector<Variant> values;
+  for (const std::string& filter : o.filters) {
+    auto [name, value] = ParseFilter(filter);
+    names.emplace_back(std::move(name));
+    values.emplace_back(std::move(value));
+  }
+  Variant next;
+  std::shared_ptr<db::Recordset> rows;
+  try {
+    rows = BoxList().List(mode, o.type, FromOne(tag_ids), static_cast<int32_t>(tag_ids.size()),
+                          FromOne(names), FromOne(values), static_cast<int32_t>(names.size()),
+                          o.user, next, static_cast<int32_t>(limit), o.after);
+  } catch (const Error& failure) {
+    throw Error(failure.number(), failure.source(), RaisedMessage(failure));
+  }
+  VariantArray documents(0);
   for (; !rows->IsEOF(); rows->MoveNext()) {
     auto record = std::make_shared<Dictionary>();
     for (const Column& column : columns) {
       record->Add(column.name, Cell(*rows, column));
     }
-    records.push_back(std::move(record));
+    documents.Append(Variant(ObjectRef(record)));
   }
   rows->Close();
-  core::CloseConnection(connection);
-  std::stable_sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
-    const std::string date_a =
-        a->Item("CREATIONDATE").IsNull() ? "" : a->Item("CREATIONDATE").ToText();
-    const std::string date_b =
-        b->Item("CREATIONDATE").IsNull() ? "" : b->Item("CREATIONDATE").ToText();
-    if (date_a != date_b) {
-      return date_a > date_b;
-    }
-    return a->Item("DOCUMENTID").ToInt32() > b->Item("DOCUMENTID").ToInt32();
-  });
-  VariantArray list(0);
-  for (auto& record : records) {
-    list.Append(Variant(ObjectRef(record)));
+  return Record({{"documents", Variant(std::move(documents))}, {"next", next}});
+}
+
+// The page as a table, then the option that reads the next page.
+std::string PlainPage(const Variant& page, const std::vector<std::string>& names) {
+  const auto fields = page.As<Dictionary>();
+  std::string out = Table(fields->Item("documents"), names);
+  const std::string next = fields->Item("next").ToText();
+  if (!next.empty()) {
+    out += "next page: --after " + next + "\n";
   }
-  return Variant(std::move(list));
+  return out;
 }
 
 std::vector<std::string> Names(int32_t mode, const BoxOptions& o) {
@@ -323,12 +322,15 @@ void AddList(cli::Command& root, const std::string& name, const std::string& des
   command.Repeated("--filter", options->filters,
                    "A filter: qualified column, operator and value, for example "
                    "DOCUMENT.DOCUMENTID=12 (repeatable)");
+  command.Option("--limit", options->limit, "Rows per page, 1 to 1000 (default 50)");
+  command.Option("--after", options->after,
+                 "The cursor printed with the previous page, to list the next one");
   command.Flag("--json", options->json, "Machine-readable output");
   command.OnRun([options, mode, use_home, program = "velmora " + name] {
     use_home();
     return RunAdminCommand(
         options->json, [&] { return ListDocuments(mode, *options); },
-        [&](const Variant& list) { return Table(list, Names(mode, *options)); },
+        [&](const Variant& page) { return PlainPage(page, Names(mode, *options)); },
         ErrorText::kTrimmed, program);
   });
 }

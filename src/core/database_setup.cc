@@ -1,5 +1,8 @@
 #include "core/database_setup.h"
 
+#include <string>
+#include <string_view>
+
 #include "core/installation_data.h"
 #include "core/labels.h"
 #include "platform/db/schema_script.h"
@@ -92,6 +95,23 @@ int SchemaVersion(db::Connection& connection) {
   }
 }
 
+namespace {
+
+// Creates the indexes of the schema script that an existing database lacks, so that a newer
+// program's indexes reach installations made before them.
+void AddMissingIndexes(db::Connection& connection) {
+  for (const std::string& statement :
+       db::SplitSchemaScript(embedded::SchemaScript(), connection.engine())) {
+    for (std::string_view start : {"CREATE INDEX ", "CREATE UNIQUE INDEX "}) {
+      if (statement.rfind(start, 0) == 0) {
+        connection.Execute(std::string(start) + "IF NOT EXISTS " + statement.substr(start.size()));
+      }
+    }
+  }
+}
+
+}  // namespace
+
 SetupReport SetUpDatabase(db::Connection& connection, const std::string& home) {
   SetupReport report;
   report.schema_version = SchemaVersion(connection);
@@ -104,6 +124,9 @@ SetupReport SetUpDatabase(db::Connection& connection, const std::string& home) {
     throw Error(kErrInvalidProcedureCall, "velmora init",
                 "The database has schema version " + std::to_string(report.schema_version) +
                     ", newer than this program's " + std::to_string(kSchemaVersion));
+  }
+  if (!report.schema_created) {
+    AddMissingIndexes(connection);
   }
   connection.Begin();
   try {

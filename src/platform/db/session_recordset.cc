@@ -1,5 +1,6 @@
 #include "platform/db/session_recordset.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/db/errors.h"
 #include "platform/db/find_criterion.h"
 #include "platform/db/values.h"
+#include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 
@@ -177,6 +179,8 @@ class SessionRecordset final : public Recordset {
   }
   void Disconnect() override;
   bool IsConnected() const override { return open_ && !session_.expired(); }
+  // A client-side recordset as {"columns": [...], "rows": [[...], ...]}; any other as its kind.
+  Variant Export() const override;
 
  private:
   enum class EditMode { kNone, kEdit, kAdd };
@@ -583,6 +587,28 @@ VariantArray SessionRecordset::GetRows(int32_t max_rows) {
     }
   }
   return array;
+}
+
+Variant SessionRecordset::Export() const {
+  if (!open_ || !client_) {
+    return Recordset::Export();
+  }
+  VariantArray names(0);
+  for (size_t column : visible_) {
+    names.Append(Variant(columns_[column].name));
+  }
+  VariantArray rows(0);
+  for (const Row& row : rows_) {
+    VariantArray values(0);
+    for (size_t column : visible_) {
+      values.Append(row[column]);
+    }
+    rows.Append(Variant(std::move(values)));
+  }
+  auto exported = std::make_shared<Dictionary>();
+  exported->Add("columns", Variant(std::move(names)));
+  exported->Add("rows", Variant(std::move(rows)));
+  return Variant(ObjectRef(exported));
 }
 
 void SessionRecordset::Disconnect() {
