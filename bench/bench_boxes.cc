@@ -50,8 +50,8 @@ constexpr int kTagsPerType = 3;
 constexpr int kPage = 50;
 constexpr int kDeepPage = 100;
 constexpr const char* kViewer = "viewer";
-constexpr const char* kType = "TYPE3";
-constexpr int kTypeNumber = 3;
+constexpr const char* kType = "TYPE4";
+constexpr int kTypeNumber = 4;
 constexpr const char* kReadyMarker = "BenchBoxesGenerated";
 // Changes whenever the generated data changes, so that older databases are made again.
 constexpr const char* kDataVersion = "3";
@@ -347,10 +347,6 @@ bool Prepare(benchmark::State& state, db::Engine engine, int documents) {
     PrintPlan(engine, "count " + name, boxes::CountQuery(request));
   }
   return true;
-}
-
-db::Engine EngineOf(const benchmark::State& state) {
-  return state.range(0) == 0 ? db::Engine::kSqlite : db::Engine::kPostgresql;
 }
 
 const char* const kKindNames[] = {"first page", "page 100", "count", "text"};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "boxes/box_list_query.h"
+#include "boxes/doc_list_query.h"
 #include "core/db_utils.h"
 #include "core/guarded.h"
 #include "velmora/base/enumeration_errors.h"
@@ -68,10 +69,14 @@ std::shared_ptr<db::Recordset> BoxList::List(int32_t i_lSenderMode, const std::s
     if (!i_sAfter.empty()) {
       after = boxes::ReadCursor(i_sAfter, kListPath);
     }
-    const boxes::BoxListRequest request = boxes::ReadBoxListRequest(
+    boxes::BoxListRequest request = boxes::ReadBoxListRequest(
         i_lSenderMode, i_sDocTypeID, i_alTagIDs, i_lNrOfTags, i_asFilterNames, i_asFilterValues,
         i_lNrOfFilters, i_sUser, kListPath);
     std::unique_ptr<db::Connection> connection = core::GetConnection();
+    if (request.mode == boxes::kInBox) {
+      auto few = connection->Query(boxes::FewPublicationsQuery(request));
+      request.from_publications = few->Field("N").ToInt32() < boxes::kFewPublications;
+    }
     std::vector<boxes::BoxListKey> keys = PageKeys(*connection, request, after, i_lLimit + 1);
     if (static_cast<int32_t>(keys.size()) > i_lLimit) {
       keys.pop_back();

@@ -39,9 +39,12 @@ std::string TypeCondition(const BoxListRequest& request) {
 // "FROM ... WHERE ..." of the documents of the inbox or the out box.
 std::string InOrOutBoxSource(const BoxListRequest& request) {
   if (request.mode == kInBox) {
-    return " FROM DOCUMENT INNER JOIN PUBLICATION ON PUBLICATION.DOCUMENTID = DOCUMENT.DOCUMENTID" +
-           FilteredTagJoins(request) + " WHERE PUBLICATION.USERID = " + SqlText(request.user) +
-           " AND " + TypeCondition(request) +
+    // CROSS JOIN keeps the order of the two tables on SQLite; PostgreSQL chooses freely.
+    return (request.from_publications ? " FROM PUBLICATION CROSS JOIN DOCUMENT"
+                                      : " FROM DOCUMENT CROSS JOIN PUBLICATION") +
+           FilteredTagJoins(request) +
+           " WHERE PUBLICATION.DOCUMENTID = DOCUMENT.DOCUMENTID AND PUBLICATION.USERID = " +
+           SqlText(request.user) + " AND " + TypeCondition(request) +
            " AND PUBLICATION.STATUS NOT IN (2,3,7,8,9) AND DOCUMENT.STATUS <> 0"
            " AND DOCUMENT.SHOW = 1" +
            request.conditions;
@@ -146,6 +149,12 @@ std::string KeysQuery(const BoxListRequest& request, bool dated,
          ") AS S UNION SELECT * FROM (" +
          OnePageOf(ErrorBoxRecipientSource(request), dated, after, limit) + ") AS R) AS E" +
          KeysOrder(dated, "K", "DOCUMENTID") + " LIMIT " + std::to_string(limit);
+}
+
+std::string FewPublicationsQuery(const BoxListRequest& request) {
+  return "SELECT COUNT(*) AS N FROM (SELECT PUBLICATION.DOCUMENTID FROM PUBLICATION WHERE "
+         "PUBLICATION.USERID = " +
+         SqlText(request.user) + " LIMIT " + std::to_string(kFewPublications) + ") AS U";
 }
 
 std::string CountQuery(const BoxListRequest& request) {

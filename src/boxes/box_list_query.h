@@ -21,6 +21,9 @@ struct BoxListRequest {
   std::string user;
   // Error box: the viewer's business partner.
   int32_t partner = 0;
+  // Inbox: read the viewer's publications first and sort their documents, instead of walking the
+  // type's documents newest first; for viewers with few publications.
+  bool from_publications = false;
   // The tag columns T1 ... Tn.
   std::vector<int32_t> tag_ids;
   // " AND ( ... )" conditions on the listed document's own row: DOCUMENT, the viewer's
@@ -54,6 +57,13 @@ struct BoxListKey {
 // date.
 std::string KeysQuery(const BoxListRequest& request, bool dated,
                       const std::optional<BoxListKey>& after, int32_t limit);
+
+// The viewers with fewer publications than this (of any type and status) have their inbox
+// read from their publications.
+inline constexpr int32_t kFewPublications = 5000;
+
+// One row, column N: the number of the viewer's publications, counted up to kFewPublications.
+std::string FewPublicationsQuery(const BoxListRequest& request);
 
 // One row, column N, with the number of documents of the whole list.
 std::string CountQuery(const BoxListRequest& request);

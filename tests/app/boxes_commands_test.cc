@@ -38,7 +38,7 @@ class BoxesCommandsTest : public AdminProgramTest {
 
   std::vector<int32_t> ListedIds(const std::vector<std::string>& arguments) {
     std::vector<int32_t> ids;
-    const Variant list = JsonOf(arguments);
+    const Variant list = Field(JsonOf(arguments), "documents");
     for (const Variant& record : list.AsArray().values()) {
       ids.push_back(Field(record, "DOCUMENTID").ToInt32());
     }
@@ -64,7 +64,7 @@ TEST_P(BoxesCommandsTest, ListsShowEachBoxNewestFirstWithTheTypesTags) {
   EXPECT_EQ(ListedIds(with("outbox")), (std::vector<int32_t>{7, 6}));
   EXPECT_EQ(ListedIds(with("errors")), (std::vector<int32_t>{7, 6, 1}));
 
-  const Variant first = JsonOf(with("inbox")).AsArray().At(0);
+  const Variant first = Field(JsonOf(with("inbox")), "documents").AsArray().At(0);
   EXPECT_EQ(Field(first, "SENDER").ToText(), "sam");
   EXPECT_EQ(Field(first, "PUBLICATIONSTATUS").ToInt32(), 0);
   EXPECT_TRUE(Field(first, "CHILDREN").ToBool());
@@ -114,6 +114,32 @@ TEST_P(BoxesCommandsTest, BadListInputIsRefusedWithAClearMessage) {
   ExpectRefused(
       {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENT.DOCUMENTID=1 OR 1=1"},
       "The filter value entered for 'Document ID' is not valid.");
+}
+
+TEST_P(BoxesCommandsTest, ListsComeAPageAtATimeWithTheCursorOfTheNextPage) {
+  const std::vector<std::string> errors = {"errors", "--user",  "o'neil", "--type",
+                                           "ORD'ER", "--limit", "2"};
+  const Variant first = JsonOf(errors);
+  const std::string next = Field(first, "next").ToText();
+  ASSERT_FALSE(next.empty());
+  std::vector<std::string> rest = errors;
+  rest.insert(rest.end(), {"--after", next});
+  EXPECT_EQ(ListedIds(errors), (std::vector<int32_t>{7, 6}));
+  EXPECT_EQ(ListedIds(rest), (std::vector<int32_t>{1}));
+  EXPECT_TRUE(Field(JsonOf(rest), "next").ToText().empty());
+  const Outcome table = Velmora(errors);
+  EXPECT_TRUE(Contains(table.output, "next page: --after " + next + "\n")) << table.output;
+
+  ExpectRefused(
+      {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENT.NOSUCH LIKE a"},
+      "velmora inbox: The filter 'DOCUMENT.NOSUCH LIKE ' names no column of the inbox");
+  ExpectRefused(
+      {"inbox", "--user", "o'neil", "--type", "ORD'ER", "--filter", "DOCUMENT.SENDER=sam"},
+      "velmora inbox: The filter 'DOCUMENT.SENDER = ' does not narrow the inbox");
+  ExpectRefused({"outbox", "--user", "o'neil", "--type", "ORD'ER", "--limit", "0"},
+                "velmora outbox: The limit 0 is outside 1 ... 1000 rows per page.");
+  ExpectRefused({"outbox", "--user", "o'neil", "--type", "ORD'ER", "--after", "D3-1"},
+                "velmora outbox: The cursor 'D3-1' is not one that BoxList.List handed out");
 }
 
 TEST_P(BoxesCommandsTest, ShowPrintsTheRecipientsOrTheSendersViewWithAttachments) {
