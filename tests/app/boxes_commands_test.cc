@@ -142,6 +142,21 @@ TEST_P(BoxesCommandsTest, ListsComeAPageAtATimeWithTheCursorOfTheNextPage) {
                 "velmora outbox: The cursor 'D3-1' is not one that BoxList.List handed out");
 }
 
+TEST_P(BoxesCommandsTest, InitOnAnExistingHomeAddsTheIndexesOfTheLists) {
+  const std::string catalog =
+      IsSqlite()
+          ? "SELECT COUNT(*) AS N FROM sqlite_master WHERE type = 'index' AND name = "
+            "'IX_DOCUMENT_TYPE_CREATED'"
+          : "SELECT COUNT(*) AS N FROM pg_indexes WHERE indexname = 'ix_document_type_created'";
+  auto count = [&] { return ProgramDatabase()->Query(catalog)->Field("N").ToInt32(); };
+  ProgramDatabase()->Execute("DROP INDEX IX_DOCUMENT_TYPE_CREATED");
+  ASSERT_EQ(count(), 0);
+  Init();
+  EXPECT_EQ(count(), 1);
+  EXPECT_EQ(ListedIds({"inbox", "--user", "o'neil", "--type", "ORD'ER"}),
+            (std::vector<int32_t>{1, 9}));
+}
+
 TEST_P(BoxesCommandsTest, ShowPrintsTheRecipientsOrTheSendersViewWithAttachments) {
   const Variant received = JsonOf({"show", "1", "--user", "o'neil"});
   EXPECT_EQ(Field(received, "VIEW").ToText(), "recipient");
