@@ -17,6 +17,14 @@ constexpr const char* kListPath = "Velmora.BoxList.List";
 constexpr const char* kCountPath = "Velmora.BoxList.Count";
 constexpr int32_t kMaxLimit = 1000;
 
+// Whether the inbox or the error box starts from the viewer's own rows.
+void ChooseStart(db::Connection& connection, boxes::BoxListRequest& request) {
+  if (request.mode != boxes::kOutBox) {
+    auto own = connection.Query(boxes::ViewerRowsQuery(request));
+    request.from_viewer_rows = own->Field("N").ToInt32() < boxes::kFewViewerRows;
+  }
+}
+
 // The keys of at most `wanted` documents after `after`: those with a creation date first, then
 // those without one.
 std::vector<boxes::BoxListKey> PageKeys(db::Connection& connection,
@@ -73,10 +81,7 @@ std::shared_ptr<db::Recordset> BoxList::List(int32_t i_lSenderMode, const std::s
         i_lSenderMode, i_sDocTypeID, i_alTagIDs, i_lNrOfTags, i_asFilterNames, i_asFilterValues,
         i_lNrOfFilters, i_sUser, kListPath);
     std::unique_ptr<db::Connection> connection = core::GetConnection();
-    if (request.mode == boxes::kInBox) {
-      auto few = connection->Query(boxes::FewPublicationsQuery(request));
-      request.from_publications = few->Field("N").ToInt32() < boxes::kFewPublications;
-    }
+    ChooseStart(*connection, request);
     std::vector<boxes::BoxListKey> keys = PageKeys(*connection, request, after, i_lLimit + 1);
     if (static_cast<int32_t>(keys.size()) > i_lLimit) {
       keys.pop_back();
@@ -98,10 +103,11 @@ int32_t BoxList::Count(int32_t i_lSenderMode, const std::string& i_sDocTypeID,
                        const VariantArray& i_asFilterNames, const VariantArray& i_asFilterValues,
                        int32_t i_lNrOfFilters, const std::string& i_sUser) {
   return core::Guarded(kCountPath, [&] {
-    const boxes::BoxListRequest request = boxes::ReadBoxListRequest(
+    boxes::BoxListRequest request = boxes::ReadBoxListRequest(
         i_lSenderMode, i_sDocTypeID, i_alTagIDs, i_lNrOfTags, i_asFilterNames, i_asFilterValues,
         i_lNrOfFilters, i_sUser, kCountPath);
     std::unique_ptr<db::Connection> connection = core::GetConnection();
+    ChooseStart(*connection, request);
     auto rows = connection->Query(boxes::CountQuery(request));
     const int32_t count = rows->Field("N").ToInt32();
     rows->Close();

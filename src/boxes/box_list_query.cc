@@ -40,8 +40,8 @@ std::string TypeCondition(const BoxListRequest& request) {
 std::string InOrOutBoxSource(const BoxListRequest& request) {
   if (request.mode == kInBox) {
     // CROSS JOIN keeps the order of the two tables on SQLite; PostgreSQL chooses freely.
-    return (request.from_publications ? " FROM PUBLICATION CROSS JOIN DOCUMENT"
-                                      : " FROM DOCUMENT CROSS JOIN PUBLICATION") +
+    return (request.from_viewer_rows ? " FROM PUBLICATION CROSS JOIN DOCUMENT"
+                                     : " FROM DOCUMENT CROSS JOIN PUBLICATION") +
            FilteredTagJoins(request) +
            " WHERE PUBLICATION.DOCUMENTID = DOCUMENT.DOCUMENTID AND PUBLICATION.USERID = " +
            SqlText(request.user) + " AND " + TypeCondition(request) +
@@ -72,16 +72,18 @@ std::string ErrorBoxSenderSource(const BoxListRequest& request) {
 }
 
 std::string ErrorBoxRecipientSource(const BoxListRequest& request) {
+  const std::string partner_errors =
+      "SELECT PE.DOCUMENTID FROM SENDMETHODHISTORY SMH INNER JOIN PUBLICATIONERRORS PE ON "
+      "PE.PUBLICATIONERRORID = SMH.PUBLICATIONERRORID WHERE SMH.BUSINESSPARTNERID = " +
+      SqlLong(request.partner) + " AND PE.CLOSED IN (0,1,2,3)";
   return " FROM DOCUMENT" + FilteredTagJoins(request) + " WHERE " + TypeCondition(request) +
          " AND DOCUMENT.SHOW = 1" + request.conditions +
-         " AND DOCUMENT.DOCUMENTID IN (SELECT PE.DOCUMENTID FROM SENDMETHODHISTORY SMH INNER JOIN "
-         "PUBLICATIONERRORS PE ON PE.PUBLICATIONERRORID = SMH.PUBLICATIONERRORID WHERE "
-         "SMH.BUSINESSPARTNERID = " +
-         SqlLong(request.partner) +
-         " AND PE.CLOSED IN (0,1,2,3))"
          " AND EXISTS (SELECT 1 FROM PUBLICATION P WHERE P.DOCUMENTID = DOCUMENT.DOCUMENTID AND "
          "P.USERID = " +
-         SqlText(request.user) + " AND P.STATUS NOT IN (2,3,7,8,9))";
+         SqlText(request.user) + " AND P.STATUS NOT IN (2,3,7,8,9))" +
+         (request.from_viewer_rows
+              ? " AND DOCUMENT.DOCUMENTID IN (" + partner_errors + ")"
+              : " AND EXISTS (" + partner_errors + " AND PE.DOCUMENTID = DOCUMENT.DOCUMENTID)");
 }
 
 std::string KeysAfter(bool dated, const std::optional<BoxListKey>& after) {
@@ -151,10 +153,15 @@ std::string KeysQuery(const BoxListRequest& request, bool dated,
          KeysOrder(dated, "K", "DOCUMENTID") + " LIMIT " + std::to_string(limit);
 }
 
-std::string FewPublicationsQuery(const BoxListRequest& request) {
-  return "SELECT COUNT(*) AS N FROM (SELECT PUBLICATION.DOCUMENTID FROM PUBLICATION WHERE "
-         "PUBLICATION.USERID = " +
-         SqlText(request.user) + " LIMIT " + std::to_string(kFewPublications) + ") AS U";
+std::string ViewerRowsQuery(const BoxListRequest& request) {
+  const std::string rows =
+      request.mode == kInBox
+          ? "SELECT PUBLICATION.DOCUMENTID FROM PUBLICATION WHERE PUBLICATION.USERID = " +
+                SqlText(request.user)
+          : "SELECT SMH.HISTORYID FROM SENDMETHODHISTORY SMH WHERE SMH.BUSINESSPARTNERID = " +
+                SqlLong(request.partner);
+  return "SELECT COUNT(*) AS N FROM (" + rows + " LIMIT " + std::to_string(kFewViewerRows) +
+         ") AS U";
 }
 
 std::string CountQuery(const BoxListRequest& request) {

@@ -21,9 +21,10 @@ struct BoxListRequest {
   std::string user;
   // Error box: the viewer's business partner.
   int32_t partner = 0;
-  // Inbox: read the viewer's publications first and sort their documents, instead of walking the
-  // type's documents newest first; for viewers with few publications.
-  bool from_publications = false;
+  // Read the viewer's own rows first (inbox: the viewer's publications; error box: the history
+  // rows of the viewer's partner) and sort their documents, instead of walking the type's
+  // documents newest first; for viewers with few such rows.
+  bool from_viewer_rows = false;
   // The tag columns T1 ... Tn.
   std::vector<int32_t> tag_ids;
   // " AND ( ... )" conditions on the listed document's own row: DOCUMENT, the viewer's
@@ -58,12 +59,11 @@ struct BoxListKey {
 std::string KeysQuery(const BoxListRequest& request, bool dated,
                       const std::optional<BoxListKey>& after, int32_t limit);
 
-// The viewers with fewer publications than this (of any type and status) have their inbox
-// read from their publications.
-inline constexpr int32_t kFewPublications = 5000;
+// A viewer with fewer rows of its own than this has them read first (from_viewer_rows).
+inline constexpr int32_t kFewViewerRows = 5000;
 
-// One row, column N: the number of the viewer's publications, counted up to kFewPublications.
-std::string FewPublicationsQuery(const BoxListRequest& request);
+// One row, column N: the number of the viewer's own rows, counted up to kFewViewerRows.
+std::string ViewerRowsQuery(const BoxListRequest& request);
 
 // One row, column N, with the number of documents of the whole list.
 std::string CountQuery(const BoxListRequest& request);

@@ -107,6 +107,16 @@ class BoxListTest : public testing::LibraryDbTest {
       Exec("INSERT INTO MEMBERUSER (USERID, BUSINESSPARTNERID) VALUES (" + Quoted(kUsers[u]) +
            ", " + std::to_string(u % 2 + 1) + ")");
     }
+    // Rows of documents that do not exist, so that "ann" and partner 1 have more rows of their
+    // own than BoxList reads first, and their lists walk the type's documents instead.
+    const std::string filler =
+        "WITH RECURSIVE C(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM C WHERE I < 5000) ";
+    Exec(filler +
+         "INSERT INTO PUBLICATION (DOCUMENTID, USERID, STATUS, FORWARD) SELECT 1000 + I, 'ann', 0, "
+         "0 FROM C");
+    Exec(filler +
+         "INSERT INTO SENDMETHODHISTORY (SENDMETHODID, BUSINESSPARTNERID, RULEID, DOCUMENTID, "
+         "PUBLICATIONERRORID) SELECT 1, 1, -1, 1000 + I, 0 FROM C");
     int error_id = 0;
     for (int doc = 1; doc <= 90; ++doc) {
       const std::string date = pick(12) == 0 ? "NULL"
