@@ -82,6 +82,13 @@ std::shared_ptr<db::Recordset> BoxList::List(int32_t i_lSenderMode, const std::s
         i_lNrOfFilters, i_sUser, kListPath);
     std::unique_ptr<db::Connection> connection = core::GetConnection();
     ChooseStart(*connection, request);
+    // On PostgreSQL a page is read in one transaction without parallel plans: the keys query
+    // stops after a page, and starting workers costs more than the few rows it reads.
+    const bool postgresql = connection->engine() == db::Engine::kPostgresql;
+    if (postgresql) {
+      connection->Begin();
+      connection->Execute("SET LOCAL max_parallel_workers_per_gather = 0");
+    }
     std::vector<boxes::BoxListKey> keys = PageKeys(*connection, request, after, i_lLimit + 1);
     if (static_cast<int32_t>(keys.size()) > i_lLimit) {
       keys.pop_back();
@@ -93,6 +100,9 @@ std::shared_ptr<db::Recordset> BoxList::List(int32_t i_lSenderMode, const std::s
     }
     std::shared_ptr<db::Recordset> rows =
         connection->QueryDisconnected(boxes::RowsQuery(request, ids));
+    if (postgresql) {
+      connection->Commit();
+    }
     core::CloseConnection(connection);
     return rows;
   });
