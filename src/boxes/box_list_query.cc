@@ -94,8 +94,10 @@ std::string KeysAfter(bool dated, const std::optional<BoxListKey>& after) {
   std::string keys = " AND DOCUMENT.CREATIONDATE IS NOT NULL";
   if (after && after->created) {
     const std::string date = SqlText(*after->created);
-    keys += " AND (DOCUMENT.CREATIONDATE < " + date + " OR (DOCUMENT.CREATIONDATE = " + date +
-            " AND DOCUMENT.DOCUMENTID < " + SqlLong(after->id) + "))";
+    // The first bound lets the engines start the index walk at the cursor.
+    keys += " AND DOCUMENT.CREATIONDATE <= " + date + " AND (DOCUMENT.CREATIONDATE < " + date +
+            " OR (DOCUMENT.CREATIONDATE = " + date + " AND DOCUMENT.DOCUMENTID < " +
+            SqlLong(after->id) + "))";
   }
   return keys;
 }
