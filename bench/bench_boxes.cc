@@ -218,6 +218,7 @@ void Generate(db::Engine engine, int documents) {
   connection->SetStatementTimeout(0);
   core::SetUpDatabase(*connection, Home());
   if (engine == db::Engine::kSqlite) {
+    connection->Execute("PRAGMA cache_size = -4000000");
     connection->Begin();
   }
   for (const std::string& statement : GenerationStatements(engine, documents)) {
@@ -320,6 +321,11 @@ bool Prepare(benchmark::State& state, db::Engine engine, int documents) {
   if (!Ready(connection_string)) {
     UseHome(connection_string);
     Generate(engine, documents);
+  } else {
+    // A database made by an older program gets the indexes it lacks, as `velmora init` adds them.
+    auto connection = db::OpenConnection(connection_string);
+    connection->SetStatementTimeout(0);
+    core::SetUpDatabase(*connection, Home());
   }
   UseHome(connection_string);
   current = Prepared{engine, documents, {}};

@@ -116,8 +116,9 @@ int32_t BoxList::Count(int32_t i_lSenderMode, const std::string& i_sDocTypeID,
     boxes::BoxListRequest request = boxes::ReadBoxListRequest(
         i_lSenderMode, i_sDocTypeID, i_alTagIDs, i_lNrOfTags, i_asFilterNames, i_asFilterValues,
         i_lNrOfFilters, i_sUser, kCountPath);
+    // The whole list is read: from the viewer's own rows, which the engines join in bulk.
+    request.from_viewer_rows = true;
     std::unique_ptr<db::Connection> connection = core::GetConnection();
-    ChooseStart(*connection, request);
     auto rows = connection->Query(boxes::CountQuery(request));
     const int32_t count = rows->Field("N").ToInt32();
     rows->Close();
