@@ -60,7 +60,7 @@ std::string KeysQuery(const BoxListRequest& request, bool dated,
                       const std::optional<BoxListKey>& after, int32_t limit);
 
 // A viewer with fewer rows of its own than this has them read first (from_viewer_rows).
-inline constexpr int32_t kFewViewerRows = 5000;
+inline constexpr int32_t kFewViewerRows = 1000;
 
 // One row, column N: the number of the viewer's own rows, counted up to kFewViewerRows.
 std::string ViewerRowsQuery(const BoxListRequest& request);
