@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/db/recordset.h"
+#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
@@ -109,6 +111,39 @@ struct Converter<std::shared_ptr<T>, std::enable_if_t<std::is_base_of_v<Object, 
   }
   static Variant To(const std::shared_ptr<T>& value) { return Variant(ObjectRef(value)); }
 };
+
+// An XML document arrives as a DOMDocument object or as its XML text, parsed into a new document
+// (text that is not well-formed raises the parser's number, with its reason, line and column);
+// null and "" give a new empty document, Empty (an argument not given) gives nothing. It leaves
+// as the object, which a reply writes as its XML text.
+template <>
+struct Converter<std::shared_ptr<xml::Document>> {
+  static constexpr bool kConvertsNull = true;
+  static std::shared_ptr<xml::Document> From(const Variant& value);
+  static Variant To(const std::shared_ptr<xml::Document>& value) {
+    return Variant(ObjectRef(value));
+  }
+};
+
+// A recordset arrives as a Recordset object or in the form a reply writes one,
+// {"columns": [names], "rows": [[values], ...]}, as a recordset in memory on its first row
+// (db::NewInMemoryRecordset: the method may change its rows, which go back to the caller when
+// the parameter is by reference); null and Empty give nothing. Another value raises
+// kErrTypeMismatch.
+template <>
+struct Converter<std::shared_ptr<db::Recordset>> {
+  static std::shared_ptr<db::Recordset> From(const Variant& value);
+  static Variant To(const std::shared_ptr<db::Recordset>& value) {
+    return Variant(ObjectRef(value));
+  }
+};
+
+// Whether a by-reference argument given as null or Empty goes to the Converter of T (which
+// gives those a meaning of its own) rather than starting from T's default.
+template <class T, class Enable = void>
+struct ConvertsNull : std::false_type {};
+template <class T>
+struct ConvertsNull<T, std::enable_if_t<Converter<T>::kConvertsNull>> : std::true_type {};
 
 // Enumerations travel as their numbers.
 template <class T>
