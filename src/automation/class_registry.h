@@ -92,7 +92,7 @@ struct ArgTraits {
   static constexpr bool kWriteBack =
       std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
   static Storage From(const Variant& value) {
-    if (kWriteBack && !ConvertsNull<Storage>::value && (value.IsNull() || value.IsEmpty())) {
+    if (kWriteBack && (value.IsNull() || value.IsEmpty())) {
       return Storage{};
     }
     return Converter<Storage>::From(value);
@@ -107,13 +107,7 @@ struct ArgTraits<A, std::enable_if_t<std::is_lvalue_reference_v<A> &&
   using Object = std::remove_cvref_t<A>;
   using Storage = std::shared_ptr<Object>;
   static constexpr bool kWriteBack = !std::is_const_v<std::remove_reference_t<A>>;
-  static Storage From(const Variant& value) {
-    Storage object = Converter<Storage>::From(value);
-    if (!object) {
-      throw Error(kErrObjectRequired, "Velmora", "Object required");
-    }
-    return object;
-  }
+  static Storage From(const Variant& value) { return RequiredObject<Object>(value); }
   static Object& Pass(Storage& stored) { return *stored; }
   static Variant Back(const Storage& stored) { return Variant(ObjectRef(stored)); }
 };
@@ -213,8 +207,8 @@ class ClassRegistry {
   // Calls `method` of `progid`: matches the arguments to the parameters (missing optional ones
   // take their defaults), invokes, and leaves by-reference results in `args`. Raises
   // kErrCannotCreateObject for an unknown ProgID, kErrUnknownMethod for an unknown method,
-  // kErrWrongArgumentCount for too many or too few arguments, kErrTypeMismatch for an argument
-  // that cannot be converted; the method's own errors pass unchanged.
+  // kErrWrongArgumentCount for too many or too few arguments, the conversion's error (naming the
+  // argument) for one that cannot be converted; the method's own errors pass unchanged.
   Variant Call(const std::string& progid, const std::string& method,
                std::vector<Variant>& args) const;
 

@@ -40,10 +40,10 @@ std::shared_ptr<xml::Document> Converter<std::shared_ptr<xml::Document>>::From(
     }
     throw Error(kErrTypeMismatch, "Velmora", "Type mismatch: " + value.TypeName());
   }
-  auto document = std::make_shared<xml::Document>();
   if (value.IsNull()) {
-    return document;
+    return nullptr;
   }
+  auto document = std::make_shared<xml::Document>();
   const std::string xml_text = value.ToText();
   if (!xml_text.empty() && !document->LoadXml(xml_text)) {
     const xml::ParseError& failure = document->parse_error();
@@ -53,6 +53,12 @@ std::shared_ptr<xml::Document> Converter<std::shared_ptr<xml::Document>>::From(
                     ")");
   }
   return document;
+}
+
+template <>
+std::shared_ptr<xml::Document> RequiredObject<xml::Document>(const Variant& value) {
+  std::shared_ptr<xml::Document> document = Converter<std::shared_ptr<xml::Document>>::From(value);
+  return document ? document : std::make_shared<xml::Document>();
 }
 
 namespace {

@@ -114,11 +114,11 @@ struct Converter<std::shared_ptr<T>, std::enable_if_t<std::is_base_of_v<Object, 
 
 // An XML document arrives as a DOMDocument object or as its XML text, parsed into a new document
 // (text that is not well-formed raises the parser's number, with its reason, line and column);
-// null and "" give a new empty document, Empty (an argument not given) gives nothing. It leaves
-// as the object, which a reply writes as its XML text.
+// "" gives a new empty document; null and Empty give nothing, which a method taking the document
+// as a shared pointer may accept (see RequiredObject for one taken by reference). It leaves as
+// the object, which a reply writes as its XML text.
 template <>
 struct Converter<std::shared_ptr<xml::Document>> {
-  static constexpr bool kConvertsNull = true;
   static std::shared_ptr<xml::Document> From(const Variant& value);
   static Variant To(const std::shared_ptr<xml::Document>& value) {
     return Variant(ObjectRef(value));
@@ -138,12 +138,19 @@ struct Converter<std::shared_ptr<db::Recordset>> {
   }
 };
 
-// Whether a by-reference argument given as null or Empty goes to the Converter of T (which
-// gives those a meaning of its own) rather than starting from T's default.
-template <class T, class Enable = void>
-struct ConvertsNull : std::false_type {};
+// The object for a parameter taken by reference (T&, const T&), which cannot be nothing: raises
+// kErrObjectRequired for nothing, except that an XML document given as null or Empty is a new
+// empty document.
 template <class T>
-struct ConvertsNull<T, std::enable_if_t<Converter<T>::kConvertsNull>> : std::true_type {};
+std::shared_ptr<T> RequiredObject(const Variant& value) {
+  std::shared_ptr<T> object = Converter<std::shared_ptr<T>>::From(value);
+  if (!object) {
+    throw Error(kErrObjectRequired, "Velmora", "Object required");
+  }
+  return object;
+}
+template <>
+std::shared_ptr<xml::Document> RequiredObject<xml::Document>(const Variant& value);
 
 // Enumerations travel as their numbers.
 template <class T>
