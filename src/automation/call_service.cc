@@ -1,6 +1,7 @@
 #include "automation/call_service.h"
 
 #include "automation/class_registry.h"
+#include "automation/reply_values.h"
 #include "platform/json/json_codec.h"
 #include "velmora/base/dictionary.h"
 
@@ -10,7 +11,7 @@ namespace {
 Variant ArgsValue(const std::vector<Variant>& args) {
   VariantArray array(args.size());
   for (size_t i = 0; i < args.size(); ++i) {
-    array.At(static_cast<int32_t>(i)) = args[i];
+    array.At(static_cast<int32_t>(i)) = ReplyValue(args[i]);
   }
   return Variant(std::move(array));
 }
@@ -24,7 +25,7 @@ CallReply CallAndReply(const std::string& progid, const std::string& method,
   CallReply outcome;
   try {
     Variant result = ClassRegistry::Global().Call(progid, method, args);
-    reply->Add("result", std::move(result));
+    reply->Add("result", ReplyValue(result));
   } catch (...) {
     const Error error = CurrentError();
     auto details = std::make_shared<Dictionary>();
@@ -34,8 +35,8 @@ CallReply CallAndReply(const std::string& progid, const std::string& method,
     reply->Add("error", Variant(ObjectRef(details)));
     outcome.failed = true;
   }
-  reply->Add("args", ArgsValue(args));
   try {
+    reply->Add("args", ArgsValue(args));
     outcome.json = json::Serialize(Variant(ObjectRef(reply)));
   } catch (...) {
     const Error error = CurrentError();

@@ -12,6 +12,8 @@ struct CallReply {
   // {"result": ..., "args": [...]} or
   // {"error": {"number": N, "source": "...", "description": "..."}, "args": [...]}; args are
   // the arguments after the call, so by-reference results are visible (also after a failure).
+  // Recordsets are written as {"columns": [...], "rows": [[...], ...]} (see ReplyValue), XML
+  // documents as their XML text.
   std::string json;
 };
 

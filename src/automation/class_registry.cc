@@ -30,6 +30,21 @@ const Method* ClassInfo::Find(const std::string& name) const {
   return nullptr;
 }
 
+ClassInfo& ClassInfo::Implements(const std::string& interface_name,
+                                 const std::vector<std::string>& operations) {
+  for (const std::string& operation : operations) {
+    const Method* method = Find(operation);
+    if (method == nullptr) {
+      throw Error(kErrUnknownMethod, progid_ + "." + operation,
+                  "Cannot publish '" + operation + "' for " + interface_name + ": not bound");
+    }
+    Method published = *method;
+    published.name = interface_name + "_" + operation;
+    Add(std::move(published));
+  }
+  return *this;
+}
+
 void ClassInfo::Add(Method method) {
   for (Method& existing : methods_) {
     if (text::IEquals(existing.name, method.name)) {

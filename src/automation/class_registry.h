@@ -66,6 +66,12 @@ class ClassInfo {
   ClassInfo& Bind(const std::string& name, R (C::*function)(A...),
                   std::vector<ParamSpec> param_specs = {});
 
+  // Adds each of `operations` (methods already bound) again under the name an interface
+  // publishes it by, "<interface_name>_<operation>". Raises kErrUnknownMethod for an operation
+  // not bound.
+  ClassInfo& Implements(const std::string& interface_name,
+                        const std::vector<std::string>& operations);
+
  private:
   void Add(Method method);
 
@@ -77,8 +83,9 @@ namespace detail {
 
 // How one parameter type travels: values are held in `Storage` while the method runs and
 // passed as the parameter; by-reference values are written back. An object parameter taken by
-// reference (db::Recordset&, xml::Document&) is held as a shared reference to the caller's
-// object and is not written back: the method changes the object itself.
+// reference (db::Recordset&, xml::Document&) is held as a shared reference to the object the
+// argument converted to; a non-const one is by reference: that object, as the method left it,
+// goes back to the caller.
 template <class A, class Enable = void>
 struct ArgTraits {
   using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
@@ -91,6 +98,7 @@ struct ArgTraits {
     return Converter<Storage>::From(value);
   }
   static Storage& Pass(Storage& stored) { return stored; }
+  static Variant Back(const Storage& stored) { return Converter<Storage>::To(stored); }
 };
 
 template <class A>
@@ -98,15 +106,10 @@ struct ArgTraits<A, std::enable_if_t<std::is_lvalue_reference_v<A> &&
                                      std::is_base_of_v<Object, std::remove_cvref_t<A>>>> {
   using Object = std::remove_cvref_t<A>;
   using Storage = std::shared_ptr<Object>;
-  static constexpr bool kWriteBack = false;
-  static Storage From(const Variant& value) {
-    Storage object = Converter<Storage>::From(value);
-    if (!object) {
-      throw Error(kErrObjectRequired, "Velmora", "Object required");
-    }
-    return object;
-  }
+  static constexpr bool kWriteBack = !std::is_const_v<std::remove_reference_t<A>>;
+  static Storage From(const Variant& value) { return RequiredObject<Object>(value); }
   static Object& Pass(Storage& stored) { return *stored; }
+  static Variant Back(const Storage& stored) { return Variant(ObjectRef(stored)); }
 };
 
 template <class A>
@@ -136,10 +139,7 @@ Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
   // By-reference arguments go back to the caller also when the method raises, as a script
   // caller sees what a method wrote before it failed.
   const auto write_back = [&] {
-    ((kIsByRef<A>
-          ? void(args[I] = Converter<typename ArgTraits<A>::Storage>::To(std::get<I>(values)))
-          : void()),
-     ...);
+    ((kIsByRef<A> ? void(args[I] = ArgTraits<A>::Back(std::get<I>(values))) : void()), ...);
   };
   C object;
   Variant result;
@@ -207,8 +207,8 @@ class ClassRegistry {
   // Calls `method` of `progid`: matches the arguments to the parameters (missing optional ones
   // take their defaults), invokes, and leaves by-reference results in `args`. Raises
   // kErrCannotCreateObject for an unknown ProgID, kErrUnknownMethod for an unknown method,
-  // kErrWrongArgumentCount for too many or too few arguments, kErrTypeMismatch for an argument
-  // that cannot be converted; the method's own errors pass unchanged.
+  // kErrWrongArgumentCount for too many or too few arguments, the conversion's error (naming the
+  // argument) for one that cannot be converted; the method's own errors pass unchanged.
   Variant Call(const std::string& progid, const std::string& method,
                std::vector<Variant>& args) const;
 

@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/db/recordset.h"
+#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
@@ -109,6 +111,46 @@ struct Converter<std::shared_ptr<T>, std::enable_if_t<std::is_base_of_v<Object, 
   }
   static Variant To(const std::shared_ptr<T>& value) { return Variant(ObjectRef(value)); }
 };
+
+// An XML document arrives as a DOMDocument object or as its XML text, parsed into a new document
+// (text that is not well-formed raises the parser's number, with its reason, line and column);
+// "" gives a new empty document; null and Empty give nothing, which a method taking the document
+// as a shared pointer may accept (see RequiredObject for one taken by reference). It leaves as
+// the object, which a reply writes as its XML text.
+template <>
+struct Converter<std::shared_ptr<xml::Document>> {
+  static std::shared_ptr<xml::Document> From(const Variant& value);
+  static Variant To(const std::shared_ptr<xml::Document>& value) {
+    return Variant(ObjectRef(value));
+  }
+};
+
+// A recordset arrives as a Recordset object or in the form a reply writes one,
+// {"columns": [names], "rows": [[values], ...]}, as a recordset in memory on its first row
+// (db::NewInMemoryRecordset: the method may change its rows, which go back to the caller when
+// the parameter is by reference); null and Empty give nothing. Another value raises
+// kErrTypeMismatch.
+template <>
+struct Converter<std::shared_ptr<db::Recordset>> {
+  static std::shared_ptr<db::Recordset> From(const Variant& value);
+  static Variant To(const std::shared_ptr<db::Recordset>& value) {
+    return Variant(ObjectRef(value));
+  }
+};
+
+// The object for a parameter taken by reference (T&, const T&), which cannot be nothing: raises
+// kErrObjectRequired for nothing, except that an XML document given as null or Empty is a new
+// empty document.
+template <class T>
+std::shared_ptr<T> RequiredObject(const Variant& value) {
+  std::shared_ptr<T> object = Converter<std::shared_ptr<T>>::From(value);
+  if (!object) {
+    throw Error(kErrObjectRequired, "Velmora", "Object required");
+  }
+  return object;
+}
+template <>
+std::shared_ptr<xml::Document> RequiredObject<xml::Document>(const Variant& value);
 
 // Enumerations travel as their numbers.
 template <class T>

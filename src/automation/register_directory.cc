@@ -1,7 +1,4 @@
-#include <memory>
-
 #include "automation/registration.h"
-#include "platform/host/referential_integrity.h"
 #include "velmora/routing/distribution_list.h"
 #include "velmora/routing/sender_list.h"
 #include "velmora/routing/utility.h"
@@ -15,9 +12,9 @@ void RegisterDirectoryClasses(ClassRegistry& registry) {
       .Bind("UserFoundOnDBList", &DistributionList::UserFoundOnDBList, {"iDocTypeID", "iUserID"})
       .Bind("BPFoundOnDBList", &DistributionList::BPFoundOnDBList, {"iDocTypeID", "iBPID"})
       .Bind("AnyBPFoundOnDBList", &DistributionList::AnyBPFoundOnDBList, {"iDocTypeID"})
-      .Bind("RemoveBPsFromDBList", &DistributionList::RemoveBPsFromDBList, {"iDocTypeID"})
-      .Bind("Exists", &DistributionList::Exists, {"Origin", "KeyNames", "KeyValues"})
-      .Bind("BeforeDelete", &DistributionList::BeforeDelete, {"Origin", "KeyNames", "KeyValues"});
+      .Bind("RemoveBPsFromDBList", &DistributionList::RemoveBPsFromDBList, {"iDocTypeID"});
+  AddReferentialIntegrity<DistributionList>(registry.Add("Velmora.DistributionList"),
+                                            {"Origin", "KeyNames", "KeyValues"});
 
   registry.Add("Velmora.SenderList")
       .Bind("CheckAuthorizationForSender", &SenderList::CheckAuthorizationForSender,
@@ -54,9 +51,6 @@ void RegisterDirectoryClasses(ClassRegistry& registry) {
             {"sFormCollection", "sPattern", "vValue"})
       .Bind("CheckLong", &Utility::CheckLong, {"vValue"})
       .Bind("CheckString", &Utility::CheckString, {"vValue"});
-
-  host::ReferentialIntegrityRegistry::Global().Register(
-      "Velmora.DistributionList", [] { return std::make_shared<DistributionList>(); });
 }
 
 }  // namespace velmora::automation

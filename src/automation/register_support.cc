@@ -1,7 +1,4 @@
-#include <memory>
-
 #include "automation/registration.h"
-#include "platform/host/referential_integrity.h"
 #include "velmora/support/pipeline.h"
 #include "velmora/support/template.h"
 
@@ -23,11 +20,7 @@ void RegisterSupportClasses(ClassRegistry& registry) {
             {"iDocTypeID"})
       .Bind("getTemplateProperties", &Template::getTemplateProperties,
             {"iDocTypeID", "oTemplateID", "oXslURL", "oXmlTemplateURL", "oXmlTemplate"});
-  registry.Add("Velmora.Pipeline")
-      .Bind("Exists", &Pipeline::Exists, {"origin", "keys", "values"})
-      .Bind("BeforeDelete", &Pipeline::BeforeDelete, {"origin", "keys", "values"});
-  host::ReferentialIntegrityRegistry::Global().Register(
-      "Velmora.Pipeline", [] { return std::make_shared<Pipeline>(); });
+  AddReferentialIntegrity<Pipeline>(registry.Add("Velmora.Pipeline"), {"origin", "keys", "values"});
 }
 
 }  // namespace velmora::automation

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "automation/class_registry.h"
+#include "platform/host/referential_integrity.h"
 
 // One registration function per subsystem: each adds its public classes with all their
 // methods (published names, published argument names, optional arguments with defaults).
@@ -24,5 +28,19 @@ void RegisterFieldAndAttachmentClasses(ClassRegistry& registry);
 void RegisterQueryClasses(ClassRegistry& registry);
 void RegisterCollaborationClasses(ClassRegistry& registry);
 void RegisterBoxListClasses(ClassRegistry& registry);
+
+// Adds the operations of the host's IReferentialIntegrity that class `C` implements, under their
+// own names and under the interface's published names ("IReferentialIntegrity_Exists", ...),
+// and makes `C` a participant in the host's checks under its ProgID. `params` names the three
+// arguments of both operations.
+template <class C>
+ClassInfo& AddReferentialIntegrity(ClassInfo& info, const std::vector<ParamSpec>& params) {
+  info.Bind("Exists", &C::Exists, params)
+      .Bind("BeforeDelete", &C::BeforeDelete, params)
+      .Implements("IReferentialIntegrity", {"Exists", "BeforeDelete"});
+  host::ReferentialIntegrityRegistry::Global().Register(info.progid(),
+                                                        [] { return std::make_shared<C>(); });
+  return info;
+}
 
 }  // namespace velmora::automation

@@ -32,8 +32,9 @@ class Command {
   virtual void Flag(const std::string& flags, bool& target, const std::string& description) = 0;
   virtual void Positional(const std::string& name, std::string& target,
                           const std::string& description, bool required) = 0;
-  // Every remaining argument, as given: after the first positional argument, words that
-  // start with "-" ("-1") are arguments too.
+  // Every remaining argument, each word exactly as given (words in brackets such as "[1,2]"
+  // or "[]" included): after the first positional argument, words that start with "-" ("-1")
+  // are arguments too.
   virtual void Rest(const std::string& name, std::vector<std::string>& target,
                     const std::string& description) = 0;
   // Runs when this command is the one chosen; returns the exit code.

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "velmora/base/variant.h"
 
@@ -128,5 +130,12 @@ class Recordset : public Object {
   virtual void Disconnect() = 0;
   virtual bool IsConnected() const = 0;
 };
+
+// A client-side recordset over `rows` of the fields `names`, standing on its first row, as a
+// caller outside the process hands one in. It belongs to no connection: its rows can be changed
+// and added (SetField, AddNew), Update() keeps the change in its rows, nothing is written
+// anywhere. REQUIRES: every row holds one value per name.
+std::unique_ptr<Recordset> NewInMemoryRecordset(const std::vector<std::string>& names,
+                                                std::vector<std::vector<Variant>> rows);
 
 }  // namespace velmora::db

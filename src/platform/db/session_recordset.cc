@@ -109,6 +109,8 @@ class SessionRecordset final : public Recordset {
   void Load(Session& session, const std::string& sql);
   // Runs `sql` with its parameters bound to `params` and reads the first row.
   void LoadBound(Session& session, const std::string& sql, std::span<const Variant> params);
+  // Takes `rows` of the fields `names` as the rows of a recordset that lives in memory only.
+  void Adopt(const std::vector<std::string>& names, std::vector<Row> rows);
 
   bool IsOpen() const override { return open_ && (client_ || !session_.expired()); }
   bool IsEOF() const override {
@@ -279,6 +281,7 @@ class SessionRecordset final : public Recordset {
   std::vector<Row> rows_;              // client-side: every row; forward-only: the current one
   size_t position_ = 0;                // client-side: index of the current row
   bool empty_result_ = false;
+  bool in_memory_ = false;  // rows handed in (Adopt): changes are kept, never written back
 
   std::optional<WriteTarget> target_;
   EditMode edit_ = EditMode::kNone;
@@ -298,6 +301,17 @@ void SessionRecordset::LoadBound(Session& session, const std::string& sql,
   cursor_ = session.QueryBound(sql, params);
   columns_ = cursor_->columns();
   ReadFirstRows(0);
+}
+
+void SessionRecordset::Adopt(const std::vector<std::string>& names, std::vector<Row> rows) {
+  for (const std::string& name : names) {
+    columns_.push_back(ResultColumn{name, {}, {}});
+    visible_.push_back(visible_.size());
+  }
+  changed_.assign(columns_.size(), false);
+  rows_ = std::move(rows);
+  empty_result_ = rows_.empty();
+  in_memory_ = true;
 }
 
 size_t SessionRecordset::PlanWriteBack(Session& session, const std::string& sql) {
@@ -411,6 +425,11 @@ void SessionRecordset::CancelUpdate() {
 void SessionRecordset::Update() {
   CheckOpen();
   if (edit_ == EditMode::kNone) {
+    return;
+  }
+  if (in_memory_) {
+    edit_ = EditMode::kNone;
+    changed_.assign(columns_.size(), false);
     return;
   }
   std::shared_ptr<Session> session = session_.lock();
@@ -643,6 +662,14 @@ std::unique_ptr<Recordset> OpenBoundRecordset(const std::shared_ptr<Session>& se
                                               std::span<const Variant> params) {
   auto recordset = std::make_unique<SessionRecordset>(session, RecordsetOptions{});
   recordset->LoadBound(*session, sql, params);
+  return recordset;
+}
+
+std::unique_ptr<Recordset> NewInMemoryRecordset(const std::vector<std::string>& names,
+                                                std::vector<std::vector<Variant>> rows) {
+  auto recordset = std::make_unique<SessionRecordset>(
+      nullptr, RecordsetOptions{CursorLocation::kClient, LockType::kOptimistic});
+  recordset->Adopt(names, std::move(rows));
   return recordset;
 }
 
