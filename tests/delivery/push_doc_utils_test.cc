@@ -52,7 +52,8 @@ TEST_P(PushDocUtilsTest, PushesOnlyTheSendMethodsOfTheSelectedRuleWithAutoPush) 
 
   EXPECT_TRUE(push_.PushDocumentToReceiver(30, doc, "ORDERS"));
   EXPECT_TRUE(std::filesystem::exists(Dir("d/" + file)));
-  EXPECT_EQ(History(doc).size(), 4u);
+  ASSERT_EQ(History(doc).size(), 4u);
+  EXPECT_EQ(History(doc)[2].send_method, on_demand);
   EXPECT_FALSE(push_.PushDocumentToReceiver(20, AddOrder("normal"), "NOTYPE"));
 }
 

@@ -15,9 +15,9 @@ std::string PartnerName(int32_t partner) {
   }
 }
 
-core::XmlDocumentRef Replacements(int32_t doc_id, const std::string& format_label,
-                                  const std::string& protocol_label, const std::string& address,
-                                  int32_t partner) {
+core::XmlDocumentRef BuildReplacements(int32_t doc_id, const std::string& format_label,
+                                       const std::string& protocol_label,
+                                       const std::string& address, int32_t partner) {
   Dictionary replacements;
   replacements.Add("[%DOCID%]", Variant(std::to_string(doc_id)));
   replacements.Add("[%LABEL%]", Variant(format_label));
@@ -34,13 +34,13 @@ core::XmlDocumentRef Replacements(int32_t doc_id, const std::string& format_labe
 core::XmlDocumentRef SendMethodReplacements(int32_t doc_id, const TSendMethodProperties& record,
                                             int32_t partner) {
   SendMethod store;
-  return Replacements(
+  return BuildReplacements(
       doc_id, store.GetSendMethodFormatLabel(static_cast<ESendMethodProtocol>(record.nFormat)),
       store.GetSendMethodProtocolLabel(record.nProtocol), RedactAddress(record.sAddress), partner);
 }
 
 core::XmlDocumentRef PartnerReplacements(int32_t doc_id, int32_t partner) {
-  return Replacements(doc_id, "", "", "", partner);
+  return BuildReplacements(doc_id, "", "", "", partner);
 }
 
 void AddSentHistory(int32_t send_method, int32_t partner, int32_t rule, int32_t doc_id,

@@ -55,8 +55,7 @@ class FtpSessionContract : public ::testing::TestWithParam<bool> {
   }
 
   std::string Unique(const std::string& base) const {
-    return base + "-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    return base + "-" + std::to_string(::getpid()) + (GetParam() ? "-real" : "-fake");
   }
 
   std::shared_ptr<FakeTransferClient> fake_ = std::make_shared<FakeTransferClient>();
