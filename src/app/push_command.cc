@@ -99,7 +99,9 @@ Variant RunPush(const PushOptions& o) {
 std::string PushText(const Variant& result) {
   const auto summary = result.As<Dictionary>();
   std::string out;
-  for (const Variant& send : summary->Item("sends").AsArray().values()) {
+  const Variant sends = summary->Item("sends");
+  const Variant errors = summary->Item("errors");
+  for (const Variant& send : sends.AsArray().values()) {
     const auto row = send.As<Dictionary>();
     out += "send method " + row->Item("sendMethod").ToText() + " (partner " +
            row->Item("partner").ToText() + ", protocol " + row->Item("protocol").ToText() +
@@ -108,7 +110,7 @@ std::string PushText(const Variant& result) {
                                        : "NOT SENT: " + row->Item("error").ToText()) +
            "\n";
   }
-  for (const Variant& error : summary->Item("errors").AsArray().values()) {
+  for (const Variant& error : errors.AsArray().values()) {
     out += "error: " + error.As<Dictionary>()->Item("error").ToText() + "\n";
   }
   return out + "document " + summary->Item("document").ToText() + ": " +
