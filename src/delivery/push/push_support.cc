@@ -111,6 +111,10 @@ net::TransferLimits SiteTransferLimits() {
     limits.max_reply_bytes = static_cast<size_t>(
         SiteNumber(site_config, "MaxReplyBytes", static_cast<long>(limits.max_reply_bytes)));
     limits.ca_file = core::ReadConfigValue(site_config, "TRANSFER", "CAFile").ToText();
+    const std::string passive =
+        text::Trim(core::ReadConfigValue(site_config, "TRANSFER", "FtpPassive").ToText());
+    limits.ftp_passive =
+        passive == "1" || text::IEquals(passive, "true") || text::IEquals(passive, "yes");
   } catch (const Error&) {
     return net::TransferLimits();
   }

@@ -56,6 +56,9 @@ class CurlFtpSession : public FtpSession {
     CURL* handle = curl_.get();
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error_buffer_);
     curl_easy_setopt(handle, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    if (!login.limits.ftp_passive) {
+      curl_easy_setopt(handle, CURLOPT_FTPPORT, "-");
+    }
     if (!login.user.empty()) {
       curl_easy_setopt(handle, CURLOPT_USERNAME, login.user.c_str());
       curl_easy_setopt(handle, CURLOPT_PASSWORD, login.password.c_str());

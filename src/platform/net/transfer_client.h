@@ -19,6 +19,11 @@ struct TransferLimits {
   size_t max_reply_bytes = 16u * 1024u * 1024u;
   // PEM file of the certificate authorities trusted for TLS peers; "" for the system's.
   std::string ca_file;
+  // FTP data connections: false (the default) opens them from this side's address given with
+  // PORT (active mode); true asks the server for one (passive mode), for partners that cannot
+  // connect back. (Passive uploads of libcurl 7.88 wait about a second for each data
+  // connection.)
+  bool ftp_passive = false;
 };
 
 // A proxy: "" for a direct connection (proxy variables of the environment are never used).

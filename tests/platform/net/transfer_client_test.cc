@@ -176,7 +176,7 @@ TEST_F(CurlTransferClientTest, UsesTheGivenProxyAndNeverTheEnvironmentsOne) {
   EXPECT_EQ(FailingStage([&] { client_->Post(post); }), TransferStage::kConnect);
 }
 
-TEST_F(CurlTransferClientTest, RefusedLoginAndReadOnlyFolderFailAtTheirStage) {
+TEST_F(CurlTransferClientTest, PassiveUploadsRefusedLoginAndReadOnlyFolder) {
   FtpLogin login;
   std::string port;
   VELMORA_REQUIRE_PEER(login.host, "VELMORA_TEST_FTP_HOST");
@@ -184,6 +184,12 @@ TEST_F(CurlTransferClientTest, RefusedLoginAndReadOnlyFolderFailAtTheirStage) {
   VELMORA_REQUIRE_PEER(login.user, "VELMORA_TEST_FTP_USER");
   VELMORA_REQUIRE_PEER(login.password, "VELMORA_TEST_FTP_PASSWORD");
   login.port = std::stol(port);
+  login.limits.ftp_passive = true;
+  auto passive = client_->ConnectFtp(login);
+  passive->ChangeDirectory("/in");
+  passive->Put("passive.xml", "<A/>", false);
+  EXPECT_TRUE(passive->Exists("passive.xml"));
+  login.limits.ftp_passive = false;
   auto session = client_->ConnectFtp(login);
   session->ChangeDirectory("/readonly");
   EXPECT_EQ(FailingStage([&] { session->Put("refused.xml", "x", false); }), TransferStage::kSend);
