@@ -10,7 +10,7 @@ POST pages, chosen by the first path segment (the rest of the path is free, so t
 test can use its own): /ok answers 200 "OK"; /fail 500 Internal Server Error; /xml-error a
 200 XML reply with ERROR_NUMBER 7; /xml-ok a 200 XML reply with ERROR_NUMBER 0; /slow/<ms>
 waits that many milliseconds before answering 200; /large/<bytes> answers 200 with that many
-bytes. Every POST body is kept: GET /last/<path> returns the last body posted to <path>.
+bytes.
 """
 import os
 import ssl
@@ -24,9 +24,6 @@ XML_ERROR = ('<?xml version="1.0"?><REPLY><ERROR_NUMBER>7</ERROR_NUMBER>'
              '<ERROR_SOURCE>OrderPage</ERROR_SOURCE>'
              '<ERROR_DESCRIPTION>Unknown article 4711</ERROR_DESCRIPTION></REPLY>')
 XML_OK = '<?xml version="1.0"?><REPLY><ERROR_NUMBER>0</ERROR_NUMBER></REPLY>'
-
-bodies = {}
-bodies_lock = threading.Lock()
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -43,20 +40,9 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(data)
 
-    def do_GET(self):
-        if not self.path.startswith("/last/"):
-            return self.reply(404, "Not Found")
-        with bodies_lock:
-            body = bodies.get(self.path[len("/last"):])
-        if body is None:
-            return self.reply(404, "Not Found")
-        return self.reply(200, body)
-
     def do_POST(self):
         length = int(self.headers.get("Content-Length", "0"))
-        body = self.rfile.read(length)
-        with bodies_lock:
-            bodies[self.path] = body
+        self.rfile.read(length)
         parts = self.path.strip("/").split("/")
         page = parts[0]
         if page == "ok":
