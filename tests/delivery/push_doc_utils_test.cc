@@ -89,6 +89,11 @@ TEST_P(PushDocUtilsTest, EveryFailureIsOneNotSentRowAndErrorAndTheDocumentIsStil
   EXPECT_EQ(Status(doc), 5);
   EXPECT_EQ(Status(untouched), 1);
   EXPECT_TRUE(History(untouched).empty());
+  const Error raised =
+      RaisedBy([&] { push_.PushDocumentToReceiversWithErrorRaise(doc, "ORDERS"); });
+  EXPECT_EQ(raised.number(), ErrNumber(EnumerationErrors::PushDocumentError));
+  EXPECT_TRUE(Contains(raised.description(), "could not be delivered to all its receivers"));
+  push_.PushDocumentToReceiversWithErrorRaise(untouched, "ORDERS");
 }
 
 TEST_P(PushDocUtilsTest, AnUnauthorisedSenderPushesNothing) {
