@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "app/admin_directory.h"
+#include "app/admin_edinetwork.h"
 #include "app/admin_sendmethod.h"
 #include "app/admin_stores.h"
 #include "core/db_utils.h"
@@ -155,6 +156,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   AddDirectoryCommands(admin, options, use_home);
   AddStoreCommands(admin, options, use_home);
   AddSendMethodCommands(admin, options, use_home);
+  AddEdiNetworkCommands(admin, options, use_home);
 }
 
 }  // namespace velmora::app

@@ -3,14 +3,18 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/admin.h"
 #include "app/boxes_commands.h"
 #include "app/home.h"
+#include "app/push_command.h"
 #include "app/service.h"
 #include "automation/call_service.h"
+#include "core/env.h"
 #include "platform/cli/command_line.h"
+#include "platform/net/transfer_client.h"
 #include "velmora/base/error.h"
 
 namespace velmora::app {
@@ -56,6 +60,9 @@ int RunCall(const Options& options) {
 }
 
 int Main(int argc, char** argv) {
+  core::Env env;
+  env.transfer = net::NewCurlTransferClient();
+  core::InstallEnv(std::move(env));
   Options options;
   auto command_line = cli::NewCommandLine(
       "velmora", "Velmora: business-to-business document exchange server and library");
@@ -95,6 +102,7 @@ int Main(int argc, char** argv) {
   AddAdminCommands(admin, admin_options, [&] { UseHome(options); });
 
   AddBoxCommands(root, [&] { UseHome(options); });
+  AddPushCommand(root, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {

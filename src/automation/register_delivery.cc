@@ -1,5 +1,6 @@
 #include "automation/registration.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/delivery/push_doc_utils.h"
 #include "velmora/delivery/receive_method.h"
 #include "velmora/delivery/send_method.h"
 
@@ -185,12 +186,40 @@ void RegisterReceiveMethod(ClassRegistry& registry) {
             {"iBusinessPartnerID", "iDocTypeID"});
 }
 
+void RegisterPushDocUtils(ClassRegistry& registry) {
+  registry.Add("Velmora.PushDocUtils")
+      .Bind("PushDocumentToReceiversWithErrorRaise",
+            &PushDocUtils::PushDocumentToReceiversWithErrorRaise,
+            {"i_lDocID", "i_sDocTypeID", Opt("i_sXMLStr", Variant(std::string()))})
+      .Bind("PushDocumentToReceivers", &PushDocUtils::PushDocumentToReceivers,
+            {"i_lDocID", "i_sDocTypeID", Opt("i_sXMLStr", Variant(std::string()))})
+      .Bind("PushDocumentToReceiver", &PushDocUtils::PushDocumentToReceiver,
+            {"i_lBPID", "i_lDocID", "i_sDocTypeID", Opt("i_sXMLStr", Variant(std::string()))})
+      .Bind("ExecuteSendMethod", &PushDocUtils::ExecuteSendMethod,
+            {"i_lBPID", "i_lDocID", "i_lSendMethodID", "i_lruleid",
+             Opt("i_sXMLStr", Variant(std::string())), Opt("i_lPublicationErrorID", Variant(0))})
+      .Bind("CanPush", &PushDocUtils::CanPush, {"iBPID", "iDocID", "iDocTypeID"})
+      .Bind("GetField", &PushDocUtils::GetField, {"i_oRS", "i_sFieldName"})
+      .Bind("RepushDocumentFromErrorBox", &PushDocUtils::RepushDocumentFromErrorBox,
+            {"i_sCurrentUser", "i_lDocID", "i_lPublicationErrorID"})
+      .Bind("GetSendMethodIDByPublicationErrorID",
+            &PushDocUtils::GetSendMethodIDByPublicationErrorID, {"i_lPublicationErrordID"})
+      .Bind("GetSendMethodInfoViaPublicationError",
+            &PushDocUtils::GetSendMethodInfoViaPublicationError,
+            {"i_lPublicationErrordID", "o_lBusinessPartnerID", "o_lSendMethodID", "o_lDocumentID",
+             "o_sSender"})
+      .Bind("ErrorIsExecSendMethodError", &PushDocUtils::ErrorIsExecSendMethodError,
+            {"i_lErrNumber"})
+      .Bind("URLEncode", &PushDocUtils::URLEncode, {"iStr"});
+}
+
 }  // namespace
 
-// The delivery classes: Velmora.SendMethod and Velmora.ReceiveMethod.
+// The delivery classes: Velmora.SendMethod, Velmora.ReceiveMethod and Velmora.PushDocUtils.
 void RegisterDeliveryClasses(ClassRegistry& registry) {
   RegisterSendMethod(registry);
   RegisterReceiveMethod(registry);
+  RegisterPushDocUtils(registry);
 }
 
 }  // namespace velmora::automation

@@ -1,0 +1,154 @@
+// FTP uploads over libcurl: one connection per session, single CWD to absolute directories.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform/net/curl_easy.h"
+#include "platform/net/curl_transfer_client.h"
+#include "velmora/base/enumeration_errors.h"
+
+namespace velmora::net::internal {
+namespace {
+
+constexpr const char* kSource = "Velmora.Net.CurlTransferClient.Ftp";
+
+struct Source {
+  const std::string* bytes = nullptr;
+  size_t offset = 0;
+};
+
+size_t ReadFromSource(char* buffer, size_t size, size_t count, void* context) {
+  auto* source = static_cast<Source*>(context);
+  const size_t left = source->bytes->size() - source->offset;
+  const size_t bytes = std::min(left, size * count);
+  std::memcpy(buffer, source->bytes->data() + source->offset, bytes);
+  source->offset += bytes;
+  return bytes;
+}
+
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
+}
+
+// The URL path of a directory, ending in "/": "" for the login directory; an absolute one
+// begins with "%2F" so that the server is asked for it from its root.
+std::string DirectoryPath(const std::string& directory) {
+  if (directory.empty()) {
+    return "";
+  }
+  std::string path = EscapePath(directory, true);
+  if (directory.front() == '/') {
+    path = "%2F" + path.substr(1);
+  }
+  if (path.back() != '/') {
+    path += '/';
+  }
+  return path;
+}
+
+class CurlFtpSession : public FtpSession {
+ public:
+  explicit CurlFtpSession(const FtpLogin& login)
+      : base_("ftp://" + login.host + ":" + std::to_string(login.port) + "/"),
+        curl_(NewEasy(Number(), kSource, "ftp", login.limits, login.proxy)),
+        max_reply_bytes_(login.limits.max_reply_bytes) {
+    CURL* handle = curl_.get();
+    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error_buffer_);
+    curl_easy_setopt(handle, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+    if (!login.limits.ftp_passive) {
+      curl_easy_setopt(handle, CURLOPT_FTPPORT, "-");
+    }
+    if (!login.user.empty()) {
+      curl_easy_setopt(handle, CURLOPT_USERNAME, login.user.c_str());
+      curl_easy_setopt(handle, CURLOPT_PASSWORD, login.password.c_str());
+    }
+    if (!login.proxy.host.empty()) {
+      curl_easy_setopt(handle, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    }
+    Perform(base_, TransferStage::kConnect, Mode::kNoBody);
+  }
+
+  void ChangeDirectory(const std::string& directory) override {
+    const std::string path = DirectoryPath(directory);
+    if (!path.empty()) {
+      Perform(base_ + path, TransferStage::kDirectory, Mode::kNoBody);
+    }
+    directory_ = path;
+  }
+
+  void Put(const std::string& name, const std::string& bytes, bool ascii) override {
+    if (!IsPlainName(name)) {
+      throw TransferError(Number(), TransferStage::kSend, kSource,
+                          "The remote name '" + name + "' is not a plain file name");
+    }
+    Source source{&bytes, 0};
+    CURL* handle = curl_.get();
+    curl_easy_setopt(handle, CURLOPT_READFUNCTION, ReadFromSource);
+    curl_easy_setopt(handle, CURLOPT_READDATA, &source);
+    curl_easy_setopt(handle, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(bytes.size()));
+    curl_easy_setopt(handle, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    Perform(base_ + directory_ + EscapePath(name, false), TransferStage::kSend, Mode::kUpload);
+  }
+
+  bool Exists(const std::string& name) override {
+    Sink sink;
+    sink.limit = max_reply_bytes_;
+    CURL* handle = curl_.get();
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToSink);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(handle, CURLOPT_TRANSFERTEXT, 0L);
+    Perform(base_ + directory_, TransferStage::kReceive, Mode::kNameList);
+    size_t start = 0;
+    while (start < sink.bytes.size()) {
+      size_t end = sink.bytes.find('\n', start);
+      if (end == std::string::npos) {
+        end = sink.bytes.size();
+      }
+      std::string entry = sink.bytes.substr(start, end - start);
+      if (!entry.empty() && entry.back() == '\r') {
+        entry.pop_back();
+      }
+      if (entry == name) {
+        return true;
+      }
+      start = end + 1;
+    }
+    return false;
+  }
+
+ private:
+  enum class Mode { kNoBody, kUpload, kNameList };
+
+  static int32_t Number() { return ErrNumber(EnumerationErrors::PushByFTPError); }
+
+  void Perform(const std::string& url, TransferStage stage, Mode mode) {
+    CURL* handle = curl_.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_NOBODY, mode == Mode::kNoBody ? 1L : 0L);
+    curl_easy_setopt(handle, CURLOPT_UPLOAD, mode == Mode::kUpload ? 1L : 0L);
+    curl_easy_setopt(handle, CURLOPT_DIRLISTONLY, mode == Mode::kNameList ? 1L : 0L);
+    error_buffer_[0] = '\0';
+    const CURLcode code = curl_easy_perform(handle);
+    if (code != CURLE_OK) {
+      const bool login_failed = code == CURLE_LOGIN_DENIED || code == CURLE_COULDNT_CONNECT ||
+                                code == CURLE_COULDNT_RESOLVE_HOST;
+      throw TransferError(Number(), login_failed ? TransferStage::kConnect : stage, kSource,
+                          Reason(code, error_buffer_));
+    }
+  }
+
+  std::string base_;
+  std::string directory_;
+  CurlPtr curl_;
+  size_t max_reply_bytes_;
+  char error_buffer_[CURL_ERROR_SIZE] = {};
+};
+
+}  // namespace
+
+std::unique_ptr<FtpSession> ConnectFtpWithCurl(const FtpLogin& login) {
+  return std::make_unique<CurlFtpSession>(login);
+}
+
+}  // namespace velmora::net::internal

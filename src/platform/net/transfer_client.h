@@ -1,0 +1,117 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "velmora/base/error.h"
+
+// HTTP(S) form posts and FTP uploads to business partners: the transfers of the delivery
+// transports, behind one interface that tests replace (tests/support/fake_transfer_client.h).
+namespace velmora::net {
+
+// Limits and trust of one transfer. Zero time-outs are not allowed: a stalled partner must
+// fail its transfer, never hang the caller.
+struct TransferLimits {
+  long connect_timeout_ms = 30000;
+  long timeout_ms = 300000;  // the whole transfer, reply included
+  size_t max_reply_bytes = 16u * 1024u * 1024u;
+  // PEM file of the certificate authorities trusted for TLS peers; "" for the system's.
+  std::string ca_file;
+  // FTP data connections: false (the default) opens them from this side's address given with
+  // PORT (active mode); true asks the server for one (passive mode), for partners that cannot
+  // connect back. (Passive uploads of libcurl 7.88 wait about a second for each data
+  // connection.)
+  bool ftp_passive = false;
+};
+
+// A proxy: "" for a direct connection (proxy variables of the environment are never used).
+struct Proxy {
+  std::string host;
+  long port = -1;  // -1: the proxy's default port
+};
+
+// One HTTP POST of a form: HTTP/1.1, no "Expect: 100-continue".
+struct HttpPost {
+  bool secure = false;  // https: the peer's certificate and name are verified
+  std::string host;
+  long port = 80;
+  std::string page;  // begins with "/"
+  std::string content_type;
+  std::string body;
+  Proxy proxy;
+  TransferLimits limits;
+};
+
+// The answer of the server, whatever its status.
+struct HttpReply {
+  long status = 0;
+  std::string status_text;  // the reason phrase of the last status line ("Not Found")
+  std::string body;
+};
+
+// Where a transfer failed; the callers name the step in their own messages.
+enum class TransferStage {
+  kConnect,    // connecting, TLS, proxy or FTP login
+  kDirectory,  // changing the FTP directory
+  kSend,       // sending the request or the file
+  kReceive,    // reading the reply (time-out, too large, broken connection)
+};
+
+// The failure of a transfer: number PushByHTTPError or PushByFTPError, the transport's own
+// reason as description, and the stage at which it happened. Passwords never appear in it.
+class TransferError : public Error {
+ public:
+  TransferError(int32_t number, TransferStage stage, std::string source, std::string reason)
+      : Error(number, std::move(source), std::move(reason)), stage_(stage) {}
+  TransferStage stage() const { return stage_; }
+
+ private:
+  TransferStage stage_;
+};
+
+// An FTP server and account. The password is used for the login only.
+struct FtpLogin {
+  std::string host;
+  long port = 21;
+  std::string user;
+  std::string password;
+  Proxy proxy;
+  TransferLimits limits;
+};
+
+// One logged-in FTP connection. Not safe for concurrent use; the connection closes with the
+// object. Every failure raises TransferError (PushByFTPError).
+class FtpSession {
+ public:
+  virtual ~FtpSession() = default;
+  // Makes `directory` (absolute, "/in/orders") the current directory; "" is the login
+  // directory. Raises at stage kDirectory when the server refuses it.
+  virtual void ChangeDirectory(const std::string& directory) = 0;
+  // Stores `bytes` as the file `name` of the current directory, replacing one of that name;
+  // `ascii` transfers as text (line ends as the server keeps them). `name` must be a plain
+  // file name (no "/", not "." or ".."): anything else raises at stage kSend before any
+  // transfer.
+  virtual void Put(const std::string& name, const std::string& bytes, bool ascii) = 0;
+  // Whether a name listing of the current directory holds `name` exactly.
+  virtual bool Exists(const std::string& name) = 0;
+};
+
+// Carries transfers. Implementations are safe to use from several threads at once; each call
+// opens its own connection.
+class TransferClient {
+ public:
+  virtual ~TransferClient() = default;
+  // Posts the form. A status other than 200 is not a failure here: it comes back in the reply.
+  // Raises TransferError (PushByHTTPError): kConnect or kSend before a status line arrived,
+  // kReceive after (a reply beyond limits.max_reply_bytes included).
+  virtual HttpReply Post(const HttpPost& request) = 0;
+  // Connects and logs in; raises TransferError at stage kConnect.
+  virtual std::unique_ptr<FtpSession> ConnectFtp(const FtpLogin& login) = 0;
+};
+
+// The transfer client over libcurl.
+std::shared_ptr<TransferClient> NewCurlTransferClient();
+
+}  // namespace velmora::net
