@@ -8,6 +8,7 @@
 #include "app/admin.h"
 #include "app/boxes_commands.h"
 #include "app/home.h"
+#include "app/publish_command.h"
 #include "app/service.h"
 #include "automation/call_service.h"
 #include "platform/cli/command_line.h"
@@ -95,6 +96,8 @@ int Main(int argc, char** argv) {
   AddAdminCommands(admin, admin_options, [&] { UseHome(options); });
 
   AddBoxCommands(root, [&] { UseHome(options); });
+
+  AddPublishCommand(root, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {

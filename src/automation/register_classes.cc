@@ -33,6 +33,7 @@ void RegisterAllClasses() {
     RegisterFieldAndAttachmentClasses(registry);
     RegisterQueryClasses(registry);
     RegisterCollaborationClasses(registry);
+    RegisterPublishingClasses(registry);
   });
 }
 

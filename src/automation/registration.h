@@ -23,5 +23,6 @@ void RegisterExcelClasses(ClassRegistry& registry);
 void RegisterFieldAndAttachmentClasses(ClassRegistry& registry);
 void RegisterQueryClasses(ClassRegistry& registry);
 void RegisterCollaborationClasses(ClassRegistry& registry);
+void RegisterPublishingClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation
