@@ -19,6 +19,9 @@ class PublishCommandTest : public AdminProgramTest {
       return;
     }
     Init();
+    attachments_ = (scratch_ / "attachments").string();
+    fs::create_directories(attachments_);
+    Ok({"param", "set", "AttachmentsFolder", attachments_});
     for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
              {"partner", "add", "10", "Acme"},
              {"partner", "add", "20", "Brix"},
@@ -41,6 +44,8 @@ class PublishCommandTest : public AdminProgramTest {
     testing::WriteFile(path, content);
     return path;
   }
+
+  std::string attachments_;
 };
 
 TEST_P(PublishCommandTest, PrintsTheNewDocumentWithItsRecipientsAndAttachments) {
@@ -61,7 +66,7 @@ TEST_P(PublishCommandTest, PrintsTheNewDocumentWithItsRecipientsAndAttachments) 
     EXPECT_TRUE(Field(result, key).IsArray()) << key;
   }
   const std::string id = Field(result, "documentId").ToText();
-  EXPECT_TRUE(fs::exists(home_ + "/folders/attachments/" + id + "/terms.txt"));
+  EXPECT_TRUE(fs::exists(attachments_ + "/" + id + "/terms.txt"));
   const Outcome plain = Publish({order});
   EXPECT_EQ(plain.exit_code, 0) << plain.output;
   EXPECT_TRUE(Contains(plain.output, "(ORDERS) from sam, status 1\nRecipients: \n  user=rita"))
