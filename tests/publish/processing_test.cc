@@ -1,9 +1,12 @@
 // Document::ProcessDocument on both engines: the steps, their conditions on iInterActive, the
 // two exits and what a failure leaves behind.
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "core/db_utils.h"
 #include "publish/publish_fixture.h"
+#include "support/temp_home.h"
 #include "velmora/document/document.h"
 
 namespace velmora::testing {
@@ -178,6 +181,26 @@ TEST_P(ProcessingTest, TheDatabaseGoingAwayMidwayStillRaisesTheStepsError) {
   ASSERT_TRUE(RaisedProcessingError(error));
   EXPECT_TRUE(Contains(error->description(), "ZODAR1810")) << error->description();
   EXPECT_EQ(call.doc_id, 0);
+}
+
+TEST_P(ProcessingTest, TracesEveryStepWithItsDocumentFromLevelTwo) {
+  const std::string config = Home() + "/config/R2AVidodeConfiguration.xml";
+  std::ifstream in(config);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  text.replace(text.find("B2BLogging\">0"), 13, "B2BLogging\">2");
+  WriteFile(config, text);
+  int32_t id = 0;
+  RunOnFreshThread([&] { id = Call().Run().ToInt32(); });
+  const std::string after = " - Document " + std::to_string(id);
+  for (const std::string& entry : std::vector<std::string>{
+           std::string("LoadXmlInDom_Start - Document 0"), "getSenderBpAndName_end - Document 0",
+           "createDocumentIDAndStoreXmlBody_start - Document 0",
+           "createDocumentIDAndStoreXmlBody_end" + after,
+           "fillPublicationTableWithRecipients_end" + after,
+           "sendNotificationEmails_end" + after}) {
+    EXPECT_TRUE(Logged(entry)) << entry;
+  }
+  EXPECT_FALSE(Logged("CopyingAttachments_start"));
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(ProcessingTest);
