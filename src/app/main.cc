@@ -10,6 +10,7 @@
 #include "app/boxes_commands.h"
 #include "app/home.h"
 #include "app/push_command.h"
+#include "app/publish_command.h"
 #include "app/service.h"
 #include "automation/call_service.h"
 #include "core/env.h"
@@ -103,6 +104,8 @@ int Main(int argc, char** argv) {
 
   AddBoxCommands(root, [&] { UseHome(options); });
   AddPushCommand(root, [&] { UseHome(options); });
+
+  AddPublishCommand(root, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {

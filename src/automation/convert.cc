@@ -126,4 +126,33 @@ Variant Converter<std::vector<std::string>>::To(const std::vector<std::string>& 
   return Variant(std::move(array));
 }
 
+std::shared_ptr<Collection> Converter<std::shared_ptr<Collection>>::From(const Variant& value) {
+  if (value.IsEmpty() || value.IsNull() || value.IsNothing()) {
+    return nullptr;
+  }
+  if (auto collection = value.As<Collection>()) {
+    return collection;
+  }
+  if (!value.IsArray()) {
+    throw Error(kErrTypeMismatch, "Velmora",
+                "Type mismatch: a collection of texts is an array, not " + value.TypeName());
+  }
+  auto collection = std::make_shared<Collection>();
+  for (const Variant& item : value.AsArray().values()) {
+    collection->Add(Variant(item.ToText()));
+  }
+  return collection;
+}
+
+Variant Converter<std::shared_ptr<Collection>>::To(const std::shared_ptr<Collection>& value) {
+  if (!value) {
+    return Variant();
+  }
+  VariantArray array(value->Count());
+  for (size_t i = 0; i < value->Count(); ++i) {
+    array.At(static_cast<int32_t>(i)) = value->items()[i];
+  }
+  return Variant(std::move(array));
+}
+
 }  // namespace velmora::automation

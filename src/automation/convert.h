@@ -152,6 +152,14 @@ std::shared_ptr<T> RequiredObject(const Variant& value) {
 template <>
 std::shared_ptr<xml::Document> RequiredObject<xml::Document>(const Variant& value);
 
+// A collection of texts (attachment paths) arrives as a Collection or as an array of texts (a
+// JSON array of strings) and leaves as an array; nothing, Null and Empty are no collection.
+template <>
+struct Converter<std::shared_ptr<Collection>> {
+  static std::shared_ptr<Collection> From(const Variant& value);
+  static Variant To(const std::shared_ptr<Collection>& value);
+};
+
 // Enumerations travel as their numbers.
 template <class T>
 struct Converter<T, std::enable_if_t<std::is_enum_v<T>>> {

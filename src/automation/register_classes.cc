@@ -34,6 +34,7 @@ void RegisterAllClasses() {
     RegisterQueryClasses(registry);
     RegisterCollaborationClasses(registry);
     RegisterBoxListClasses(registry);
+    RegisterPublishingClasses(registry);
   });
 }
 

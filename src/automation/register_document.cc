@@ -4,7 +4,8 @@
 namespace velmora::automation {
 
 // Velmora.Document in its published slot order. The processing methods (ProcessDocument,
-// TransformDocToNewDocType, ProcessDocumentWithAttachments) are registered with their build.
+// TransformDocToNewDocType, ProcessDocumentWithAttachments) are registered with the publishing
+// classes (register_publish.cc).
 void RegisterDocumentClasses(ClassRegistry& registry) {
   registry.Add("Velmora.Document")
       .Bind("GetXmlDocument", &Document::GetXmlDocument, {"iDocID"})

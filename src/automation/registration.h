@@ -42,5 +42,6 @@ ClassInfo& AddReferentialIntegrity(ClassInfo& info, const std::vector<ParamSpec>
                                                         [] { return std::make_shared<C>(); });
   return info;
 }
+void RegisterPublishingClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/xml/document.h"
+#include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/variant.h"
 
@@ -93,6 +94,39 @@ class Document {
   Variant getDocumentProperty(int32_t i_lDocID, const std::string& i_sFieldNames);
   // Deletes every PUBLICATION row of the document; `i_lDocID` must convert to a 32-bit id.
   void deleteAllUsersFromPublicationList(const Variant& i_lDocID);
+
+  // ---- Document processing (src/document/processing/, library velmora_processing) ----
+
+  // Publishes the received text `iOriginalXmlBody`: parse, OBI check, show flag, sender, type,
+  // authorisation, store, transform, default receiver, properties, user-defined fields,
+  // recipients, attachments (none here), delivery and notification, each step guarded. The
+  // in/out arguments are read and written back as the steps fill them. `iInterActive` is 0 for
+  // the library's own publishing components and -1 for a call on behalf of a logged-in user;
+  // steps test for 0 and for -1 separately. `iForwardedDocID` -1 records no parent.
+  //
+  // Returns the document id. The first failing step raises ProcessDocumentError whose
+  // description is the step's localised message: unchanged for interactive calls (after a log
+  // entry), with the "Velmora.Document.ProcessDocument" chain for component calls. `oDocID` is
+  // then 0; a row that never received its type is removed, a row that has one keeps a
+  // PUBLICATIONERRORS row with the message; the administrator is mailed when the document is
+  // not shown to its sender.
+  Variant ProcessDocument(int32_t iInterActive, const std::string& iOriginalXmlBody,
+                          std::string& iOriginalDocTypeID, std::string& iOriginalDefRecipient,
+                          int32_t& oDocID, int32_t& oSenderBPID, std::string& oDocTypeID,
+                          std::string& oSenderName, std::string& oDefRecipient, int16_t& oStatus,
+                          int32_t& iForwardedDocID);
+  // ProcessDocument that also copies the attachment files `i_oAttachments` (full paths; nothing
+  // or empty for none) into the document's attachments folder after the recipients step.
+  Variant ProcessDocumentWithAttachments(
+      int32_t iInterActive, const std::string& iOriginalXmlBody, std::string& iOriginalDocTypeID,
+      std::string& iOriginalDefRecipient, const std::shared_ptr<Collection>& i_oAttachments,
+      int32_t& oDocID, int32_t& oSenderBPID, std::string& oDocTypeID, std::string& oSenderName,
+      std::string& oDefRecipient, int16_t& oStatus, int32_t& iForwardedDocID);
+  // Converts the working body of `iDocID` from type `iOriginalDocTypeID` to `iNewDocTypeID`
+  // with the style sheet of DOCTYPETODOCTYPE (the body is copied unchanged when there is
+  // none); TEMPXMLBODY is cleared afterwards.
+  void TransformDocToNewDocType(int32_t& iDocID, std::string& iOriginalDocTypeID,
+                                std::string& iNewDocTypeID);
 };
 
 }  // namespace velmora

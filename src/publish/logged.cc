@@ -1,0 +1,21 @@
+#include "publish/logged.h"
+
+#include "core/general.h"
+#include "velmora/base/error.h"
+
+namespace velmora::publish {
+
+void LogAndContinue(std::string_view path, const std::function<void()>& body) {
+  try {
+    body();
+  } catch (...) {
+    const Error failure = CurrentError();
+    try {
+      core::LogError(failure, path);
+    } catch (...) {
+      // The log itself is unavailable; the caller's own error is what matters.
+    }
+  }
+}
+
+}  // namespace velmora::publish

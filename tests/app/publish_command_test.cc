@@ -1,0 +1,93 @@
+// `velmora publish` end to end on a fresh installation: partners, users and lists made with
+// `velmora admin`, documents published from files.
+#include <string>
+#include <vector>
+
+#include "app/admin_program_test.h"
+#include "support/temp_folder.h"
+
+namespace velmora::app {
+namespace {
+
+using testing::Contains;
+
+class PublishCommandTest : public AdminProgramTest {
+ protected:
+  void SetUp() override {
+    AdminProgramTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) {
+      return;
+    }
+    Init();
+    attachments_ = (scratch_ / "attachments").string();
+    fs::create_directories(attachments_);
+    Ok({"param", "set", "AttachmentsFolder", attachments_});
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"partner", "add", "10", "Acme"},
+             {"partner", "add", "20", "Brix"},
+             {"user", "add", "sam", "--partner", "10", "--email", "sam@acme.test"},
+             {"user", "add", "rita", "--partner", "20", "--email", "rita@brix.test"},
+             {"doctype", "add", "ORDERS", "Purchase orders"},
+             {"senderlist", "add", "ORDERS", "sam"},
+             {"distlist", "add", "ORDERS", "rita", "--email"}}) {
+      Ok(command);
+    }
+  }
+
+  Outcome Publish(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), {"--home", home_, "publish"});
+    return RunVelmora(arguments);
+  }
+
+  std::string File(const std::string& name, const std::string& content) {
+    const std::string path = (scratch_ / name).string();
+    testing::WriteFile(path, content);
+    return path;
+  }
+
+  std::string attachments_;
+};
+
+TEST_P(PublishCommandTest, PrintsTheNewDocumentWithItsRecipientsAndAttachments) {
+  const std::string order = File("order.xml",
+                                 "<ORDER><DOCTYPE-ID>ORDERS</DOCTYPE-ID><SENDER>sam</SENDER>"
+                                 "<RECEIVER>rita</RECEIVER></ORDER>");
+  const Outcome outcome = Publish({order, "--attach", File("terms.txt", "terms"), "--json"});
+  ASSERT_EQ(outcome.exit_code, 0) << outcome.output;
+  const Variant result = json::Parse(outcome.output);
+  EXPECT_EQ(Field(result, "documentType").ToText(), "ORDERS");
+  EXPECT_EQ(Field(result, "sender").ToText(), "sam");
+  EXPECT_EQ(Field(result, "status").ToInt32(), 1);
+  const Variant recipient_list = Field(result, "recipients");
+  const VariantArray& recipients = recipient_list.AsArray();
+  ASSERT_EQ(recipients.Count(), 1u);
+  EXPECT_EQ(Field(recipients.At(0), "user").ToText(), "rita");
+  for (const char* key : {"deliveries", "mails", "errors"}) {
+    EXPECT_TRUE(Field(result, key).IsArray()) << key;
+  }
+  const std::string id = Field(result, "documentId").ToText();
+  EXPECT_TRUE(fs::exists(attachments_ + "/" + id + "/terms.txt"));
+  const Outcome plain = Publish({order});
+  EXPECT_EQ(plain.exit_code, 0) << plain.output;
+  EXPECT_TRUE(Contains(plain.output, "(ORDERS) from sam, status 1\nRecipients: \n  user=rita"))
+      << plain.output;
+}
+
+TEST_P(PublishCommandTest, AFailurePrintsTheLocalisedMessageAndExitsOne) {
+  const std::string order =
+      File("order.xml", "<ORDER><DOCTYPE-ID>ORDERS</DOCTYPE-ID><SENDER>rita</SENDER></ORDER>");
+  const Outcome outcome = Publish({order});
+  EXPECT_EQ(outcome.exit_code, 1) << outcome.output;
+  EXPECT_TRUE(Contains(outcome.output,
+                       "velmora publish: User 'rita' is not authorised to publish documents of "
+                       "type 'Purchase orders'.\n"))
+      << outcome.output;
+  const Outcome async = Publish({order, "--async", "--json"});
+  ASSERT_EQ(async.exit_code, 0) << async.output;
+  EXPECT_EQ(Field(json::Parse(async.output), "pickupFile").AsArray().Count(), 1u) << async.output;
+}
+
+VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PublishCommandTest);
+
+}  // namespace
+}  // namespace velmora::app
