@@ -23,9 +23,9 @@
 
 #include "core/database_setup.h"
 #include "core/db_utils.h"
-#include "platform/db/connection.h"
 #include "velmora/base/error.h"
 #include "velmora/boxes/sql_queries.h"
+#include "velmora/db/connection.h"
 
 namespace velmora {
 namespace {

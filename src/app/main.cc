@@ -10,6 +10,7 @@
 #include "app/home.h"
 #include "app/service.h"
 #include "automation/call_service.h"
+#include "automation/program_env.h"
 #include "platform/cli/command_line.h"
 #include "velmora/base/error.h"
 
@@ -28,9 +29,7 @@ struct Options {
 };
 
 // Makes --home the home of everything this process does.
-void UseHome(const Options& options) {
-  setenv("VELMORA_HOME", ResolveHome(options.home).c_str(), 1);
-}
+void UseHome(const Options& options) { automation::InstallProgramEnv(ResolveHome(options.home)); }
 
 int RunInit(const Options& options) {
   InitResult result = InitHome(InitOptions{ResolveHome(options.home), options.db_url});

@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "automation/registration.h"
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 #include "velmora/routing/distribution_list.h"
 #include "velmora/routing/sender_list.h"
 #include "velmora/routing/utility.h"

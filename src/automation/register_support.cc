@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "automation/registration.h"
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 #include "velmora/support/pipeline.h"
 #include "velmora/support/template.h"
 
