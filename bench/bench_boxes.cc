@@ -33,10 +33,10 @@
 #include "boxes/box_list_query.h"
 #include "core/database_setup.h"
 #include "core/db_utils.h"
-#include "platform/db/connection.h"
 #include "velmora/base/error.h"
 #include "velmora/boxes/box_list.h"
 #include "velmora/boxes/sql_queries.h"
+#include "velmora/db/connection.h"
 
 namespace velmora {
 namespace {

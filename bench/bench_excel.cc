@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "core/env.h"
 #include "core/sheet_engine.h"
 #include "platform/sheet/office_engine.h"
 #include "support/temp_folder.h"
@@ -28,7 +29,9 @@ std::shared_ptr<sheet::OfficeEngine> Engine() {
     const char* processes = getenv("VELMORA_BENCH_PROCESSES");
     settings.processes = processes != nullptr ? std::max(1, atoi(processes)) : 2;
     auto made = sheet::NewOfficeEngine(settings);
-    core::SetSheetEngineFactory([made](const sheet::OfficeSettings&) { return made; });
+    core::Env env = core::CurrentEnv();
+    env.sheets = made;
+    core::InstallEnv(std::move(env));
     made->Create()->Close();
     return made;
   }();

@@ -18,11 +18,11 @@
 
 #include "core/database_setup.h"
 #include "core/db_utils.h"
-#include "platform/db/connection.h"
 #include "platform/host/membership_database.h"
-#include "platform/xml/document.h"
 #include "platform/xml/stylesheet.h"
+#include "velmora/db/connection.h"
 #include "velmora/publish/publish_create_document.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 namespace {

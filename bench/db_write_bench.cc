@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/connection.h"
 #include "platform/db/schema_script.h"
 #include "velmora/base/error.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::db {
 namespace {

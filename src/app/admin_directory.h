@@ -7,7 +7,7 @@
 
 #include "app/admin.h"
 #include "platform/cli/command_line.h"
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 
 // `velmora admin partner|user|app|doctype ...`: the business partners, users (with passwords),
 // applications and document types that the portal's administration maintains and the library

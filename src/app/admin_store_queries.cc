@@ -40,6 +40,22 @@ int64_t Execute(const std::string& sql, const std::vector<Variant>& values) {
   return changed;
 }
 
+int64_t ExecuteTogether(const std::vector<std::string>& statements,
+                        const std::vector<Variant>& values) {
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  connection->Begin();
+  int64_t changed = 0;
+  for (const std::string& sql : statements) {
+    auto statement = connection->Prepare(sql);
+    for (size_t i = 0; i < values.size(); ++i) {
+      statement->Bind(static_cast<int>(i + 1), values[i]);
+    }
+    changed = statement->Execute();
+  }
+  connection->Commit();
+  return changed;
+}
+
 void RequireDocumentType(const std::string& id) {
   if (!Exists("SELECT DOCUMENTTYPEID FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = ?", {Variant(id)})) {
     Missing("The document type '" + id + "' does not exist");

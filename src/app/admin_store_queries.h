@@ -8,9 +8,9 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
-#include "platform/db/connection.h"
 #include "platform/host/membership_database.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/connection.h"
 
 // The database reads and checks that the admin commands of the stores (lists, receive and send
 // methods, conversions, tags) share. Every statement binds its values; each call opens and closes
@@ -40,6 +40,10 @@ Variant Rows(const std::string& sql, const std::vector<Variant>& values, ToVaria
 bool Exists(const std::string& sql, const std::vector<Variant>& values);
 // Runs `sql` with `values` bound in order; returns the number of rows changed.
 int64_t Execute(const std::string& sql, const std::vector<Variant>& values);
+// Runs `statements` (each with the same bound values) in one transaction; returns the number of
+// rows the last one changed. Nothing is changed when one of them fails.
+int64_t ExecuteTogether(const std::vector<std::string>& statements,
+                        const std::vector<Variant>& values);
 
 // Exit 1 with a clear message (Missing) when the document type, user or partner is not there.
 void RequireDocumentType(const std::string& id);

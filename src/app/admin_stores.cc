@@ -10,12 +10,12 @@
 #include "app/admin_store_queries.h"
 #include "core/db_utils.h"
 #include "core/general.h"
-#include "platform/db/connection.h"
 #include "platform/host/membership_database.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
 
 namespace velmora::app {
@@ -385,7 +385,10 @@ void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Opti
       remove,
       [o] {
         const int32_t id = ParseId("The tag id", o->user);
-        if (Execute("DELETE FROM TAGSCONFIG WHERE TAGID = ?", {Variant(id)}) == 0) {
+        // The tag's stored values go with it.
+        if (ExecuteTogether(
+                {"DELETE FROM TAGSVALUE WHERE TAGID = ?", "DELETE FROM TAGSCONFIG WHERE TAGID = ?"},
+                {Variant(id)}) == 0) {
           Missing("The tag " + o->user + " does not exist");
         }
         return Record({{"removed", Variant(id)}});

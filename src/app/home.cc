@@ -5,11 +5,11 @@
 #include <random>
 
 #include "core/database_setup.h"
-#include "platform/db/connection.h"
 #include "platform/host/configuration.h"
 #include "platform/host/installation_registry.h"
 #include "platform/host/xml_file.h"
 #include "velmora/base/error.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::app {
 namespace {
@@ -135,7 +135,7 @@ InitResult InitHome(const InitOptions& options) {
                                                          : options.db_url));
   WriteIfMissing(home / "config" / "SiteConfiguration.xml", SiteConfiguration(options.home));
   host::WriteRegistryRecord(
-      host::RegistryPath(),
+      host::RegistryPath(options.home),
       host::ProductInfo{"R2AVidode", options.home, (home / "config").string(), kVersion});
 
   auto configuration = host::NewXmlConfiguration();

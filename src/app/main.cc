@@ -9,13 +9,12 @@
 #include "app/admin.h"
 #include "app/boxes_commands.h"
 #include "app/home.h"
-#include "app/push_command.h"
 #include "app/publish_command.h"
+#include "app/push_command.h"
 #include "app/service.h"
 #include "automation/call_service.h"
-#include "core/env.h"
+#include "automation/program_env.h"
 #include "platform/cli/command_line.h"
-#include "platform/net/transfer_client.h"
 #include "velmora/base/error.h"
 
 namespace velmora::app {
@@ -33,9 +32,7 @@ struct Options {
 };
 
 // Makes --home the home of everything this process does.
-void UseHome(const Options& options) {
-  setenv("VELMORA_HOME", ResolveHome(options.home).c_str(), 1);
-}
+void UseHome(const Options& options) { automation::InstallProgramEnv(ResolveHome(options.home)); }
 
 int RunInit(const Options& options) {
   InitResult result = InitHome(InitOptions{ResolveHome(options.home), options.db_url});
@@ -61,9 +58,6 @@ int RunCall(const Options& options) {
 }
 
 int Main(int argc, char** argv) {
-  core::Env env;
-  env.transfer = net::NewCurlTransferClient();
-  core::InstallEnv(std::move(env));
   Options options;
   auto command_line = cli::NewCommandLine(
       "velmora", "Velmora: business-to-business document exchange server and library");

@@ -6,11 +6,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/db/recordset.h"
-#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/recordset.h"
+#include "velmora/xml/document.h"
 
 // Conversions between variants and the C++ types of public method signatures. A type without
 // a Converter cannot be bound (a compile error, not a run-time surprise).

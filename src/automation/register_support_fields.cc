@@ -1,5 +1,5 @@
 #include "automation/registration.h"
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 #include "velmora/support/attachments.h"
 #include "velmora/support/user_defined_fields.h"
 

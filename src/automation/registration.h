@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "automation/class_registry.h"
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 
 // One registration function per subsystem: each adds its public classes with all their
 // methods (published names, published argument names, optional arguments with defaults).

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/db/recordset.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora::automation {
 namespace {

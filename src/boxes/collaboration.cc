@@ -8,6 +8,7 @@
 #include "boxes/publication_status_rules.h"
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/document/document.h"
@@ -27,16 +28,13 @@ std::string OnePublication(int32_t doc, const std::string& user) {
 // The number of the other recipients of `doc` whose publication is neither accepted nor
 // accepted and deleted.
 int32_t CountAcceptedDocs(int32_t doc, const std::string& user) {
-  try {
+  return core::Guarded("Collaboration.CountAcceptedDocs", [&]() -> int32_t {
     const std::string sql = std::string(" SELECT COUNT(DOCUMENTID) AS NotAcceptedDocuments") +
                             " FROM   PUBLICATION" + " WHERE  DOCUMENTID = " + SqlLong(doc) +
                             " AND    USERID <> " + SqlText(user) + " AND    not STATUS IN (1,3)";
     const std::optional<Variant> count = core::FirstField(sql, "NotAcceptedDocuments");
     return count && !count->IsNull() ? count->ToInt32() : 0;
-  } catch (...) {
-    core::ReportError("Collaboration.CountAcceptedDocs");
-  }
-  return 0;
+  });
 }
 
 void SetPublicationStatusToAccepted(Collaboration& collaboration, int32_t doc,
@@ -50,21 +48,18 @@ constexpr int32_t kNewDeleted = static_cast<int32_t>(PUBLICATIONSTATUS::PUBLICAT
 }  // namespace
 
 int32_t Collaboration::GetPublicationStatus(int32_t iDocID, const std::string& iUserID) {
-  try {
+  return core::Guarded("Velmora.Collaboration.GetPublicationStatus", [&]() -> int32_t {
     const std::string sql = std::string(" SELECT STATUS ") +
                             " FROM PUBLICATION WHERE DOCUMENTID = " + SqlLong(iDocID) +
                             " AND USERID = " + SqlText(iUserID);
     const std::optional<Variant> status = core::FirstField(sql, "STATUS");
     return status && !status->IsNull() ? status->ToInt32() : -1;
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.GetPublicationStatus");
-  }
-  return -1;
+  });
 }
 
 void Collaboration::SetPublicationStatus(int32_t iDocID, const std::string& iUserID,
                                          int32_t iStatus, int32_t iPublicationErrorID) {
-  try {
+  core::Guarded("Velmora.Collaboration.SetPublicationStatus", [&] {
     if (iPublicationErrorID != 0) {
       boxes::ExecQuery(std::string("UPDATE PUBLICATION ") + "SET PUBLICATIONERRORID = " +
                        SqlLong(iPublicationErrorID) + " " + OnePublication(iDocID, iUserID));
@@ -84,27 +79,23 @@ void Collaboration::SetPublicationStatus(int32_t iDocID, const std::string& iUse
     }
     boxes::ExecQuery(std::string("UPDATE PUBLICATION ") + "SET STATUS = " + SqlLong(next) + " " +
                      OnePublication(iDocID, iUserID));
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.SetPublicationStatus");
-  }
+  });
 }
 
 void Collaboration::AcceptPublication(int32_t iDocID, const std::string& iUserID) {
-  try {
+  core::Guarded("Collaboration.AcceptDocument", [&] {
     SetPublicationStatusToAccepted(*this, iDocID, iUserID);
     const int32_t not_accepted = CountAcceptedDocs(iDocID, iUserID);
     Document().SetDocumentStatus(iDocID, not_accepted > 0
                                              ? DOCUMENTSTATUS::DOCUMENTPARTIALLYACCEPTED
                                              : DOCUMENTSTATUS::DOCUMENTACCEPTED);
-  } catch (...) {
-    core::ReportError("Collaboration.AcceptDocument");
-  }
+  });
 }
 
 bool Collaboration::deleteDocument2(int32_t iDocID, const std::string& /*iDocTypeID*/,
                                     SENDERMODE iSenderMode, const std::string& iUserName,
                                     const std::string& /*iPath*/, bool iIsChildDoc) {
-  try {
+  return core::Guarded("Velmora.Collaboration.deleteDocument2", [&]() -> bool {
     Document document;
     if (iIsChildDoc) {
       const std::string sender = document.GetSenderOfDocument(iDocID);
@@ -128,10 +119,7 @@ bool Collaboration::deleteDocument2(int32_t iDocID, const std::string& /*iDocTyp
       default:
         return false;
     }
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.deleteDocument2");
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "platform/host/configuration.h"
 #include "velmora/boxes/collaboration.h"
@@ -28,7 +29,7 @@ bool Collaboration::showCountOfNewDocumentsInInbox() {
 
 int32_t Collaboration::countNewDocumentsForInbox(const std::string& i_sDocTypeID,
                                                  const std::string& i_sUserID) {
-  try {
+  return core::Guarded("Velmora.Collaboration.countNewDocumentsForInbox", [&]() -> int32_t {
     const std::string sql = std::string(" SELECT COUNT(*) AS NewDocs ") + " FROM DOCUMENT AS D " +
                             " INNER JOIN PUBLICATION AS P ON D.DOCUMENTID = P.DOCUMENTID " +
                             " WHERE D.DOCUMENTTYPEID = " + core::SqlText(i_sDocTypeID) + " " +
@@ -37,10 +38,7 @@ int32_t Collaboration::countNewDocumentsForInbox(const std::string& i_sDocTypeID
                             " AND   P.STATUS =  0 ";
     const std::optional<Variant> count = core::FirstField(sql, "NewDocs");
     return count && !count->IsNull() ? count->ToInt32() : 0;
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.countNewDocumentsForInbox");
-  }
-  return 0;
+  });
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/collaboration.h"
@@ -62,9 +63,9 @@ void CheckOrder(db::Connection& connection, const std::string& order) {
 }  // namespace
 
 std::shared_ptr<Dictionary> Collaboration::getAllDocumentTypes(const Variant& iOrderBy) {
-  std::unique_ptr<db::Connection> connection;
-  std::unique_ptr<db::Recordset> recordset;
-  try {
+  return core::Guarded(kSource, [&]() -> std::shared_ptr<Dictionary> {
+    std::unique_ptr<db::Connection> connection;
+    std::unique_ptr<db::Recordset> recordset;
     const std::string order =
         iOrderBy.IsEmpty() || iOrderBy.IsNull() ? std::string() : iOrderBy.ToText();
     std::string sql = "SELECT DOCUMENTTYPEID, DESCRIPTION FROM DOCUMENTTYPE";
@@ -84,12 +85,7 @@ std::shared_ptr<Dictionary> Collaboration::getAllDocumentTypes(const Variant& iO
     core::CloseRecordset(recordset);
     core::CloseConnection(connection);
     return types;
-  } catch (...) {
-    core::CloseRecordset(recordset);
-    core::CloseConnection(connection);
-    core::ReportError(kSource);
-  }
-  return nullptr;
+  });
 }
 
 }  // namespace velmora

@@ -5,6 +5,8 @@
 #include "boxes/collaboration_exec.h"
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "document/publication_readers.h"
 #include "velmora/boxes/collaboration.h"
@@ -15,9 +17,9 @@ namespace {
 
 using core::SqlLong;
 
-constexpr int16_t kClosed = 1;
-constexpr int16_t kRemovedFromSenderBox = 2;
-constexpr int16_t kRemovedFromRecipientBox = 4;
+constexpr int16_t kClosed = core::kErrorClosed;
+constexpr int16_t kRemovedFromSenderBox = core::kErrorRemovedFromSenderBox;
+constexpr int16_t kRemovedFromRecipientBox = core::kErrorRemovedFromRecipientBox;
 
 db::RecordsetOptions Updatable() {
   return db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic};
@@ -51,15 +53,15 @@ void setPublicationErrorsToClosedUsingSQLQueryString(const std::string& sql) {
 namespace boxes {
 
 void ExecQuery(const std::string& sql) {
-  std::unique_ptr<db::Connection> connection;
-  try {
-    connection = core::GetConnection();
-    connection->Execute(sql);
-    core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Collaboration.ExecQuery", Variant(sql));
-  }
+  core::Guarded(
+      "Velmora.Collaboration.ExecQuery",
+      [&] {
+        std::unique_ptr<db::Connection> connection;
+        connection = core::GetConnection();
+        connection->Execute(sql);
+        core::CloseConnection(connection);
+      },
+      [&] { return Variant(sql); });
 }
 
 }  // namespace boxes
@@ -70,33 +72,29 @@ void Collaboration::ClosePublicationErrorsForOneCategory(int32_t i_lDocID,
 }
 
 void Collaboration::ClosePublicationErrors(int32_t iPublicationErrorID, int32_t iDocID) {
-  try {
+  core::Guarded("Velmora.Collaboration.ClosePublicationErrors", [&] {
     std::string sql = std::string(" SELECT * FROM PUBLICATIONERRORS ") +
                       " WHERE PUBLICATIONERRORID = " + SqlLong(iPublicationErrorID);
     if (iDocID != 0) {
       sql += " AND   DOCUMENTID = " + SqlLong(iDocID);
     }
-    sql += " AND   CLOSED IN (0,2,4,6) ";
+    sql += " AND   CLOSED IN " + core::ClosedValuesWithout(core::kErrorClosed) + " ";
     setPublicationErrorsToClosedUsingSQLQueryString(sql);
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.ClosePublicationErrors");
-  }
+  });
 }
 
 void Collaboration::DeletePublicationErrors(int32_t iDocID) {
-  try {
+  core::Guarded("Velmora.Collaboration.DeletePublicationErrors", [&] {
     boxes::ExecQuery(std::string("DELETE FROM PUBLICATIONERRORS ") +
                      "WHERE DOCUMENTID = " + SqlLong(iDocID));
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.DeletePublicationErrors");
-  }
+  });
 }
 
 void Collaboration::SetPublicationErrorStatusToRemoved(int32_t i_lDocID, const std::string& i_sUser,
                                                        int32_t i_lPublicationErrorID) {
-  std::unique_ptr<db::Connection> connection;
-  std::unique_ptr<db::Recordset> recordset;
-  try {
+  core::Guarded("Velmora.Collaboration.SetPublicationErrorStatusToRemoved", [&] {
+    std::unique_ptr<db::Connection> connection;
+    std::unique_ptr<db::Recordset> recordset;
     connection = core::GetConnection();
     recordset = connection->OpenRecordset(
         std::string("SELECT * FROM PUBLICATIONERRORS ") +
@@ -116,11 +114,7 @@ void Collaboration::SetPublicationErrorStatusToRemoved(int32_t i_lDocID, const s
     }
     core::CloseRecordset(recordset);
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseRecordset(recordset);
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Collaboration.SetPublicationErrorStatusToRemoved");
-  }
+  });
 }
 
 }  // namespace velmora

@@ -2,6 +2,8 @@
 #include <string>
 
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "velmora/boxes/collaboration.h"
 #include "velmora/routing/utility.h"
@@ -68,9 +70,9 @@ std::string InboxTypes(const std::string& user) {
          "FROM DOCUMENTTYPE INNER JOIN DOCUMENT ON DOCUMENTTYPE.DOCUMENTTYPEID = "
          "DOCUMENT.DOCUMENTTYPEID " +
          "INNER JOIN PUBLICATION ON DOCUMENT.DOCUMENTID = PUBLICATION.DOCUMENTID " +
-         "WHERE (DOCUMENT.STATUS <> 0 AND PUBLICATION.USERID = " + SqlText(user) +
-         " AND PUBLICATION.STATUS <> 2 AND PUBLICATION.STATUS <> 3 AND PUBLICATION.STATUS <> 7 "
-         "AND PUBLICATION.STATUS <> 8 AND PUBLICATION.STATUS <> 9) AND (DOCUMENT.SHOW = 1) " +
+         "WHERE (DOCUMENT.STATUS <> 0 AND PUBLICATION.USERID = " + SqlText(user) + " " +
+         core::NotDeletedPublicationComparisons("PUBLICATION.STATUS") +
+         ") AND (DOCUMENT.SHOW = 1) " +
          "GROUP BY DOCUMENTTYPE.DESCRIPTION, DOCUMENTTYPE.DOCUMENTTYPEID, "
          "DOCUMENTTYPE.ICONFILENAME, DOCUMENTTYPE.EXTDESCRIPTION  " +
          "ORDER BY DOCUMENTTYPE.DESCRIPTION";
@@ -86,10 +88,12 @@ std::string ErrorBoxTypes(const std::string& user, int32_t partner) {
          " DOCUMENT D           LEFT OUTER JOIN PUBLICATION       P   ON P.DOCUMENTID = "
          "D.DOCUMENTID, " +
          " DOCUMENTTYPE" + " WHERE " + "     ( " + "(D.SENDER = " + SqlText(user) +
-         " AND PE.CLOSED in (0,1,4,5) ) " + " OR " + "(D.SHOW = 1 AND " +
-         " P.USERID = " + SqlText(user) + " AND " + " SMH.BUSINESSPARTNERID = " + SqlLong(partner) +
-         " AND " + " P.STATUS NOT IN (2,3,7,8,9) AND " + " PE.CLOSED IN (0,1,2,3)" + ")" +
-         "      ) " + " AND PE.DOCUMENTID = D.DOCUMENTID " +
+         " AND PE.CLOSED in " + core::ClosedValuesWithout(core::kErrorRemovedFromSenderBox) +
+         " ) " + " OR " + "(D.SHOW = 1 AND " + " P.USERID = " + SqlText(user) + " AND " +
+         " SMH.BUSINESSPARTNERID = " + SqlLong(partner) + " AND " + " P.STATUS NOT IN " +
+         core::DeletedPublicationStatusList() + " AND " + " PE.CLOSED IN " +
+         core::ClosedValuesWithout(core::kErrorRemovedFromRecipientBox) + ")" + "      ) " +
+         " AND PE.DOCUMENTID = D.DOCUMENTID " +
          " AND D.DOCUMENTTYPEID = DOCUMENTTYPE.DOCUMENTTYPEID " +
          " GROUP BY DOCUMENTTYPE.DESCRIPTION," + " DOCUMENTTYPE.DOCUMENTTYPEID," +
          " DOCUMENTTYPE.ICONFILENAME," + " DOCUMENTTYPE.EXTDESCRIPTION";
@@ -99,7 +103,7 @@ std::string ErrorBoxTypes(const std::string& user, int32_t partner) {
 
 std::string Collaboration::GetDocumentDetails2(int16_t iIsSender, int32_t iDocID,
                                                const std::string& iUser) {
-  try {
+  return core::Guarded("Collaboration.GetDocumentDetails2", [&]() -> std::string {
     switch (iIsSender) {
       case 1:
         return RecipientDetails(iDocID, iUser);
@@ -109,14 +113,11 @@ std::string Collaboration::GetDocumentDetails2(int16_t iIsSender, int32_t iDocID
       default:
         return "";
     }
-  } catch (...) {
-    core::ReportError("Collaboration.GetDocumentDetails2");
-  }
-  return "";
+  });
 }
 
 std::string Collaboration::GetAddresseeStatusQueryStr(int32_t iDocID, const std::string& iUser) {
-  try {
+  return core::Guarded("Velmora.Collaboration.GetAddresseeStatusQueryStr", [&]() -> std::string {
     return std::string(
                "SELECT DISTRIBUTIONLIST.BUSINESSPARTNERID, PUBLICATION.USERID, "
                "PUBLICATION.STATUS ") +
@@ -127,37 +128,31 @@ std::string Collaboration::GetAddresseeStatusQueryStr(int32_t iDocID, const std:
            "  AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = DOCUMENT.DOCUMENTTYPEID) " +
            "  AND (DISTRIBUTIONLIST.USERID = PUBLICATION.USERID) " +
            "ORDER BY DISTRIBUTIONLIST.BUSINESSPARTNERID";
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.GetAddresseeStatusQueryStr");
-  }
-  return "";
+    return "";
+  });
 }
 
 std::string Collaboration::GetAddresseeStatusQueryStr2(int32_t iDocID, const std::string& iUser) {
-  try {
+  return core::Guarded("Velmora.Collaboration.GetAddresseeStatusQueryStr2", [&]() -> std::string {
     return std::string("SELECT PUBLICATION.USERID, PUBLICATION.STATUS FROM ") +
            "PUBLICATION INNER JOIN DOCUMENT ON PUBLICATION.DOCUMENTID = DOCUMENT.DOCUMENTID " +
            "WHERE (PUBLICATION.DOCUMENTID = " + SqlLong(iDocID) +
            ") AND (DOCUMENT.SENDER = " + SqlText(iUser) + ")";
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.GetAddresseeStatusQueryStr2");
-  }
-  return "";
+    return "";
+  });
 }
 
 std::string Collaboration::GetDocumentAttachmentsQueryStr(bool /*iIsSender*/, int32_t iDocID,
                                                           const std::string& /*iUser*/) {
-  try {
+  return core::Guarded("Collaboration.GetDocumentAttachmentsQueryStr", [&]() -> std::string {
     return std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, Attachment.ATTACHMENTID ") +
            "FROM ATTACHMENT " + "WHERE (ATTACHMENT.DOCUMENTID = " + SqlLong(iDocID) + ")";
-  } catch (...) {
-    core::ReportError("Collaboration.GetDocumentAttachmentsQueryStr");
-  }
-  return "";
+    return "";
+  });
 }
 
 std::string Collaboration::GetDocumentTypeListQueryStr2(int16_t iMode, const std::string& iUser) {
-  try {
+  return core::Guarded("Collaboration.GetDocumentTypeListQueryStr2", [&]() -> std::string {
     switch (iMode) {
       case 0:
         return OutBoxTypes(iUser);
@@ -170,10 +165,7 @@ std::string Collaboration::GetDocumentTypeListQueryStr2(int16_t iMode, const std
       default:
         return "";
     }
-  } catch (...) {
-    core::ReportError("Collaboration.GetDocumentTypeListQueryStr2");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

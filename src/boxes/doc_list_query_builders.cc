@@ -4,6 +4,8 @@
 
 #include "boxes/doc_list_query.h"
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -62,22 +64,18 @@ constexpr const char* kTypeNotBlank =
 }  // namespace
 
 std::string AddTagConfigFieldsToSelectClause(int32_t count) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.AddTagConfigFieldsToSelectClause", [&]() -> std::string {
     std::string clause;
     for (int32_t i = 1; i <= count; ++i) {
       const std::string n = std::to_string(i);
       clause += ", T" + n + ".TAGVALUE AS " + "T" + n;
     }
-    return clause;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.AddTagConfigFieldsToSelectClause");
-  }
-  return "";
+  });
 }
 
 std::string AddTagConfigFieldsToFromClause(const VariantArray& tag_ids, int32_t count,
                                            ErrorList& errors) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.AddTagConfigFieldsToFromClause", [&]() -> std::string {
     std::string clause;
     for (int32_t i = 1; i <= count; ++i) {
       const Variant& value = tag_ids.At(i);
@@ -95,15 +93,11 @@ std::string AddTagConfigFieldsToFromClause(const VariantArray& tag_ids, int32_t 
                 " FROM   TAGSVALUE" + " WHERE  TAGID = " + SqlLong(id) + ") AS T" + n +
                 " ON DOCUMENT.DOCUMENTID = T" + n + ".DOCUMENTID ";
     }
-    return clause;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.AddTagConfigFieldsToFromClause");
-  }
-  return "";
+  });
 }
 
 std::string GetDocListQueryForInBox(const DocListRequest& request, ErrorList& errors) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.GetDocListQueryForInBox", [&]() -> std::string {
     const bool top = request.parent == 0;
     std::string q = std::string("SELECT DISTINCT") + " DOCUMENT.STATUS AS DSTATUS," +
                     " DOCUMENT.CREATIONDATE," + " DOCUMENT.SENDER," + " DOCUMENT.DOCUMENTID," +
@@ -126,7 +120,8 @@ std::string GetDocListQueryForInBox(const DocListRequest& request, ErrorList& er
       q += AddTagConfigFieldsToFromClause(*request.tag_ids, request.tag_count, errors);
       q += " WHERE PUBLICATION.USERID = " + SqlText(request.user) +
            " AND   DOCUMENT.DOCUMENTTYPEID= " + SqlText(request.doc_type) +
-           " AND   PUBLICATION.STATUS NOT IN (2,3,7,8,9)" + " AND   DOCUMENT.STATUS <> 0";
+           " AND   PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() +
+           " AND   DOCUMENT.STATUS <> 0";
     } else {
       q += ChildListCondition(request) +
            " AND   (DOCUMENT.DOC_DOCUMENTID = " + SqlLong(request.parent) + ")";
@@ -138,14 +133,11 @@ std::string GetDocListQueryForInBox(const DocListRequest& request, ErrorList& er
                         errors) +
          " ";
     return q;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.GetDocListQueryForInBox");
-  }
-  return "";
+  });
 }
 
 std::string GetDocListQueryForOutBox(const DocListRequest& request, ErrorList& errors) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.GetDocListQueryForOutBox", [&]() -> std::string {
     const bool top = request.parent == 0;
     std::string q = std::string("SELECT DISTINCT") + " DOCUMENT.STATUS AS DSTATUS," +
                     " DOCUMENT.CREATIONDATE," + " DOCUMENT.SENDER," + " DOCUMENT.DOCUMENTID, " +
@@ -175,14 +167,11 @@ std::string GetDocListQueryForOutBox(const DocListRequest& request, ErrorList& e
                         request.filter_count, errors) +
          " ";
     return q;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.GetDocListQueryForOutBox");
-  }
-  return "";
+  });
 }
 
 std::string GetDocListQueryForErrorBox(const DocListRequest& request, ErrorList& errors) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.GetDocListQueryForErrorBox", [&]() -> std::string {
     const bool top = request.parent == 0;
     std::string user = request.user;
     const int32_t partner = Utility().GetAUBusinessPartnerID(user);
@@ -203,10 +192,11 @@ std::string GetDocListQueryForErrorBox(const DocListRequest& request, ErrorList&
         "         DOCUMENT             LEFT OUTER JOIN PUBLICATION P         ON P.DOCUMENTID = "
         "DOCUMENT.DOCUMENTID " +
         joins + " WHERE " + "     ( " + "(DOCUMENT.SENDER = " + SqlText(request.user) +
-        " AND PE.CLOSED IN (0,1,4,5) ) " + " OR " +
-        "(DOCUMENT.SHOW = 1 AND P.USERID = " + SqlText(request.user) +
-        " AND SMH.BUSINESSPARTNERID = " + SqlLong(partner) +
-        " AND P.STATUS NOT IN (2,3,7,8,9) AND PE.CLOSED IN (0,1,2,3) ) " + "      ) " +
+        " AND PE.CLOSED IN " + core::ClosedValuesWithout(core::kErrorRemovedFromSenderBox) + " ) " +
+        " OR " + "(DOCUMENT.SHOW = 1 AND P.USERID = " + SqlText(request.user) +
+        " AND SMH.BUSINESSPARTNERID = " + SqlLong(partner) + " AND P.STATUS NOT IN " +
+        core::DeletedPublicationStatusList() + " AND PE.CLOSED IN " +
+        core::ClosedValuesWithout(core::kErrorRemovedFromRecipientBox) + " ) " + "      ) " +
         " AND PE.DOCUMENTID = DOCUMENT.DOCUMENTID ";
     if (top) {
       q += " AND   DOCUMENT.DOCUMENTTYPEID = " + SqlText(request.doc_type);
@@ -216,10 +206,7 @@ std::string GetDocListQueryForErrorBox(const DocListRequest& request, ErrorList&
     q += kTypeNotBlank;
     q += filter;
     return q;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.GetDocListQueryForErrorBox");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora::boxes

@@ -4,6 +4,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "velmora/base/text.h"
@@ -41,8 +42,8 @@ std::string ReferencesQuery(const std::string& doc_type) {
 }  // namespace
 
 std::string Queries::CheckDocTypeReferences(std::string& iDocTypeID, int32_t iLanguageID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Queries.CheckDocTypeReferences", [&]() -> std::string {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     auto rs = connection->Query(ReferencesQuery(iDocTypeID));
     std::string list;
@@ -98,11 +99,7 @@ std::string Queries::CheckDocTypeReferences(std::string& iDocTypeID, int32_t iLa
     }
     list.pop_back();
     return "Array(" + list + ")";
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Queries.CheckDocTypeReferences");
-  }
-  return "";
+  });
 }
 
 void Queries::GetSendMethods(const std::string& docType, bool& without_rule, bool& with_rule) {

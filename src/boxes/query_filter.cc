@@ -5,6 +5,7 @@
 
 #include "boxes/doc_list_query.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "velmora/base/dictionary.h"
@@ -58,23 +59,20 @@ void CheckFilterName(const std::string& name, Operator op, const std::string& so
 bool ProcessLikeForQueryFilter(const std::string& name, const Variant& value, std::string& filter,
                                ErrorList& errors) {
   constexpr const char* kPath = "Velmora.SQLQueries.ProcessLikeForQueryFilter";
-  try {
+  return core::Guarded(kPath, [&]() -> bool {
     if (text::IFind(name, "like") == std::string::npos) {
       return false;
     }
     CheckFilterName(name, Operator::kLike, kPath, errors);
     filter += " AND ( " + name + core::SqlLikeText(value.ToText()) + " )";
     return true;
-  } catch (...) {
-    core::ReportError(kPath);
-  }
-  return false;
+  });
 }
 
 bool ProcessDocumentIDFilterForQueryFilter(const std::string& name, const Variant& value,
                                            std::string& filter, ErrorList& errors) {
   constexpr const char* kPath = "Velmora.SQLQueries.ProcessDocumentIDFilterForQueryFilter";
-  try {
+  return core::Guarded(kPath, [&]() -> bool {
     if (text::IFind(name, "documentid") == std::string::npos) {
       return false;
     }
@@ -87,16 +85,13 @@ bool ProcessDocumentIDFilterForQueryFilter(const std::string& name, const Varian
     }
     filter += " AND ( " + name + core::SqlLong(value.ToInt32()) + " ) ";
     return true;
-  } catch (...) {
-    core::ReportError(kPath);
-  }
-  return false;
+  });
 }
 
 // The status filters of the out box (document statuses) and the inbox (publication statuses).
 bool ProcessStatusFilter(int32_t mode, const std::string& name, const Variant& value,
                          std::string& filter, ErrorList& errors, const char* path) {
-  try {
+  return core::Guarded(path, [&]() -> bool {
     if (text::IFind(name, ".status") == std::string::npos) {
       return false;
     }
@@ -116,10 +111,7 @@ bool ProcessStatusFilter(int32_t mode, const std::string& name, const Variant& v
     }
     filter += " AND ( " + name + std::to_string(status) + " )";
     return true;
-  } catch (...) {
-    core::ReportError(path);
-  }
-  return false;
+  });
 }
 
 bool ProcessDocumentStatusFilterForQueryFilter(const std::string& name, const Variant& value,
@@ -138,7 +130,7 @@ bool ProcessPublicationStatusFilterForQueryFilter(const std::string& name, const
 
 std::string GetQueryFilter(int32_t mode, const VariantArray& names, const VariantArray& values,
                            int32_t count, ErrorList& errors) {
-  try {
+  return core::Guarded("Velmora.SQLQueries.GetQueryFilter", [&]() -> std::string {
     std::string filter;
     for (int32_t d = 1; d <= count; ++d) {
       const std::string name = names.At(d).ToText();
@@ -153,11 +145,7 @@ std::string GetQueryFilter(int32_t mode, const VariantArray& names, const Varian
         ProcessPublicationStatusFilterForQueryFilter(name, value, filter, errors);
       }
     }
-    return filter;
-  } catch (...) {
-    core::ReportError("Velmora.SQLQueries.GetQueryFilter");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora::boxes

@@ -7,6 +7,7 @@
 #include "convert/b2b_excel_placement.h"
 #include "core/file_service.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "core/sheet_engine.h"
@@ -70,7 +71,7 @@ WorkBookRef B2BExcel::TransformXMLToExcel(const std::string& xml, EWriteMode wri
                                           int32_t docID, bool templateUsed,
                                           const std::string& filePath,
                                           const std::string& filePathDest) {
-  try {
+  return core::Guarded("Velmora.B2BExcel.TransformXMLToExcel", [&]() -> WorkBookRef {
     doc_id_ = docID;
     template_used_ = templateUsed;
     xml::Document doc;
@@ -117,10 +118,7 @@ WorkBookRef B2BExcel::TransformXMLToExcel(const std::string& xml, EWriteMode wri
                                       blocks};
     convert::ProcessWorkSheets(context);
     return workbook;
-  } catch (...) {
-    core::ReportError("Velmora.B2BExcel.TransformXMLToExcel");
-  }
-  return nullptr;
+  });
 }
 
 WorkBookRef B2BExcel::UpdateFile(const std::string& path, const std::string& saveAs,
@@ -154,13 +152,11 @@ void B2BExcel::SetPropertiesFromXml(const WorkBookRef& workbook, const xml::Docu
 }
 
 void B2BExcel::CloseWorkBook(const WorkBookRef& workbook) {
-  try {
+  core::Guarded("Velmora.B2BExcel.CloseWorkBook", [&] {
     if (workbook) {
       workbook->Close();
     }
-  } catch (...) {
-    core::ReportError("Velmora.B2BExcel.CloseWorkBook");
-  }
+  });
 }
 
 void B2BExcel::WriteExcelObjectToFile(const WorkBookRef& workbook, const std::string& fileLocation,

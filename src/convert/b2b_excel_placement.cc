@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/sheet/cell_address.h"
 #include "velmora/base/dictionary.h"
@@ -96,7 +97,7 @@ class SheetWriter {
 }  // namespace
 
 void ProcessWorkSheets(PlacementContext& context) {
-  try {
+  core::Guarded("Velmora.B2BExcel.ProcessWorkSheets", [&] {
     sheet::Workbook& book = context.book;
     const bool create = context.mode == EWriteMode::Create;
     if (create) {
@@ -124,9 +125,7 @@ void ProcessWorkSheets(PlacementContext& context) {
     if (create && processed > 0 && !placeholder_used) {
       book.DeleteSheet(FindSheet(book, kPlaceholderSheet));
     }
-  } catch (...) {
-    core::ReportError("Velmora.B2BExcel.ProcessWorkSheets");
-  }
+  });
 }
 
 }  // namespace velmora::convert

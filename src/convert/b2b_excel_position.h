@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/sheet/workbook.h"
-#include "platform/xml/document.h"
 #include "velmora/delivery/send_method.h"
+#include "velmora/sheet/workbook.h"
+#include "velmora/xml/document.h"
 
 // Where Velmora.B2BExcel writes a label or value: position expressions.
 //

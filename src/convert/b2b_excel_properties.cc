@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "velmora/base/date_time.h"
@@ -79,7 +80,7 @@ void B2BExcel::SetCustomerPropertyInExcel(const WorkBookRef& workbook,
                                           const std::string& propertyName,
                                           const Variant& propertyValue,
                                           const std::string& propertyType) {
-  try {
+  core::Guarded(kSetSource, [&] {
     sheet::Workbook& book = RequireBook(workbook, kSetSource);
     Dictionary replacements;
     replacements.Add("[%PROPERTY%]", Variant(propertyName));
@@ -104,14 +105,12 @@ void B2BExcel::SetCustomerPropertyInExcel(const WorkBookRef& workbook,
       return;
     }
     book.SetCustomProperty(*property);
-  } catch (...) {
-    core::ReportError(kSetSource);
-  }
+  });
 }
 
 Variant B2BExcel::GetCustomerPropertyFromExcel(const WorkBookRef& workbook,
                                                const std::string& propertyName) {
-  try {
+  return core::Guarded("Velmora.B2BExcel.GetCustomerPropertyFromExcel", [&]() -> Variant {
     constexpr const char* kGetSource = "Velmora.B2BExcel.GetCustomerPropertyFromExcel";
     for (const sheet::CustomProperty& property :
          RequireBook(workbook, kGetSource).CustomProperties()) {
@@ -120,10 +119,7 @@ Variant B2BExcel::GetCustomerPropertyFromExcel(const WorkBookRef& workbook,
       }
     }
     return Variant("");
-  } catch (...) {
-    core::ReportError("Velmora.B2BExcel.GetCustomerPropertyFromExcel");
-  }
-  return Variant();
+  });
 }
 
 }  // namespace velmora

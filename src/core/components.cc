@@ -1,6 +1,7 @@
 #include "core/components.h"
 
 #include "core/db_utils.h"
+#include "core/env.h"
 #include "core/file_service.h"
 #include "platform/host/configuration.h"
 #include "platform/host/log.h"
@@ -16,8 +17,8 @@ ComponentRegistry& ComponentRegistry::Global() {
 }
 
 ComponentRegistry::ComponentRegistry() {
-  factories_["Tarvex.Configuration"] = [] { return host::NewXmlConfiguration(); };
-  factories_["Tarvex.Log"] = [] { return host::NewInstallationLog(); };
+  factories_["Tarvex.Configuration"] = [] { return host::NewXmlConfiguration(CurrentEnv().home); };
+  factories_["Tarvex.Log"] = [] { return host::NewInstallationLog(CurrentEnv().home); };
   factories_["D2ORiro.File"] = [] { return NewSiteRemoteFile(); };
   factories_["KxMembership.User"] = [] { return host::NewMembershipUser(GetConnection); };
   factories_["KxMembership.Members"] = [] { return host::NewMembershipMembers(GetConnection); };

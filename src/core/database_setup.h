@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 // Creating and seeding an installation's database: the schema, the default parameters and the
 // English label texts. Running it again adds only what is missing and never changes a value an

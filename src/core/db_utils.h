@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/db/connection.h"
-#include "platform/db/recordset.h"
+#include "velmora/db/connection.h"
+#include "velmora/db/recordset.h"
 
 // The only place where database connections are opened, and the installation's named
 // parameters. Every operation that touches the database opens its own connection with
@@ -15,12 +15,9 @@
 // the adapter pools native handles per connection string.
 namespace velmora::core {
 
-// The connection string of application "Velmora" in the B2B configuration file, read once per
-// thread. A failure is logged ("DBUtils.GetConnection") and leaves it empty. A relative
-// "sqlite:" path is taken relative to the installation directory.
-std::string LoadConnectionString();
-
-// A new open connection, owned by the caller. Raises (through ReportError
+// A new open connection from the environment's connection factory (by default the database of
+// application "Velmora" in the B2B configuration file, with a relative "sqlite:" path taken
+// relative to the installation directory), owned by the caller. Raises (through ReportError
 // "DBUtils.GetConnection") when the string is missing or the database cannot be reached.
 std::unique_ptr<db::Connection> GetConnection();
 // As GetConnection, with statements timing out after `timeout` seconds.
@@ -44,11 +41,12 @@ std::optional<Variant> FirstField(const std::string& sql, std::string_view colum
 // fine.
 void CloseRecordset(std::unique_ptr<db::Recordset>& recordset);
 
-// The options every library connection is opened with (the home as base folder, translated
-// statements traced), for tools that open a connection string of their own.
+// The options every library connection is opened with (statement time-out, translated statements
+// traced); the caller sets the base folder of relative "sqlite:" paths.
 db::OpenOptions LibraryOpenOptions(int statement_timeout_seconds);
 
-// Forgets this thread's cached connection string (used after `velmora init` changes it).
+// Forgets the connection string read from the configuration (used after `velmora init` changes
+// it).
 void ForgetConnectionString();
 
 }  // namespace velmora::core

@@ -7,6 +7,7 @@
 #include "core/db_utils.h"
 #include "core/file_service.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/files/path_text.h"
 #include "velmora/base/enumeration_errors.h"
@@ -75,16 +76,13 @@ std::string InstallationDir(const std::string& path) {
 }  // namespace
 
 std::string FileHandling::GetFileExtension(const std::string& fileName) {
-  try {
+  return core::Guarded(Path("GetFileExtension"), [&]() -> std::string {
     return text::ToLower(files::GetExtensionPart(fileName));
-  } catch (...) {
-    core::ReportError(Path("GetFileExtension"));
-  }
-  return {};
+  });
 }
 
 std::string FileHandling::GetFolderName(EFolderType folderType, const std::string& folderName) {
-  try {
+  return core::Guarded(Path("GetFolderName"), [&]() -> std::string {
     switch (folderType) {
       case EFolderType::AsIs:
         return folderName;
@@ -120,16 +118,13 @@ std::string FileHandling::GetFolderName(EFolderType folderType, const std::strin
     }
     const std::string trimmed = text::Trim(folderName);
     return trimmed.empty() ? std::string(".") : trimmed;
-  } catch (...) {
-    core::ReportError(Path("GetFolderName"));
-  }
-  return {};
+  });
 }
 
 std::string FileHandling::GetFileName(EFileType fileType, const std::string& prefix,
                                       const std::string& name, const std::string& suffix,
                                       const std::string& extension) {
-  try {
+  return core::Guarded(Path("GetFileName"), [&]() -> std::string {
     const std::string p = text::Trim(prefix);
     const std::string s = text::Trim(suffix);
     const std::string e = text::Trim(extension);
@@ -144,16 +139,13 @@ std::string FileHandling::GetFileName(EFileType fileType, const std::string& pre
         break;
     }
     return {};
-  } catch (...) {
-    core::ReportError(Path("GetFileName"));
-  }
-  return {};
+  });
 }
 
 void FileHandling::WriteFileToDisk(const std::string& destFile, const std::string& sourceString,
                                    const std::string& sourceFile, bool createFolders,
                                    bool createFile, bool overwriteFile, int32_t ioMode) {
-  try {
+  core::Guarded(kWriteFileToDisk, [&] {
     // The file names are used trimmed throughout, as the checks and messages name them.
     const std::string dest = text::Trim(destFile);
     const std::string source = text::Trim(sourceFile);
@@ -212,13 +204,11 @@ void FileHandling::WriteFileToDisk(const std::string& destFile, const std::strin
       RaiseLabelled(EnumerationErrors::AlreadyPresent, kWriteFileToDisk, "ZODAR4563",
                     "[%FILENAME%]", dest);
     }
-  } catch (...) {
-    core::ReportError(kWriteFileToDisk);
-  }
+  });
 }
 
 void FileHandling::CreateFolderTree(const std::string& path) {
-  try {
+  core::Guarded(Path("CreateFolderTree"), [&] {
     if (files::IsUncPath(path)) {
       core::GetRemoteFile(Path("CreateFolderTree"))->CreateFolderTree(path);
       return;
@@ -234,13 +224,11 @@ void FileHandling::CreateFolderTree(const std::string& path) {
     for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
       fs->CreateFolder(*folder);
     }
-  } catch (...) {
-    core::ReportError(Path("CreateFolderTree"));
-  }
+  });
 }
 
 std::shared_ptr<Collection> FileHandling::getFilesInFolder(const std::string& folder) {
-  try {
+  return core::Guarded(kGetFilesInFolder, [&]() -> std::shared_ptr<Collection> {
     std::vector<std::string> names;
     std::vector<files::FolderEntry> entries;
     for (files::FolderEntry& entry : core::NewSiteFileSystem()->List(folder)) {
@@ -258,14 +246,11 @@ std::shared_ptr<Collection> FileHandling::getFilesInFolder(const std::string& fo
       }
     }
     return found;
-  } catch (...) {
-    core::ReportError(kGetFilesInFolder);
-  }
-  return nullptr;
+  });
 }
 
 std::shared_ptr<Collection> FileHandling::getFileNamesInFolder(const std::string& folder) {
-  try {
+  return core::Guarded(kGetFilesInFolder, [&]() -> std::shared_ptr<Collection> {
     std::vector<std::string> names;
     if (files::IsUncPath(folder)) {
       auto listed = core::GetRemoteFile(kGetFilesInFolder)->GetFileNamesInFolder(folder);
@@ -286,14 +271,11 @@ std::shared_ptr<Collection> FileHandling::getFileNamesInFolder(const std::string
       found->Add(Variant(std::move(name)));
     }
     return found;
-  } catch (...) {
-    core::ReportError(kGetFilesInFolder);
-  }
-  return nullptr;
+  });
 }
 
 std::string FileHandling::GetFileContentAsString(const std::string& fileName) {
-  try {
+  return core::Guarded(Path("GetFileContentAsString"), [&]() -> std::string {
     std::string bytes;
     try {
       bytes = core::NewSiteFileSystem()->ReadFile(fileName);
@@ -302,14 +284,11 @@ std::string FileHandling::GetFileContentAsString(const std::string& fileName) {
                     "[%FILENAME%]", fileName);
     }
     return text::DecodeTextFile(bytes);
-  } catch (...) {
-    core::ReportError(Path("GetFileContentAsString"));
-  }
-  return {};
+  });
 }
 
 void FileHandling::deleteFolderAndFilesInFolder(const std::string& folder) {
-  try {
+  core::Guarded(Path("deleteFolderAndFilesInFolder"), [&] {
     if (files::IsUncPath(folder)) {
       core::GetRemoteFile(Path("deleteFolderAndFilesInFolder"))->DeleteFolderAndFiles(folder);
       return;
@@ -324,13 +303,11 @@ void FileHandling::deleteFolderAndFilesInFolder(const std::string& folder) {
       }
     }
     fs->DeleteFolder(folder);
-  } catch (...) {
-    core::ReportError(Path("deleteFolderAndFilesInFolder"));
-  }
+  });
 }
 
 void FileHandling::DeleteFileFromDisk(const std::string& fileName) {
-  try {
+  core::Guarded(Path("DeleteFileFromDisk"), [&] {
     if (text::Trim(fileName).empty()) {
       return;
     }
@@ -339,61 +316,49 @@ void FileHandling::DeleteFileFromDisk(const std::string& fileName) {
       return;
     }
     core::NewSiteFileSystem()->DeleteFile(fileName);
-  } catch (...) {
-    core::ReportError(Path("DeleteFileFromDisk"));
-  }
+  });
 }
 
 void FileHandling::MoveFile(const std::string& from, const std::string& to) {
-  try {
+  core::Guarded(Path("MoveFile"), [&] {
     if (files::IsUncPath(from) || files::IsUncPath(to)) {
       core::GetRemoteFile(Path("MoveFile"))->MoveFile(from, to);
       return;
     }
     core::NewSiteFileSystem()->MoveFile(from, files::TargetPath(from, to));
-  } catch (...) {
-    core::ReportError(Path("MoveFile"));
-  }
+  });
 }
 
 void FileHandling::CopyFile(const std::string& from, const std::string& to, bool overwrite) {
-  try {
+  core::Guarded(Path("CopyFile"), [&] {
     if (files::IsUncPath(from) || files::IsUncPath(to)) {
       core::GetRemoteFile(Path("CopyFile"))->CopyFile(from, to, overwrite);
       return;
     }
     core::NewSiteFileSystem()->CopyFile(from, files::TargetPath(from, to), overwrite);
-  } catch (...) {
-    core::ReportError(Path("CopyFile"));
-  }
+  });
 }
 
 bool FileHandling::FileExists(const std::string& fileName) {
-  try {
+  return core::Guarded(Path("FileExists"), [&]() -> bool {
     if (files::IsUncPath(fileName)) {
       return core::GetRemoteFile(Path("FileExists"))->FileExists(fileName);
     }
     return core::NewSiteFileSystem()->FileExists(fileName);
-  } catch (...) {
-    core::ReportError(Path("FileExists"));
-  }
-  return false;
+  });
 }
 
 bool FileHandling::FolderExists(const std::string& folderName) {
-  try {
+  return core::Guarded(Path("FolderExists"), [&]() -> bool {
     if (files::IsUncPath(folderName)) {
       return core::GetRemoteFile(Path("FolderExists"))->FolderExists(folderName);
     }
     return core::NewSiteFileSystem()->FolderExists(folderName);
-  } catch (...) {
-    core::ReportError(Path("FolderExists"));
-  }
-  return false;
+  });
 }
 
 bool FileHandling::IsValidFolderName(const std::string& folderName) {
-  try {
+  return core::Guarded(Path("IsValidFolderName"), [&]() -> bool {
     if (folderName.empty()) {
       return true;
     }
@@ -401,27 +366,21 @@ bool FileHandling::IsValidFolderName(const std::string& folderName) {
       return false;
     }
     return folderName.find_first_of(":*?\"<>|") == std::string::npos;
-  } catch (...) {
-    core::ReportError(Path("IsValidFolderName"));
-  }
-  return false;
+  });
 }
 
 std::string FileHandling::GetBaseName(const std::string& path) {
-  try {
+  return core::Guarded(Path("GetBaseName"), [&]() -> std::string {
     if (text::Trim(path).empty()) {
       return {};
     }
     return files::GetBaseNamePart(path);
-  } catch (...) {
-    core::ReportError(Path("GetBaseName"));
-  }
-  return {};
+  });
 }
 
 std::string FileHandling::GetUniqueFileName(const std::string& folderName,
                                             const std::string& fileName) {
-  try {
+  return core::Guarded(Path("GetUniqueFileName"), [&]() -> std::string {
     if (!files::IsBareFileName(fileName) || !text::IsValidUtf8(fileName)) {
       throw Error(
           files::kErrBadFileName, Path("GetUniqueFileName"),
@@ -442,24 +401,19 @@ std::string FileHandling::GetUniqueFileName(const std::string& folderName,
       candidate = files::BuildPath(folderName, name);
     }
     return candidate;
-  } catch (...) {
-    core::ReportError(Path("GetUniqueFileName"));
-  }
-  return {};
+  });
 }
 
 void FileHandling::createTextFile(const std::string& text, const std::string& fileName,
                                   bool unicode) {
-  try {
+  core::Guarded(Path("createTextFile"), [&] {
     if (files::IsUncPath(fileName)) {
       core::GetRemoteFile(Path("createTextFile"))->CreateTextFile(text, fileName, unicode);
       return;
     }
     core::NewSiteFileSystem()->WriteFile(fileName, text::EncodeTextFile(text, unicode),
                                          files::WriteMode::kReplace);
-  } catch (...) {
-    core::ReportError(Path("createTextFile"));
-  }
+  });
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/env.h"
 #include "core/general.h"
 #include "platform/files/native_path.h"
 #include "platform/host/xml_file.h"
@@ -41,7 +42,9 @@ files::PathMaps ReadSitePathMaps() {
 
 files::PathResolver NewSitePathResolver() { return files::PathResolver(&ReadSitePathMaps); }
 
-std::unique_ptr<files::FileSystem> NewSiteFileSystem() {
+std::unique_ptr<files::FileSystem> NewSiteFileSystem() { return CurrentEnv().NewFileSystem(); }
+
+std::unique_ptr<files::FileSystem> NewLocalSiteFileSystem() {
   return files::NewLocalFileSystem(NewSitePathResolver());
 }
 

@@ -21,8 +21,11 @@ files::PathMaps ReadSitePathMaps();
 // A resolver that reads the site maps on first need.
 files::PathResolver NewSitePathResolver();
 
-// The local file system with the site maps. Owned by the caller; one per operation.
+// The file system of the environment (core/env.h): by default the local one with the site maps.
+// Owned by the caller; one per operation.
 std::unique_ptr<files::FileSystem> NewSiteFileSystem();
+// The local file system with the site maps, the environment's default.
+std::unique_ptr<files::FileSystem> NewLocalSiteFileSystem();
 
 // The factory of "D2ORiro.File" in the component registry: the mounted shares of the site maps.
 ObjectRef NewSiteRemoteFile();

@@ -31,13 +31,14 @@ decltype(auto) Guarded(std::string_view path, Body&& body) {
   }
 }
 
-// As above, with additional information written into the log entry and the chain.
-template <class Body>
-decltype(auto) Guarded(std::string_view path, const Info& info, Body&& body) {
+// As above; `info` is called only when an error is reported, and what it returns is written
+// into the log entry and the chain as additional information.
+template <class Body, class InfoFn>
+decltype(auto) Guarded(std::string_view path, Body&& body, InfoFn&& info) {
   try {
     return std::forward<Body>(body)();
   } catch (...) {
-    RaiseReported(path, info);
+    RaiseReported(path, Info(std::forward<InfoFn>(info)()));
   }
 }
 

@@ -1,12 +1,11 @@
-// Utility.SetLongDBTextField: long text columns (XML bodies) are written whole. Text columns are
-// unbounded on both engines, so the value is set in one piece rather than appended in chunks.
+#include "core/long_text.h"
+
 #include "core/general.h"
-#include "velmora/routing/utility.h"
 
-namespace velmora {
+namespace velmora::core {
 
-void Utility::SetLongDBTextField(const std::string& text, const std::string& fieldName,
-                                 db::Recordset& recordset) {
+void SetLongTextField(const std::string& text, const std::string& fieldName,
+                      db::Recordset& recordset) {
   try {
     recordset.SetField(fieldName, Variant(text));
   } catch (...) {
@@ -17,8 +16,8 @@ void Utility::SetLongDBTextField(const std::string& text, const std::string& fie
     } catch (...) {
       // The field cannot be cleared either; the original failure is what the caller needs.
     }
-    core::ReportError(failure, "Velmora.Utility.SetLongDBTextField");
+    ReportError(failure, "Velmora.Utility.SetLongDBTextField");
   }
 }
 
-}  // namespace velmora
+}  // namespace velmora::core

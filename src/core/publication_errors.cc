@@ -2,11 +2,11 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/long_text.h"
 #include "core/sql_literals.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/base/text.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::core {
 namespace {
@@ -72,7 +72,7 @@ int32_t LogPublicationError(int32_t docId, int32_t number, const std::string& de
     }
     recordset->SetField("CREATIONDATE", Variant(CurrentClock().Now().ToText()));
     if (replacements) {
-      Utility().SetLongDBTextField(replacements->Xml(), "REPLACEMENTS", *recordset);
+      core::SetLongTextField(replacements->Xml(), "REPLACEMENTS", *recordset);
     }
     recordset->Update();
     const int32_t id = recordset->Field("PUBLICATIONERRORID").ToInt32();

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/xml/document.h"
 
 // The publication error log: a failure that concerns one document and one receiving partner is
 // recorded as a PUBLICATIONERRORS row with its label code and the placeholder values (the

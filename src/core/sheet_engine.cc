@@ -1,23 +1,11 @@
 #include "core/sheet_engine.h"
 
-#include <mutex>
-
+#include "core/env.h"
 #include "core/general.h"
 #include "velmora/base/text.h"
 
 namespace velmora::core {
 namespace {
-
-struct EngineHook {
-  std::mutex mutex;
-  SheetEngineFactory factory;
-  std::shared_ptr<sheet::Engine> engine;
-};
-
-EngineHook& Hook() {
-  static EngineHook hook;
-  return hook;
-}
 
 // A positive number of a key, or `fallback`.
 int32_t PositiveNumber(const Variant& value, int32_t fallback) {
@@ -30,29 +18,7 @@ int32_t PositiveNumber(const Variant& value, int32_t fallback) {
 
 }  // namespace
 
-void SetSheetEngineFactory(SheetEngineFactory factory) {
-  EngineHook& hook = Hook();
-  std::lock_guard lock(hook.mutex);
-  hook.factory = std::move(factory);
-  hook.engine.reset();
-}
-
-void SetDefaultSheetEngineFactory(SheetEngineFactory factory) {
-  EngineHook& hook = Hook();
-  std::lock_guard lock(hook.mutex);
-  if (!hook.factory) {
-    hook.factory = std::move(factory);
-  }
-}
-
-std::shared_ptr<sheet::Engine> GetSheetEngine() {
-  EngineHook& hook = Hook();
-  std::lock_guard lock(hook.mutex);
-  if (!hook.engine && hook.factory) {
-    hook.engine = hook.factory(ReadSheetSettings());
-  }
-  return hook.engine;
-}
+std::shared_ptr<sheet::Engine> GetSheetEngine() { return CurrentEnv().sheets; }
 
 sheet::OfficeSettings ReadSheetSettings() {
   sheet::OfficeSettings settings;

@@ -6,6 +6,7 @@
 
 #include "core/components.h"
 #include "core/dispatch.h"
+#include "core/env.h"
 #include "platform/host/installation_registry.h"
 #include "platform/plugins/component_table.h"
 #include "velmora/base/error.h"
@@ -88,7 +89,8 @@ class PluginObject : public PluginDispatch, public Interfaces... {
 class PluginSource : public core::ComponentSource {
  public:
   ObjectRef Create(const std::string& progid) override {
-    const auto entry = plugins::FindPluginEntry(host::InstallationHome(), progid);
+    const auto entry =
+        plugins::FindPluginEntry(host::InstallationHome(core::CurrentEnv().home), progid);
     if (!entry) {
       return nullptr;
     }

@@ -2,6 +2,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 
 namespace velmora {
@@ -10,7 +11,7 @@ using core::SqlLong;
 using core::SqlText;
 
 std::string ReceiveMethod::GetXslFileName(int32_t& iBPID, std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.ReceiveMethod.GetXslFileName", [&]() -> std::string {
     auto connection = core::GetConnection();
     auto rs = connection->Query(
         "SELECT XSLFILENAME FROM RECEIVEMETHOD WHERE DOCUMENTTYPEID = " + SqlText(iDocTypeID) +
@@ -23,14 +24,11 @@ std::string ReceiveMethod::GetXslFileName(int32_t& iBPID, std::string& iDocTypeI
     rs->Close();
     connection->Close();
     return name;
-  } catch (...) {
-    core::ReportError("Velmora.ReceiveMethod.GetXslFileName");
-  }
-  return "";
+  });
 }
 
 int32_t ReceiveMethod::GetReceiveMethodID(int32_t& iBusinessPartnerID, std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.ReceiveMethod.GetReceiveMethodID", [&]() -> int32_t {
     if (iDocTypeID.empty() || iBusinessPartnerID == 0) {
       return 0;
     }
@@ -42,15 +40,12 @@ int32_t ReceiveMethod::GetReceiveMethodID(int32_t& iBusinessPartnerID, std::stri
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.ReceiveMethod.GetReceiveMethodID");
-  }
-  return 0;
+  });
 }
 
 int32_t ReceiveMethod::InsertReceiveMethod(int32_t& iBPID, std::string& iDocTypeID,
                                            std::string& iXSLFileName) {
-  try {
+  return core::Guarded("Velmora.ReceiveMethod.InsertReceiveMethod", [&]() -> int32_t {
     int32_t id = GetReceiveMethodID(iBPID, iDocTypeID);
     if (id != 0) {
       UpdateReceiveMethod(id, iXSLFileName);
@@ -69,14 +64,11 @@ int32_t ReceiveMethod::InsertReceiveMethod(int32_t& iBPID, std::string& iDocType
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.ReceiveMethod.InsertReceiveMethod");
-  }
-  return 0;
+  });
 }
 
 void ReceiveMethod::UpdateReceiveMethod(int32_t& iRMID, std::string& iXSLFileName) {
-  try {
+  core::Guarded("Velmora.ReceiveMethod.UpdateReceiveMethod", [&] {
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset(
         "SELECT XSLFILENAME FROM RECEIVEMETHOD WHERE RECEIVEMETHODID = " + SqlLong(iRMID),
@@ -87,20 +79,16 @@ void ReceiveMethod::UpdateReceiveMethod(int32_t& iRMID, std::string& iXSLFileNam
     }
     rs->Close();
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.ReceiveMethod.UpdateReceiveMethod");
-  }
+  });
 }
 
 void ReceiveMethod::DeleteReceiveMethod(int32_t& iRMID) {
-  try {
+  core::Guarded("Velmora.ReceiveMethod.DeleteReceiveMethod", [&] {
     auto connection = core::GetConnection();
     connection->Execute("DELETE FROM RECEIVEMETHOD WHERE (RECEIVEMETHODID = " + SqlLong(iRMID) +
                         ")");
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.ReceiveMethod.DeleteReceiveMethod");
-  }
+  });
 }
 
 }  // namespace velmora

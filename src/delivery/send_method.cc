@@ -6,6 +6,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "velmora/base/dictionary.h"
@@ -126,7 +127,7 @@ void SendMethod::AddSendMethodToHistory(int32_t iSendMethodID, int32_t iBusiness
                                         int32_t iRuleID, int32_t iDocID,
                                         const std::string& iDocTypeID, int32_t iPublicationErrorID,
                                         int16_t iStatus) {
-  try {
+  core::Guarded("Velmora.SendMethod.AddSendMethodToHistory", [&] {
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset("SELECT * FROM SENDMETHODHISTORY WHERE HISTORYID = -1",
                                         Updatable());
@@ -142,9 +143,7 @@ void SendMethod::AddSendMethodToHistory(int32_t iSendMethodID, int32_t iBusiness
     rs->Update();
     rs->Close();
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethodToHistory");
-  }
+  });
 }
 
 // ---- Adding properties ----
@@ -192,22 +191,14 @@ int32_t SendMethod::AddProperties(TSendMethodProperties& p, const VariantArray* 
 }
 
 int32_t SendMethod::AddSendMethodProperties2(TSendMethodProperties& i_uProperties) {
-  try {
-    return AddProperties(i_uProperties, nullptr);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethodProperties2");
-  }
-  return 0;
+  return core::Guarded("Velmora.SendMethod.AddSendMethodProperties2",
+                       [&]() -> int32_t { return AddProperties(i_uProperties, nullptr); });
 }
 
 int32_t SendMethod::AddSendMethodProperties3(TSendMethodProperties& i_uProperties,
                                              VariantArray& i_aProperties24) {
-  try {
-    return AddProperties(i_uProperties, &i_aProperties24);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethodProperties3");
-  }
-  return 0;
+  return core::Guarded("Velmora.SendMethod.AddSendMethodProperties3",
+                       [&]() -> int32_t { return AddProperties(i_uProperties, &i_aProperties24); });
 }
 
 int32_t SendMethod::AddSendMethodPropertiesFromAsp(
@@ -217,16 +208,13 @@ int32_t SendMethod::AddSendMethodPropertiesFromAsp(
     const std::string& i_sExtension, int16_t i_iWriteMode, const std::string& i_sExcelTemplate,
     const std::string& i_sProxy, int32_t i_lProxyPort, int16_t i_iFileFormat,
     int16_t i_iFTPTransferType) {
-  try {
+  return core::Guarded("Velmora.SendMethod.AddSendMethodPropertiesFromAsp", [&]() -> int32_t {
     TSendMethodProperties p =
         FlatRecord(*this, i_iProtocol, i_iFormat, i_bAutoPush, i_sXsl, i_sAddress, i_lPort,
                    i_sUserID, i_sPassword, i_sFileName, i_iSuffix, i_sExtension, i_iWriteMode,
                    i_sExcelTemplate, i_sProxy, i_lProxyPort, i_iFileFormat, i_iFTPTransferType);
     return AddSendMethodProperties2(p);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethodPropertiesFromAsp");
-  }
-  return 0;
+  });
 }
 
 int32_t SendMethod::AddSendMethodPropertiesFromAsp2(
@@ -237,17 +225,14 @@ int32_t SendMethod::AddSendMethodPropertiesFromAsp2(
     const std::string& i_sProxy, int32_t i_lProxyPort, int16_t i_iFileFormat,
     int16_t i_iFTPTransferType, bool i_bAttachments, const std::string& i_sNetWorkID,
     const std::string& i_sMergeFile) {
-  try {
+  return core::Guarded("Velmora.SendMethod.AddSendMethodPropertiesFromAsp2", [&]() -> int32_t {
     TSendMethodProperties p =
         FlatRecord(*this, i_iProtocol, i_iFormat, i_bAutoPush, i_sXsl, i_sAddress, i_lPort,
                    i_sUserID, i_sPassword, i_sFileName, i_iSuffix, i_sExtension, i_iWriteMode,
                    i_sExcelTemplate, i_sProxy, i_lProxyPort, i_iFileFormat, i_iFTPTransferType);
     VariantArray extension = WriterArray(i_bAttachments, i_sNetWorkID, i_sMergeFile);
     return AddSendMethodProperties3(p, extension);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethodPropertiesFromAsp2");
-  }
-  return 0;
+  });
 }
 
 // ---- Reading properties ----
@@ -303,24 +288,18 @@ void SendMethod::ReadProperties(int32_t id, TSendMethodProperties& p) {
 
 void SendMethod::GetSendMethodProperties2(int32_t i_lSendMethodID,
                                           TSendMethodProperties& o_uProperties) {
-  try {
-    ReadProperties(i_lSendMethodID, o_uProperties);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodProperties2");
-  }
+  core::Guarded("Velmora.SendMethod.GetSendMethodProperties2",
+                [&] { ReadProperties(i_lSendMethodID, o_uProperties); });
 }
 
 void SendMethod::GetSendMethodProperties4(int32_t i_lSendMethodID,
                                           TSendMethodProperties& o_uProperties) {
-  try {
-    ReadProperties(i_lSendMethodID, o_uProperties);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodProperties4");
-  }
+  core::Guarded("Velmora.SendMethod.GetSendMethodProperties4",
+                [&] { ReadProperties(i_lSendMethodID, o_uProperties); });
 }
 
 void SendMethod::GetSendMethodProperties3(int32_t i_lSendMethodID, VariantArray& o_aProperties) {
-  try {
+  core::Guarded("Velmora.SendMethod.GetSendMethodProperties3", [&] {
     VariantArray values(3);
     values.At(0) = Variant(std::string());
     values.At(1) = Variant(std::string("False"));
@@ -343,9 +322,7 @@ void SendMethod::GetSendMethodProperties3(int32_t i_lSendMethodID, VariantArray&
     rs->Close();
     connection->Close();
     o_aProperties = std::move(values);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodProperties3");
-  }
+  });
 }
 
 void SendMethod::GetSendMethodPropertiesFromAsp(
@@ -354,18 +331,16 @@ void SendMethod::GetSendMethodPropertiesFromAsp(
     Variant& i_sPassword, Variant& i_sFileName, Variant& i_iSuffix, Variant& i_sExtension,
     Variant& i_iWriteMode, Variant& i_sExcelTemplate, Variant& i_sProxy, Variant& i_lProxyPort,
     Variant& i_iFileFormat, Variant& i_iFTPTransferType) {
-  Variant attachments;
-  Variant network_id;
-  Variant merge_file;
-  try {
+  core::Guarded("Velmora.SendMethod.GetSendMethodPropertiesFromAsp", [&] {
+    Variant attachments;
+    Variant network_id;
+    Variant merge_file;
     GetSendMethodPropertiesFromAsp2(i_lSendMethodID, i_iProtocol, i_iFormat, i_bAutoPush, i_sXsl,
                                     i_sAddress, i_lPort, i_sUserID, i_sPassword, i_sFileName,
                                     i_iSuffix, i_sExtension, i_iWriteMode, i_sExcelTemplate,
                                     i_sProxy, i_lProxyPort, i_iFileFormat, i_iFTPTransferType,
                                     attachments, network_id, merge_file);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodPropertiesFromAsp");
-  }
+  });
 }
 
 void SendMethod::GetSendMethodPropertiesFromAsp2(
@@ -470,21 +445,15 @@ void SendMethod::UpdateProperties(int32_t id, TSendMethodProperties& p,
 
 void SendMethod::UpdateSendMethodProperties2(int32_t i_lSendMethodID,
                                              TSendMethodProperties& i_uProperties) {
-  try {
-    UpdateProperties(i_lSendMethodID, i_uProperties, nullptr);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.UpdateSendMethodProperties2");
-  }
+  core::Guarded("Velmora.SendMethod.UpdateSendMethodProperties2",
+                [&] { UpdateProperties(i_lSendMethodID, i_uProperties, nullptr); });
 }
 
 void SendMethod::UpdateSendMethodProperties3(int32_t i_lSendMethodID,
                                              TSendMethodProperties& i_uProperties,
                                              VariantArray& i_aProperties24) {
-  try {
-    UpdateProperties(i_lSendMethodID, i_uProperties, &i_aProperties24);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.UpdateSendMethodProperties3");
-  }
+  core::Guarded("Velmora.SendMethod.UpdateSendMethodProperties3",
+                [&] { UpdateProperties(i_lSendMethodID, i_uProperties, &i_aProperties24); });
 }
 
 void SendMethod::UpdateSendMethodPropertiesFromAsp(
@@ -494,15 +463,13 @@ void SendMethod::UpdateSendMethodPropertiesFromAsp(
     int16_t i_iSuffix, const std::string& i_sExtension, int16_t i_iWriteMode,
     const std::string& i_sExcelTemplate, const std::string& i_sProxy, int32_t i_lProxyPort,
     int16_t i_iFileFormat, int16_t i_iFTPTransferType) {
-  try {
+  core::Guarded("Velmora.SendMethod.UpdateSendMethodPropertiesFromAsp", [&] {
     TSendMethodProperties p =
         FlatRecord(*this, i_iProtocol, i_iFormat, i_bAutoPush, i_sXsl, i_sAddress, i_lPort,
                    i_sUserID, i_sPassword, i_sFileName, i_iSuffix, i_sExtension, i_iWriteMode,
                    i_sExcelTemplate, i_sProxy, i_lProxyPort, i_iFileFormat, i_iFTPTransferType);
     UpdateSendMethodProperties2(i_lSendMethodID, p);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.UpdateSendMethodPropertiesFromAsp");
-  }
+  });
 }
 
 void SendMethod::UpdateSendMethodPropertiesFromAsp2(
@@ -513,23 +480,21 @@ void SendMethod::UpdateSendMethodPropertiesFromAsp2(
     const std::string& i_sExcelTemplate, const std::string& i_sProxy, int32_t i_lProxyPort,
     int16_t i_iFileFormat, int16_t i_iFTPTransferType, bool i_bAttachments,
     const std::string& i_sNetWorkID, const std::string& i_sMergeFile) {
-  try {
+  core::Guarded("Velmora.SendMethod.UpdateSendMethodPropertiesFromAsp2", [&] {
     TSendMethodProperties p =
         FlatRecord(*this, i_iProtocol, i_iFormat, i_bAutoPush, i_sXsl, i_sAddress, i_lPort,
                    i_sUserID, i_sPassword, i_sFileName, i_iSuffix, i_sExtension, i_iWriteMode,
                    i_sExcelTemplate, i_sProxy, i_lProxyPort, i_iFileFormat, i_iFTPTransferType);
     VariantArray extension = WriterArray(i_bAttachments, i_sNetWorkID, i_sMergeFile);
     UpdateSendMethodProperties3(i_lSendMethodID, p, extension);
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.UpdateSendMethodPropertiesFromAsp2");
-  }
+  });
 }
 
 // ---- Links ----
 
 void SendMethod::AddSendMethod2(int32_t& i_lSendMethodID, int32_t& i_lBusinessPartnerID,
                                 std::string& i_sDocumentTypeID, int32_t& i_lruleid) {
-  try {
+  core::Guarded("Velmora.SendMethod.AddSendMethod2", [&] {
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset(
         "SELECT SENDMETHODID FROM SENDMETHOD WHERE " +
@@ -559,14 +524,12 @@ void SendMethod::AddSendMethod2(int32_t& i_lSendMethodID, int32_t& i_lBusinessPa
       table->Close();
     }
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.AddSendMethod2");
-  }
+  });
 }
 
 void SendMethod::DeleteSendMethod2(const std::string& i_lSMID, int32_t i_lBPID, int32_t i_lruleid,
                                    const std::string& i_sDocTypeID) {
-  try {
+  core::Guarded("Velmora.SendMethod.DeleteSendMethod2", [&] {
     // The id arrives as text; it reaches SQL only as a number.
     const int32_t id = Variant(i_lSMID).ToInt32();
     auto connection = core::GetConnection();
@@ -586,29 +549,25 @@ void SendMethod::DeleteSendMethod2(const std::string& i_lSMID, int32_t i_lBPID, 
     }
     connection->Execute("DELETE FROM SENDMETHODPROPERTY WHERE SENDMETHODID = " + SqlLong(id));
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.DeleteSendMethod2");
-  }
+  });
 }
 
 std::shared_ptr<db::Recordset> SendMethod::GetSendMethodIDs(int32_t i_lBPID,
                                                             const std::string& i_sDocTypeID,
                                                             int32_t i_lruleid) {
-  try {
-    auto connection = core::GetConnection();
-    std::shared_ptr<db::Recordset> rs = connection->QueryDisconnected(
-        "SELECT SENDMETHOD.SENDMETHODID FROM SENDMETHOD, SENDMETHODPROPERTY WHERE "
-        "SENDMETHOD.SENDMETHODID = SENDMETHODPROPERTY.SENDMETHODID AND "
-        "SENDMETHOD.BUSINESSPARTNERID = " +
-        SqlLong(i_lBPID) + " AND " + "SENDMETHOD.DOCUMENTTYPEID = " + SqlText(i_sDocTypeID) +
-        " AND " + "SENDMETHOD.RULEID = " + SqlLong(i_lruleid) + " AND " +
-        "SENDMETHODPROPERTY.PROTOCOL <> " + SqlLong(kManualDownload));
-    connection->Close();
-    return rs;
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodIDs");
-  }
-  return nullptr;
+  return core::Guarded(
+      "Velmora.SendMethod.GetSendMethodIDs", [&]() -> std::shared_ptr<db::Recordset> {
+        auto connection = core::GetConnection();
+        std::shared_ptr<db::Recordset> rs = connection->QueryDisconnected(
+            "SELECT SENDMETHOD.SENDMETHODID FROM SENDMETHOD, SENDMETHODPROPERTY WHERE "
+            "SENDMETHOD.SENDMETHODID = SENDMETHODPROPERTY.SENDMETHODID AND "
+            "SENDMETHOD.BUSINESSPARTNERID = " +
+            SqlLong(i_lBPID) + " AND " + "SENDMETHOD.DOCUMENTTYPEID = " + SqlText(i_sDocTypeID) +
+            " AND " + "SENDMETHOD.RULEID = " + SqlLong(i_lruleid) + " AND " +
+            "SENDMETHODPROPERTY.PROTOCOL <> " + SqlLong(kManualDownload));
+        connection->Close();
+        return rs;
+      });
 }
 
 // ---- Manual download ----
@@ -616,7 +575,7 @@ std::shared_ptr<db::Recordset> SendMethod::GetSendMethodIDs(int32_t i_lBPID,
 bool SendMethod::DownloadSendMethodExists(int32_t i_lBusinessPartnerID,
                                           const std::string& i_sDocumentTypeID,
                                           ESendMethodFormat i_nFormat, uint8_t i_nFileFormat) {
-  try {
+  return core::Guarded("Velmora.SendMethod.DownloadSendMethodExists", [&]() -> bool {
     std::string sql = "select count(*) as NUMBER";
     sql += " from sendmethod, sendmethodproperty";
     sql += " where sendmethod.sendmethodid = sendmethodproperty.sendmethodid ";
@@ -634,10 +593,7 @@ bool SendMethod::DownloadSendMethodExists(int32_t i_lBusinessPartnerID,
     rs->Close();
     connection->Close();
     return exists;
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.DownloadSendMethodExists");
-  }
-  return false;
+  });
 }
 
 int32_t SendMethod::GetSendMethodManualDownload(int32_t i_lBusinessPartnerID,
@@ -671,25 +627,21 @@ int32_t SendMethod::GetSendMethodManualDownload(int32_t i_lBusinessPartnerID,
 Variant SendMethod::GetSendMethodData(int32_t, Variant&, Variant&, Variant&, Variant&, Variant&,
                                       Variant&, Variant&, Variant&, Variant&, Variant&, Variant&,
                                       Variant&) {
-  try {
+  return core::Guarded("Velmora.SendMethod.GetSendMethodData", [&]() -> Variant {
     Dictionary replacements;
     replacements.Add("[%METHODNAME%]", Variant(std::string("GetSendMethodProperties2")));
     RaiseError(EnumerationErrors::NewerVersionAvailable, "Velmora.SendMethod.GetSendMethodData",
                core::GetLabel("ZODAR4425", 0, &replacements));
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodData");
-  }
-  return Variant();
+    return Variant();
+  });
 }
 
 Variant SendMethod::GetSendMethodID(int32_t, const std::string&) {
-  try {
+  return core::Guarded("Velmora.SendMethod.GetSendMethodID", [&]() -> Variant {
     RaiseError(EnumerationErrors::NewerVersionAvailable, "Velmora.SendMethod.GetSendMethodID",
                core::GetLabel("ZODAR4426"));
-  } catch (...) {
-    core::ReportError("Velmora.SendMethod.GetSendMethodID");
-  }
-  return Variant();
+    return Variant();
+  });
 }
 
 }  // namespace velmora

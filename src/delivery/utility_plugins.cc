@@ -5,6 +5,7 @@
 
 #include "core/components.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"
 #include "velmora/base/error.h"
@@ -23,40 +24,37 @@ size_t SecondDot(const std::string& text) {
 }  // namespace
 
 Variant Utility::GetClass(std::string& iDllClassMethodString) {
-  try {
+  return core::Guarded("Velmora.Utility.GetClass", [&]() -> Variant {
     return Variant(iDllClassMethodString.substr(0, SecondDot(iDllClassMethodString)));
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetClass");
-  }
-  return Variant();
+  });
 }
 
 Variant Utility::GetMethod(std::string& iDllClassMethodString) {
-  try {
+  return core::Guarded("Velmora.Utility.GetMethod", [&]() -> Variant {
     const size_t dot = SecondDot(iDllClassMethodString);
     return Variant(dot == std::string::npos ? std::string()
                                             : iDllClassMethodString.substr(dot + 1));
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetMethod");
-  }
-  return Variant();
+    return Variant();
+  });
 }
 
 bool Utility::CallMethod(std::string& iDllClassMethodString, Variant& iArguments) {
-  bool result = false;
-  try {
-    delivery::InstallPluginSource();
-    const std::string progid = GetClass(iDllClassMethodString).ToText();
-    const std::string method = GetMethod(iDllClassMethodString).ToText();
-    result = delivery::CallPluginTwoWay(
-        progid, method, "IMethodCall_MethodCall", iArguments,
-        [&iArguments](IMethodCall& plugin) { return plugin.MethodCall(iArguments); });
-  } catch (...) {
-    core::ReportError("Velmora.Utility.CallMethod",
-                      Variant("object " + iDllClassMethodString +
-                              " not found or method called with wrong number/type of arguments"));
-  }
-  return result;
+  return core::Guarded(
+      "Velmora.Utility.CallMethod",
+      [&]() -> bool {
+        bool result = false;
+        delivery::InstallPluginSource();
+        const std::string progid = GetClass(iDllClassMethodString).ToText();
+        const std::string method = GetMethod(iDllClassMethodString).ToText();
+        result = delivery::CallPluginTwoWay(
+            progid, method, "IMethodCall_MethodCall", iArguments,
+            [&iArguments](IMethodCall& plugin) { return plugin.MethodCall(iArguments); });
+        return result;
+      },
+      [&] {
+        return Variant("object " + iDllClassMethodString +
+                       " not found or method called with wrong number/type of arguments");
+      });
 }
 
 bool Utility::CheckMethodCall(std::string& iDllClassMethodString) {

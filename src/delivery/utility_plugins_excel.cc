@@ -5,10 +5,10 @@
 #include "core/general.h"
 #include "delivery/plugin_call.h"
 #include "delivery/plugin_source.h"
-#include "platform/sheet/workbook_object.h"
 #include "velmora/base/error.h"
 #include "velmora/delivery/method_call.h"
 #include "velmora/routing/utility.h"
+#include "velmora/sheet/workbook_object.h"
 
 namespace velmora {
 namespace {

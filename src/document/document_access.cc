@@ -3,6 +3,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "document/publication_readers.h"
 #include "velmora/document/document.h"
@@ -10,17 +11,13 @@
 namespace velmora {
 
 bool Document::UserIsSenderOfDocument(int32_t i_lDocID, const std::string& i_sUser) {
-  try {
-    return GetSenderOfDocument(i_lDocID) == i_sUser;
-  } catch (...) {
-    core::ReportError("Velmora.Document.UserIsSenderOfDocument");
-  }
-  return false;
+  return core::Guarded("Velmora.Document.UserIsSenderOfDocument",
+                       [&]() -> bool { return GetSenderOfDocument(i_lDocID) == i_sUser; });
 }
 
 bool Document::UserIsRecipientOfDoc(int32_t iDocID, const std::string& iUser) {
-  std::unique_ptr<db::Recordset> recipients;
-  try {
+  return core::Guarded("Velmora.Document.UserIsRecipientOfDoc", [&]() -> bool {
+    std::unique_ptr<db::Recordset> recipients;
     const std::string type = GetDocumentTypeOfDocument(iDocID);
     if (type.empty()) {
       return false;
@@ -34,16 +31,12 @@ bool Document::UserIsRecipientOfDoc(int32_t iDocID, const std::string& iUser) {
     }
     core::CloseRecordset(recipients);
     return found;
-  } catch (...) {
-    recipients.reset();
-    core::ReportError("Velmora.Document.UserIsRecipientOfDoc");
-  }
-  return false;
+  });
 }
 
 bool Document::IsValidChildDoc(int32_t iDocID, const std::string& iUser,
                                SENDERMODE /*iSenderMode*/) {
-  try {
+  return core::Guarded("Velmora.Document.IsValidChildDoc", [&]() -> bool {
     if (GetDocumentTypeOfDocument(iDocID).empty()) {
       return false;
     }
@@ -56,15 +49,12 @@ bool Document::IsValidChildDoc(int32_t iDocID, const std::string& iUser,
       return UserIsRecipientOfDoc(iDocID, iUser);
     }
     return true;
-  } catch (...) {
-    core::ReportError("Velmora.Document.IsValidChildDoc");
-  }
-  return false;
+  });
 }
 
 bool Document::IsValidParentDoc(int32_t iDocID, const std::string& iUser, SENDERMODE iSenderMode) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Document.IsValidParentDoc", [&]() -> bool {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     auto children = connection->QueryDisconnected(
         "SELECT DOCUMENTID, SENDER, DOCUMENTTYPEID FROM DOCUMENT WHERE DOC_DOCUMENTID = " +
@@ -81,11 +71,7 @@ bool Document::IsValidParentDoc(int32_t iDocID, const std::string& iUser, SENDER
       }
     }
     return false;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.IsValidParentDoc");
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora

@@ -4,10 +4,11 @@
 #include <string_view>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
-#include "platform/xml/document.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/document/document.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 namespace {
@@ -44,18 +45,19 @@ size_t CheckElement(std::string_view batch, size_t open, const std::string& path
 }
 
 void CheckBatch(std::string_view batch, const std::string& path) {
-  try {
-    size_t position = 0;
-    while (position < batch.size()) {
-      const size_t open = NextElementStart(batch, position);
-      if (open == std::string_view::npos) {
-        break;
-      }
-      position = CheckElement(batch, open, path);
-    }
-  } catch (...) {
-    core::ReportError(path, Variant(kNotABatch));
-  }
+  core::Guarded(
+      path,
+      [&] {
+        size_t position = 0;
+        while (position < batch.size()) {
+          const size_t open = NextElementStart(batch, position);
+          if (open == std::string_view::npos) {
+            break;
+          }
+          position = CheckElement(batch, open, path);
+        }
+      },
+      [&] { return Variant(kNotABatch); });
 }
 
 }  // namespace

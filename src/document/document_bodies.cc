@@ -4,13 +4,14 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/long_text.h"
 #include "core/sql_literals.h"
 #include "document/document_dom.h"
 #include "document/document_store.h"
 #include "velmora/base/sources.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -39,17 +40,13 @@ bool ChangeFirstRow(db::Connection& connection, const std::string& sql,
 // path; failures are reported as `path`.
 bool ChangeRow(const std::string& sql, const std::function<void(db::Recordset&)>& change,
                const char* path, bool bodies) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded(path, [&]() -> bool {
+    std::unique_ptr<db::Connection> connection;
     connection = bodies ? core::GetConnectionWithODBCTimeoutIs(kNoTimeout) : core::GetConnection();
     const bool found = ChangeFirstRow(*connection, sql, change);
     core::CloseConnection(connection);
     return found;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError(path);
-  }
-  return false;
+  });
 }
 
 // The text of a field that may be NULL.
@@ -76,7 +73,7 @@ void Document::UpdateDocumentWithXmlBody(int32_t iDocID, const std::string& iXml
       "SELECT XMLBODY, CREATIONDATE FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
       [&](db::Recordset& row) {
         row.SetField("CREATIONDATE", Variant(Now()));
-        Utility().SetLongDBTextField(iXmlBody, "XMLBODY", row);
+        core::SetLongTextField(iXmlBody, "XMLBODY", row);
       },
       "Velmora.Document.UpdateDocumentWithXmlBody", true);
 }
@@ -88,7 +85,7 @@ void Document::UpdateDocumentWithOriginalXmlBody(int32_t iDocID,
           core::SqlLong(iDocID),
       [&](db::Recordset& row) {
         row.SetField("ENTRANCEDATE", Variant(Now()));
-        Utility().SetLongDBTextField(iOriginalXmlBody, "ORIGINALXMLBODY", row);
+        core::SetLongTextField(iOriginalXmlBody, "ORIGINALXMLBODY", row);
       },
       "Velmora.Document.UpdateDocumentWithOriginalXmlBody", true);
 }
@@ -96,9 +93,9 @@ void Document::UpdateDocumentWithOriginalXmlBody(int32_t iDocID,
 namespace document {
 
 int32_t StoreOriginalDocument(const std::string& xml) {
-  std::unique_ptr<db::Connection> connection;
-  std::unique_ptr<db::Recordset> recordset;
-  try {
+  return core::Guarded("Velmora.Document.StoreOriginalDocument", [&]() -> int32_t {
+    std::unique_ptr<db::Connection> connection;
+    std::unique_ptr<db::Recordset> recordset;
     connection = core::GetConnectionWithODBCTimeoutIs(kNoTimeout);
     recordset = connection->OpenRecordset(
         "SELECT * FROM DOCUMENT WHERE 0=1",
@@ -108,19 +105,14 @@ int32_t StoreOriginalDocument(const std::string& xml) {
     recordset->SetField("CREATIONDATE", Variant(now));
     recordset->SetField("ENTRANCEDATE", Variant(now));
     recordset->SetField("STATUS", Variant(static_cast<int16_t>(-1)));
-    Utility().SetLongDBTextField(xml, "ORIGINALXMLBODY", *recordset);
+    core::SetLongTextField(xml, "ORIGINALXMLBODY", *recordset);
     recordset->Update();
     const int32_t id = recordset->Field("DocumentID").ToInt32();
     recordset->Close();
     recordset.reset();
     core::CloseConnection(connection);
     return id;
-  } catch (...) {
-    recordset.reset();
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.StoreOriginalDocument");
-  }
-  return 0;
+  });
 }
 
 void UpdateDocument(int32_t docId, const std::string& docTypeId, const std::string& sender,
@@ -149,9 +141,9 @@ void CopyOriginalXMLtoXMLBody(int32_t docId, bool alsoTemp) {
           std::string("FROM DOCUMENT WHERE DOCUMENTID = ") + core::SqlLong(docId),
       [&](db::Recordset& row) {
         const std::string original = FieldText(row, "ORIGINALXMLBODY");
-        Utility().SetLongDBTextField(original, "XMLBODY", row);
+        core::SetLongTextField(original, "XMLBODY", row);
         if (alsoTemp) {
-          Utility().SetLongDBTextField(original, "TEMPXMLBODY", row);
+          core::SetLongTextField(original, "TEMPXMLBODY", row);
         }
         row.SetField("CREATIONDATE", Variant(Now()));
       },
@@ -163,15 +155,15 @@ void CopyTempXMLtoXMLBody(int32_t docId) {
       "SELECT XMLBODY, TEMPXMLBODY, CREATIONDATE " +
           std::string("FROM DOCUMENT WHERE DOCUMENTID = ") + core::SqlLong(docId),
       [&](db::Recordset& row) {
-        Utility().SetLongDBTextField(FieldText(row, "TEMPXMLBODY"), "XMLBODY", row);
+        core::SetLongTextField(FieldText(row, "TEMPXMLBODY"), "XMLBODY", row);
         row.SetField("CREATIONDATE", Variant(Now()));
       },
       "Velmora.Document.CopyOriginalXMLtoXMLBody", true);
 }
 
 void CopyOriginalXMLtoTempXMLBody(int32_t docId) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded("Velmora.Document.CopyOriginalXMLtoTempXMLBody", [&] {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnectionWithODBCTimeoutIs(kNoTimeout);
     ChangeFirstRow(*connection,
                    "SELECT TEMPXMLBODY, XMLBODY " + std::string("FROM DOCUMENT ") +
@@ -179,51 +171,44 @@ void CopyOriginalXMLtoTempXMLBody(int32_t docId) {
                        " AND (TEMPXMLBODY LIKE '' OR " +
                        "TEMPXMLBODY IS NULL) AND NOT (XMLBODY LIKE '' OR " + "XMLBODY IS NULL)",
                    [](db::Recordset& row) {
-                     Utility().SetLongDBTextField(FieldText(row, "XMLBODY"), "TEMPXMLBODY", row);
+                     core::SetLongTextField(FieldText(row, "XMLBODY"), "TEMPXMLBODY", row);
                    });
-    ChangeFirstRow(
-        *connection,
-        "SELECT ORIGINALXMLBODY, TEMPXMLBODY " + std::string("FROM DOCUMENT WHERE DOCUMENTID = ") +
-            core::SqlLong(docId) + " AND " + "(TEMPXMLBODY LIKE '' OR TEMPXMLBODY IS NULL)",
-        [](db::Recordset& row) {
-          Utility().SetLongDBTextField(FieldText(row, "ORIGINALXMLBODY"), "TEMPXMLBODY", row);
-        });
+    ChangeFirstRow(*connection,
+                   "SELECT ORIGINALXMLBODY, TEMPXMLBODY " +
+                       std::string("FROM DOCUMENT WHERE DOCUMENTID = ") + core::SqlLong(docId) +
+                       " AND " + "(TEMPXMLBODY LIKE '' OR TEMPXMLBODY IS NULL)",
+                   [](db::Recordset& row) {
+                     core::SetLongTextField(FieldText(row, "ORIGINALXMLBODY"), "TEMPXMLBODY", row);
+                   });
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.CopyOriginalXMLtoTempXMLBody");
-  }
+  });
 }
 
 std::shared_ptr<xml::Document> GetTempXmlDomDocument(int32_t docId) {
-  try {
-    return LoadBodyIntoDom("SELECT TEMPXMLBODY " +
-                               std::string("FROM DOCUMENT WHERE DOCUMENTID = ") +
-                               core::SqlLong(docId),
-                           "TEMPXMLBODY", DomErrorSource::kParserText);
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetTempXmlDomDocument");
-  }
-  return nullptr;
+  return core::Guarded(
+      "Velmora.Document.GetTempXmlDomDocument", [&]() -> std::shared_ptr<xml::Document> {
+        return LoadBodyIntoDom("SELECT TEMPXMLBODY " +
+                                   std::string("FROM DOCUMENT WHERE DOCUMENTID = ") +
+                                   core::SqlLong(docId),
+                               "TEMPXMLBODY", DomErrorSource::kParserText);
+        return nullptr;
+      });
 }
 
 void UpdateTempXMLBodyWithNULLInDocument(int32_t docId) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded("Velmora.Document.UpdateTempXMLBodyWithNULLInDocument", [&] {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnectionWithODBCTimeoutIs(kNoTimeout);
     connection->Execute("Update DOCUMENT Set TEMPXMLBODY = Null WHERE " +
                         std::string("DOCUMENTID = ") + core::SqlLong(docId));
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.UpdateTempXMLBodyWithNULLInDocument");
-  }
+  });
 }
 
 std::string GetXSLFromDoctypeToDoctypeTable(const std::string& oldDocTypeId,
                                             const std::string& newDocTypeId) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Utility.GetXSLFromDoctypeToDoctypeTable", [&]() -> std::string {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     auto recordset = connection->Query(
         "SELECT TRANSFORMXSLNAME FROM DOCTYPETODOCTYPE WHERE " + std::string("DOCUMENTTYPEID = ") +
@@ -235,11 +220,7 @@ std::string GetXSLFromDoctypeToDoctypeTable(const std::string& oldDocTypeId,
     recordset.reset();
     core::CloseConnection(connection);
     return name;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Utility.GetXSLFromDoctypeToDoctypeTable");
-  }
-  return {};
+  });
 }
 
 }  // namespace document

@@ -2,6 +2,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "document/document_store.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
@@ -38,17 +39,14 @@ std::shared_ptr<xml::Document> LoadBodyIntoDom(const std::string& sql, const std
 }
 
 bool GetShowFlagFromDoc(const xml::Document* doc) {
-  try {
+  return core::Guarded("Velmora.Document.GetShowFlagFromDoc", [&]() -> bool {
     if (doc == nullptr) {
       return false;
     }
     const std::optional<xml::Node> node = doc->SelectSingleNode("//B2BSHOW");
     const std::string flag = node ? text::Trim(node->Text()) : std::string();
     return text::ToUpper(flag) == "TRUE" || flag == "1";
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetShowFlagFromDoc");
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora::document

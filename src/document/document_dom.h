@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
+#include "velmora/xml/document.h"
 
 // Loading a stored XML body into an XML document, shared by the working and the temporary body.
 namespace velmora::document {

@@ -4,6 +4,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/publication_errors.h"
 #include "core/sql_literals.h"
 #include "document/document_dom.h"
@@ -57,58 +58,47 @@ void CheckDocumentColumnList(db::Connection& connection, const std::string& fiel
 }  // namespace
 
 std::string Document::GetXmlDocument(int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetXmlDocument", [&]() -> std::string {
     return TextOrEmpty(core::FirstField(
         "SELECT xmlbody FROM document WHERE documentid = " + core::SqlLong(iDocID), "XMLBODY"));
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetXmlDocument");
-  }
-  return {};
+    return {};
+  });
 }
 
 std::shared_ptr<xml::Document> Document::GetXmlDomDocument(int32_t iDocID) {
-  try {
-    return document::LoadBodyIntoDom(
-        "SELECT XMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "XMLBODY",
-        document::DomErrorSource::kFixed);
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetXmlDomDocument");
-  }
-  return nullptr;
+  return core::Guarded(
+      "Velmora.Document.GetXmlDomDocument", [&]() -> std::shared_ptr<xml::Document> {
+        return document::LoadBodyIntoDom(
+            "SELECT XMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "XMLBODY",
+            document::DomErrorSource::kFixed);
+        return nullptr;
+      });
 }
 
 std::string Document::GetOriginalXmlDocument(int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetOriginalXmlDocument", [&]() -> std::string {
     return TextOrEmpty(core::FirstField(
         "SELECT ORIGINALXMLBODY FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
         "ORIGINALXMLBODY"));
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetOriginalXmlDocument");
-  }
-  return {};
+    return {};
+  });
 }
 
 std::string Document::GetDocumentTypeOfDocument(int32_t iDocID) {
-  try {
-    return core::DocumentTypeOfDocument(iDocID);
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetDocumentTypeOfDocument");
-  }
-  return {};
+  return core::Guarded("Velmora.Document.GetDocumentTypeOfDocument",
+                       [&]() -> std::string { return core::DocumentTypeOfDocument(iDocID); });
 }
 
 std::string Document::GetSenderOfDocument(int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetSenderOfDocument", [&]() -> std::string {
     return TextOrEmpty(core::FirstField(
         "SELECT SENDER FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "SENDER"));
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetSenderOfDocument");
-  }
-  return {};
+    return {};
+  });
 }
 
 DOCUMENTSTATUS Document::GetStatusOfDocument(int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetStatusOfDocument", [&]() -> DOCUMENTSTATUS {
     const std::optional<Variant> value = core::FirstField(
         "SELECT STATUS FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "STATUS");
     if (!value || value->IsNull()) {
@@ -119,38 +109,29 @@ DOCUMENTSTATUS Document::GetStatusOfDocument(int32_t iDocID) {
       return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
     }
     return static_cast<DOCUMENTSTATUS>(status);
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetStatusOfDocument");
-  }
-  return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+  });
 }
 
 bool Document::GetShowFlag(int32_t i_lDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetShowFlag", [&]() -> bool {
     const std::optional<Variant> value = core::FirstField(
         "SELECT SHOW FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(i_lDocID), "SHOW");
     return value && !value->IsNull() && value->ToBool();
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetShowFlag");
-  }
-  return false;
+  });
 }
 
 int32_t Document::GetParentDocIdOfDocument(int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Document.GetParentDocIdOfDocument", [&]() -> int32_t {
     const std::optional<Variant> value = core::FirstField(
         "SELECT DOC_DOCUMENTID FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID),
         "DOC_DOCUMENTID");
     return value && !value->IsNull() ? value->ToInt32() : -1;
-  } catch (...) {
-    core::ReportError("Velmora.Document.GetParentDocIdOfDocument");
-  }
-  return -1;
+  });
 }
 
 Variant Document::getChildDocuments(int32_t i_lParentDocID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Document.getChildDocuments", [&]() -> Variant {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     Variant rows = AllRows(*connection,
                            "SELECT DOCUMENTID, DOCUMENTTYPEID FROM DOCUMENT WHERE "
@@ -158,16 +139,12 @@ Variant Document::getChildDocuments(int32_t i_lParentDocID) {
                                core::SqlLong(i_lParentDocID));
     core::CloseConnection(connection);
     return rows;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.getChildDocuments");
-  }
-  return {};
+  });
 }
 
 Variant Document::getDocumentProperty(int32_t i_lDocID, const std::string& i_sFieldNames) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Document.getDocumentProperty", [&]() -> Variant {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     CheckDocumentColumnList(*connection, i_sFieldNames);
     Variant rows =
@@ -175,11 +152,7 @@ Variant Document::getDocumentProperty(int32_t i_lDocID, const std::string& i_sFi
                                  " FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(i_lDocID));
     core::CloseConnection(connection);
     return rows;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.getDocumentProperty");
-  }
-  return {};
+  });
 }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "document/publication_readers.h"
 #include "velmora/base/text.h"
@@ -61,15 +62,12 @@ bool StatusChangeAllowed(DOCUMENTSTATUS from, DOCUMENTSTATUS to) {
 
 // Runs one statement on a new connection, closing it on every path; reports as `path`.
 void ExecuteStatement(const std::string& sql, const char* path) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded(path, [&] {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     connection->Execute(sql);
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError(path);
-  }
+  });
 }
 
 }  // namespace
@@ -107,9 +105,9 @@ void Document::setParentDocument(int32_t lChildDocID, int32_t lParentDocID) {
 }
 
 void Document::SetDocumentStatus(int32_t iDocID, DOCUMENTSTATUS iDocStatus) {
-  std::unique_ptr<db::Connection> connection;
-  std::unique_ptr<db::Recordset> recordset;
-  try {
+  core::Guarded("Velmora.Document.SetDocumentStatus", [&] {
+    std::unique_ptr<db::Connection> connection;
+    std::unique_ptr<db::Recordset> recordset;
     const DOCUMENTSTATUS old = GetStatusOfDocument(iDocID);
     if (!StatusChangeAllowed(old, iDocStatus)) {
       return;
@@ -132,25 +130,19 @@ void Document::SetDocumentStatus(int32_t iDocID, DOCUMENTSTATUS iDocStatus) {
     if (iDocStatus == DOCUMENTSTATUS::DOCUMENTDELETED && old == DOCUMENTSTATUS::DOCUMENTNEW) {
       deleteAllUsersFromPublicationList(Variant(iDocID));
     }
-  } catch (...) {
-    recordset.reset();
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Document.SetDocumentStatus");
-  }
+  });
 }
 
 DOCUMENTSTATUS Document::ConvertStatusFromStringToEnum(std::string& iStatus) {
-  try {
+  return core::Guarded("Velmora.Document.ConvertStatusFromStringToEnum", [&]() -> DOCUMENTSTATUS {
     iStatus = text::Trim(iStatus);
     for (const auto& [status_text, status] : kStatusTexts) {
       if (iStatus == status_text) {
         return status;
       }
     }
-  } catch (...) {
-    core::ReportError("Velmora.Document.ConvertStatusFromStringToEnum");
-  }
-  return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+    return DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS;
+  });
 }
 
 DOCUMENTSTATUS Document::ConvertStatusFromIntToEnum(int16_t iStatus) {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
+#include "velmora/xml/document.h"
 
 // The DOCUMENT operations that only the library calls (document processing and conversion to
 // another document type). Each opens and closes its own connection and reports its failures as

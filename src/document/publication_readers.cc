@@ -2,6 +2,8 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -19,7 +21,8 @@ constexpr const char* kSelectRecipientsLabels[] = {"ZODAR0008", "ZODAR4476"};
 template <size_t N>
 std::string OpenErrorsWithLabels(int32_t docId, const char* const (&labels)[N]) {
   std::string sql = " SELECT * FROM PUBLICATIONERRORS" + std::string(" WHERE DOCUMENTID = ") +
-                    core::SqlLong(docId) + " AND   CLOSED IN (0,2,4,6) " +
+                    core::SqlLong(docId) + " AND   CLOSED IN " +
+                    core::ClosedValuesWithout(core::kErrorClosed) + " " +
                     " AND ( LABEL = " + core::SqlText(labels[0]);
   for (size_t i = 1; i < N; ++i) {
     sql += std::string(" OR ") + "       LABEL = " + core::SqlText(labels[i]);
@@ -55,36 +58,36 @@ void SetPublicationErrorsToClosed(const std::string& sql) {
 std::unique_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t docId,
                                                                  const std::string& docTypeId,
                                                                  bool email) {
-  std::unique_ptr<db::Connection> connection;
-  try {
-    std::string sql = email ? "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                              "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
-                            : "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                              "DISTRIBUTIONLIST.HTMLATTACHMENT ";
-    sql +=
-        std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
-        "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID = " +
-        "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " + core::SqlLong(docId) +
-        ") " + "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(docTypeId);
-    if (email) {
-      sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
-             "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) )";
-    } else {
-      sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) )";
-    }
-    connection = core::GetConnection();
-    std::unique_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
-    core::CloseConnection(connection);
-    return recordset;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Utility.GetRecipientsFromPublicationTable");
-  }
-  return nullptr;
+  return core::Guarded(
+      "Velmora.Utility.GetRecipientsFromPublicationTable", [&]() -> std::unique_ptr<db::Recordset> {
+        std::unique_ptr<db::Connection> connection;
+        std::string sql = email ? "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                                  "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
+                                : "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                                  "DISTRIBUTIONLIST.HTMLATTACHMENT ";
+        sql +=
+            std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
+            "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID "
+            "= " +
+            "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " +
+            core::SqlLong(docId) + ") " +
+            "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(docTypeId);
+        if (email) {
+          sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
+                 "(PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() + " )";
+        } else {
+          sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN " +
+                 core::DeletedPublicationStatusList() + " )";
+        }
+        connection = core::GetConnection();
+        std::unique_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
+        core::CloseConnection(connection);
+        return recordset;
+      });
 }
 
 void ClosePublicationErrorsForOneCategory(int32_t docId, const std::string& category) {
-  try {
+  core::Guarded("Velmora.Collaboration.ClosePublicationErrorsForOneCategory", [&] {
     const std::string lower = text::ToLower(category);
     std::string sql;
     if (lower == "cannotpublish") {
@@ -97,9 +100,7 @@ void ClosePublicationErrorsForOneCategory(int32_t docId, const std::string& cate
                  "Not supported Category : " + category);
     }
     SetPublicationErrorsToClosed(sql);
-  } catch (...) {
-    core::ReportError("Velmora.Collaboration.ClosePublicationErrorsForOneCategory");
-  }
+  });
 }
 
 }  // namespace velmora::document

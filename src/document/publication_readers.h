@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/recordset.h"
+#include "velmora/db/recordset.h"
 
 // Readers and writers of the publication tables that the document record needs and that the
 // higher classes publish: Utility.GetRecipientsFromPublicationTable and

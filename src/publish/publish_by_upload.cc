@@ -9,13 +9,13 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/files/path_text.h"
-#include "platform/xml/document.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/boxes/collaboration.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/convert/obi.h"
 #include "velmora/core/file_handling.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 namespace {

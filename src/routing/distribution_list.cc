@@ -8,6 +8,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
@@ -89,57 +90,48 @@ std::string LinkCondition(const VariantArray& keys, const VariantArray& values,
 }  // namespace
 
 bool DistributionList::UserFoundOnDBList(std::string& iDocTypeID, std::string& iUserID) {
-  try {
+  return core::Guarded("Velmora.DistributionList.UserFoundOnDBList", [&]() -> bool {
     if (iUserID.empty() || iDocTypeID.empty()) {
       return false;
     }
     return ReturnsRow("SELECT USERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
                       core::SqlText(iDocTypeID) + " " + "AND USERID = " + core::SqlText(iUserID));
-  } catch (...) {
-    core::ReportError("Velmora.DistributionList.UserFoundOnDBList");
-  }
-  return false;
+    return false;
+  });
 }
 
 bool DistributionList::BPFoundOnDBList(std::string& iDocTypeID, int32_t& iBPID) {
-  try {
+  return core::Guarded("Velmora.DistributionList.BPFoundOnDBList", [&]() -> bool {
     if (iDocTypeID.empty() || iBPID == 0) {
       return false;
     }
     return ReturnsRow("SELECT BUSINESSPARTNERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
                       core::SqlText(iDocTypeID) + " " +
                       "AND BUSINESSPARTNERID = " + core::SqlLong(iBPID));
-  } catch (...) {
-    core::ReportError("Velmora.DistributionList.BPFoundOnDBList");
-  }
-  return false;
+    return false;
+  });
 }
 
 bool DistributionList::AnyBPFoundOnDBList(std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.DistributionList.AnyBPFoundOnDBList", [&]() -> bool {
     if (iDocTypeID.empty()) {
       return false;
     }
     return ReturnsRow(
         "SELECT DISTINCT BUSINESSPARTNERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
         core::SqlText(iDocTypeID));
-  } catch (...) {
-    core::ReportError("Velmora.DistributionList.AnyBPFoundOnDBList");
-  }
-  return false;
+    return false;
+  });
 }
 
 void DistributionList::RemoveBPsFromDBList(std::string& iDocTypeID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded("Velmora.DtributionList.RemoveBPsFromDBList", [&] {
+    std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();
     connection->Execute(
         "DELETE FROM DISTRIBUTIONLIST WHERE (DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) + ")");
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.DtributionList.RemoveBPsFromDBList");
-  }
+  });
 }
 
 bool DistributionList::Exists(const Variant& origin, const VariantArray& keys,

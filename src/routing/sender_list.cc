@@ -7,6 +7,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "velmora/routing/utility.h"
 
@@ -48,7 +49,7 @@ bool FlagOfSender(const std::string& column, const std::string& type, const std:
 }  // namespace
 
 bool SenderList::CheckAuthorizationForSender(std::string& iDocTypeID, std::string& iUserID) {
-  try {
+  return core::Guarded(Path("CheckAuthorizationForSender"), [&]() -> bool {
     if (iDocTypeID.empty() || iUserID.empty()) {
       return false;
     }
@@ -57,27 +58,22 @@ bool SenderList::CheckAuthorizationForSender(std::string& iDocTypeID, std::strin
                         " ",
                     [](db::Recordset&) { return true; })
         .has_value();
-  } catch (...) {
-    core::ReportError(Path("CheckAuthorizationForSender"));
-  }
-  return false;
+    return false;
+  });
 }
 
 bool SenderList::GetNotification(std::string& iDocTypeID, std::string& iUserID) {
-  try {
+  return core::Guarded(Path("GetNotification"), [&]() -> bool {
     bool notification = false;
     bool attachments = false;
     bool html_attachment = false;
     return GetNotification3(iDocTypeID, iUserID, notification, attachments, html_attachment);
-  } catch (...) {
-    core::ReportError(Path("GetNotification"));
-  }
-  return false;
+  });
 }
 
 bool SenderList::GetNotification3(const std::string& iDocTypeID, const std::string& iUserID,
                                   bool& oNotification, bool& oAttachments, bool& oHTMLAttachment) {
-  try {
+  return core::Guarded(Path("GetNotification3"), [&]() -> bool {
     oNotification = false;
     oAttachments = false;
     oHTMLAttachment = false;
@@ -103,49 +99,37 @@ bool SenderList::GetNotification3(const std::string& iDocTypeID, const std::stri
       oHTMLAttachment = flags->html_attachment;
     }
     return oNotification;
-  } catch (...) {
-    core::ReportError(Path("GetNotification3"));
-  }
-  return false;
+  });
 }
 
 Variant SenderList::GetNotification2(const std::string& iDocTypeID, const std::string& iUserID,
                                      bool& oNotification, bool& oAttachments, bool& oHTMLAttachment,
                                      std::string& oHTMLStyleSheet) {
-  try {
+  return core::Guarded(Path("GetNotification2"), [&]() -> Variant {
     oHTMLStyleSheet.clear();
     const bool notification =
         GetNotification3(iDocTypeID, iUserID, oNotification, oAttachments, oHTMLAttachment);
     oHTMLStyleSheet = Utility().GetHtmlAttachmentXsl(iDocTypeID);
     return Variant(notification);
-  } catch (...) {
-    core::ReportError(Path("GetNotification2"));
-  }
-  return Variant(false);
+  });
 }
 
 bool SenderList::GetAttachments(std::string& iDocTypeID, std::string& iUserID) {
-  try {
+  return core::Guarded(Path("GetAttachments"), [&]() -> bool {
     if (iDocTypeID.empty() || iUserID.empty()) {
       return false;
     }
     return FlagOfSender("ATTACHMENTS", iDocTypeID, iUserID);
-  } catch (...) {
-    core::ReportError(Path("GetAttachments"));
-  }
-  return false;
+  });
 }
 
 bool SenderList::GetDocumentAsAttachment(std::string& iDocTypeID, std::string& iUserID) {
-  try {
+  return core::Guarded(Path("GetDocumentAsAttachment"), [&]() -> bool {
     if (iDocTypeID.empty() || iUserID.empty()) {
       return false;
     }
     return FlagOfSender("HTMLATTACHMENT", iDocTypeID, iUserID);
-  } catch (...) {
-    core::ReportError(Path("GetDocumentAsAttachment"));
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora

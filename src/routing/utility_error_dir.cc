@@ -4,6 +4,7 @@
 #include "core/db_utils.h"
 #include "core/file_service.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sheet_engine.h"
 #include "platform/files/path_text.h"
@@ -59,7 +60,7 @@ void RequireBareName(const std::string& name, const std::string& source) {
 }  // namespace
 
 std::string Utility::CreateErrorDir() {
-  try {
+  return core::Guarded(Path("CreateErrorDir"), [&]() -> std::string {
     const std::string base = core::GetParameter("XMLErrorPath");
     if (!DirExist(base)) {
       FileHandling().CreateFolderTree(base);
@@ -79,14 +80,11 @@ std::string Utility::CreateErrorDir() {
       }
     }
     return dir;
-  } catch (...) {
-    core::ReportError(Path("CreateErrorDir"));
-  }
-  return {};
+  });
 }
 
 std::string Utility::WriteXmlFileToErrorDir(const std::string& content, std::string& fileName) {
-  try {
+  return core::Guarded(Path("WriteXMLFileToErrorDir"), [&]() -> std::string {
     const std::string dir = CreateErrorDir();
     if (!fileName.empty() && fileName[0] == '~') {
       fileName.erase(0, 1);
@@ -99,14 +97,11 @@ std::string Utility::WriteXmlFileToErrorDir(const std::string& content, std::str
     const std::string path = UniquePathIn(*fs, dir, fileName);
     fs->WriteFile(path, text::EncodeTextFile(content, true), files::WriteMode::kReplace);
     return path;
-  } catch (...) {
-    core::ReportError(Path("WriteXMLFileToErrorDir"));
-  }
-  return {};
+  });
 }
 
 void Utility::MoveFileToErrorDir(FileObject& file) {
-  try {
+  core::Guarded(Path("MoveFileToErrorDir"), [&] {
     const std::string dir = CreateErrorDir();
     std::string name = file.Name();
     if (!name.empty() && name[0] == '~') {
@@ -124,61 +119,42 @@ void Utility::MoveFileToErrorDir(FileObject& file) {
                            "No mail was sent to the administrator about '" + target +
                                "': the e-mail service is not available"),
                      Path("MoveFileToErrorDir"));
-  } catch (...) {
-    core::ReportError(Path("MoveFileToErrorDir"));
-  }
+  });
 }
 
 bool Utility::FileExist(const std::string& fileName) {
-  try {
-    return core::NewSiteFileSystem()->FileExists(fileName);
-  } catch (...) {
-    core::ReportError(Path("FileExist"));
-  }
-  return false;
+  return core::Guarded(Path("FileExist"),
+                       [&]() -> bool { return core::NewSiteFileSystem()->FileExists(fileName); });
 }
 
 bool Utility::DirExistOnThisServer(const std::string& folder) {
-  try {
-    return core::NewSiteFileSystem()->FolderExists(folder);
-  } catch (...) {
-    core::ReportError(Path("DirExistOnThisServer"));
-  }
-  return false;
+  return core::Guarded(Path("DirExistOnThisServer"),
+                       [&]() -> bool { return core::NewSiteFileSystem()->FolderExists(folder); });
 }
 
 bool Utility::DirExist(const std::string& folder) {
-  try {
+  return core::Guarded(Path("DirExist"), [&]() -> bool {
     if (files::IsUncPath(folder)) {
       return core::GetRemoteFile(Path("DirExist"))->FolderExists(folder);
     }
     return core::NewSiteFileSystem()->FolderExists(folder);
-  } catch (...) {
-    core::ReportError(Path("DirExist"));
-  }
-  return false;
+  });
 }
 
 bool Utility::FileExistAlsoRemote(const std::string& folder, const std::string& fileName) {
-  try {
+  return core::Guarded(Path("FileExistAlsoRemote"), [&]() -> bool {
     const std::string path = files::BuildPath(folder, fileName);
     if (files::IsUncPath(path)) {
       return core::GetRemoteFile(Path("FileExistAlsoRemote"))->FileExists(path);
     }
     return core::NewSiteFileSystem()->FileExists(path);
-  } catch (...) {
-    core::ReportError(Path("FileExistAlsoRemote"));
-  }
-  return false;
+  });
 }
 
 std::string Utility::AddTempPathIfNoDriveFound(const std::string& path) {
-  try {
+  return core::Guarded(Path("AddTempPathIfNoDriveFound"), [&]() -> std::string {
     return files::HasDrive(path) ? path : files::BuildPath(core::TempFolderPath(), path);
-  } catch (...) {
-    core::ReportError(Path("AddTempPathIfNoDriveFound"));
-  }
-  return {};
+  });
 }
 
 bool Utility::IsExcelInstalled() {
@@ -201,31 +177,21 @@ bool Utility::IsExcelInstalled() {
 }
 
 bool Utility::IsExcelInstalledWithErrRaise() {
-  try {
+  return core::Guarded(Path("IsExcelInstalledWithErrRaise"), [&]() -> bool {
     if (!IsExcelInstalled()) {
       RaiseError(EnumerationErrors::ExcelNotInstalled, Path("IsExcelInstalledWithErrRaise"),
                  core::GetLabelForMessage("ZODAR0040", Dictionary()));
     }
-  } catch (...) {
-    core::ReportError(Path("IsExcelInstalledWithErrRaise"));
-  }
-  return false;
+    return false;
+  });
 }
 
 void Utility::StoreErr(const PendingError& current) {
-  try {
-    saved_error_ = current.Store();
-  } catch (...) {
-    core::ReportError(Path("StoreErr"));
-  }
+  core::Guarded(Path("StoreErr"), [&] { saved_error_ = current.Store(); });
 }
 
 void Utility::RestoreErr(PendingError& current) {
-  try {
-    current.Restore(saved_error_);
-  } catch (...) {
-    core::ReportError(Path("RestoreErr"));
-  }
+  core::Guarded(Path("RestoreErr"), [&] { current.Restore(saved_error_); });
 }
 
 std::string Utility::MakeStringFromArray(const Variant& array) {
@@ -249,7 +215,7 @@ std::string Utility::MakeStringFromArray(const Variant& array) {
 }
 
 std::string Utility::ConvertArrayToList(const Variant& array) {
-  try {
+  return core::Guarded(Path("ConvertArrayToList"), [&]() -> std::string {
     if (!array.IsArray()) {
       return {};
     }
@@ -265,10 +231,7 @@ std::string Utility::ConvertArrayToList(const Variant& array) {
       joined.resize(joined.size() - 2);
     }
     return joined;
-  } catch (...) {
-    core::ReportError(Path("ConvertArrayToList"));
-  }
-  return {};
+  });
 }
 
 }  // namespace velmora

@@ -8,16 +8,17 @@
 #include "core/db_utils.h"
 #include "core/dispatch.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/host/configuration.h"
 #include "platform/host/membership.h"
 #include "platform/host/partner_register.h"
-#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 namespace {
@@ -95,49 +96,40 @@ std::unique_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
 }  // namespace
 
 std::string Utility::getIISVirtID() {
-  try {
+  return core::Guarded(Path("getIISVirtID"), [&]() -> std::string {
     if (iis_virtual_id_.empty()) {
       auto configuration = GetRequiredComponent<host::Configuration>("Tarvex.Configuration");
       configuration->LoadFile(core::getSiteConfigFile());
       iis_virtual_id_ = configuration->GetValue("GLOBAL", "IISVirtId").ToText();
     }
     return iis_virtual_id_;
-  } catch (...) {
-    core::ReportError(Path("getIISVirtID"));
-  }
-  return "";
+  });
 }
 
 std::shared_ptr<host::MembershipUser> Utility::GetAUObject(std::string& sUserID) {
-  try {
+  return core::Guarded(Path("GetAUObject"), [&]() -> std::shared_ptr<host::MembershipUser> {
     if (iis_virtual_id_.empty()) {
       iis_virtual_id_ = getIISVirtID();
     }
     return getAUOAddress(iis_virtual_id_, sUserID);
-  } catch (...) {
-    core::ReportError(Path("GetAUObject"));
-  }
-  return nullptr;
+  });
 }
 
 std::shared_ptr<host::MembershipUser> Utility::getAUOAddress(std::string& sIISVirtID,
                                                              std::string& sUserID) {
-  (void)sIISVirtID;
-  try {
+  return core::Guarded(Path("getAUOAddress"), [&]() -> std::shared_ptr<host::MembershipUser> {
+    (void)sIISVirtID;
     auto user = CreateAs<host::MembershipUser>("KxMembership.User");
     const std::string site_file = LoadSiteConfiguration();
     user->Initialize(site_file);
     user->Bind(sUserID, core::GetMembershipScriptUser(), core::GetMembershipScriptCode());
     return user;
-  } catch (...) {
-    core::ReportError(Path("getAUOAddress"));
-  }
-  return nullptr;
+  });
 }
 
 std::shared_ptr<db::Recordset> Utility::GetAuoRSByCriteria(Variant& vCriteria,
                                                            std::string& sIISVirtID) {
-  try {
+  return core::Guarded(Path("GetAuoRSByCriteria"), [&]() -> std::shared_ptr<db::Recordset> {
     if (sIISVirtID.empty()) {
       sIISVirtID = getIISVirtID();
     }
@@ -149,34 +141,26 @@ std::shared_ptr<db::Recordset> Utility::GetAuoRSByCriteria(Variant& vCriteria,
     filters.At(0) = vCriteria;
     return std::shared_ptr<db::Recordset>(
         members->Search(Variant(std::move(filters)), Variant(""), kSearchMaxRows));
-  } catch (...) {
-    core::ReportError(Path("GetAuoRSByCriteria"));
-  }
-  return nullptr;
+    return nullptr;
+  });
 }
 
 int32_t Utility::GetAUBusinessPartnerID(std::string& sUserID) {
-  try {
+  return core::Guarded(Path("GetAUBusinessPartnerID"), [&]() -> int32_t {
     if (iis_virtual_id_.empty()) {
       iis_virtual_id_ = getIISVirtID();
     }
     return getAUOAddress(iis_virtual_id_, sUserID)->BusinessPartnerID();
-  } catch (...) {
-    core::ReportError(Path("GetAUBusinessPartnerID"));
-  }
-  return 0;
+  });
 }
 
 std::string Utility::GetAUEmailAddress(std::string& sUserID) {
-  try {
+  return core::Guarded(Path("GetAUEmailAddress"), [&]() -> std::string {
     if (iis_virtual_id_.empty()) {
       iis_virtual_id_ = getIISVirtID();
     }
     return getAUOAddress(iis_virtual_id_, sUserID)->EmailAddress();
-  } catch (...) {
-    core::ReportError(Path("GetAUEmailAddress"));
-  }
-  return "";
+  });
 }
 
 void Utility::GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string& sSenderName) {
@@ -220,55 +204,43 @@ void Utility::GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string&
 }
 
 std::string Utility::GetBusinessPartnerName(int32_t lBPID) {
-  try {
+  return core::Guarded("Velmora.Utility.GetBusinesspartnerName", [&]() -> std::string {
     return GetRequiredComponent<host::BusinessPartner>("KxCommon.BusinessPartner")->GetName(lBPID);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetBusinesspartnerName");
-  }
-  return "";
+  });
 }
 
 bool Utility::BPOfDocumentEqualsBPOfUser(const std::string& sUser, const std::string& sXML) {
-  try {
+  return core::Guarded(Path("BPOfDocumentEqualsBPOfUser"), [&]() -> bool {
     std::string xml = sXML;
     int32_t partner = 0;
     std::string name;
     GetSenderBPAndName(xml, partner, name);
     std::string user = sUser;
     return GetAUObject(user)->BusinessPartnerID() == partner;
-  } catch (...) {
-    core::ReportError(Path("BPOfDocumentEqualsBPOfUser"));
-  }
-  return false;
+  });
 }
 
 Variant Utility::CheckUserAuthorization(std::string& sUser, std::string& sPassword,
                                         std::string& sXML) {
-  (void)sXML;
-  try {
+  return core::Guarded(Path("CheckUserAuthorization"), [&]() -> Variant {
+    (void)sXML;
     auto validator = GetRequiredComponent<host::MembershipValidator>("KxMembership.Validator");
     validator->Initialize(core::getSiteConfigFile());
     return Variant(validator->Validate(sUser, sPassword));
-  } catch (...) {
-    core::ReportError(Path("CheckUserAuthorization"));
-  }
-  return Variant(false);
+  });
 }
 
 int32_t Utility::GetApplicationID(const std::string& sApplicationName) {
-  try {
+  return core::Guarded("Velmora.Utility.GetApplicID", [&]() -> int32_t {
     auto configuration = GetRequiredComponent<host::Configuration>("Tarvex.Configuration");
     configuration->LoadFile(core::GetB2BConfigFile());
     return configuration->GetApplicationID(sApplicationName);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetApplicID");
-  }
-  return 0;
+  });
 }
 
 bool Utility::UserAccessToApplicationAllowed(const std::string& sUser,
                                              const std::string& sApplicationName) {
-  try {
+  return core::Guarded(Path("UserAccessToApplicationAllowed"), [&]() -> bool {
     const int32_t application = GetApplicationID(sApplicationName);
     std::string user = sUser;
     for (int32_t permitted : GetAUObject(user)->Applications()) {
@@ -277,10 +249,7 @@ bool Utility::UserAccessToApplicationAllowed(const std::string& sUser,
       }
     }
     return false;
-  } catch (...) {
-    core::ReportError(Path("UserAccessToApplicationAllowed"));
-  }
-  return false;
+  });
 }
 
 std::string Utility::GetR2AVidodeParameter(std::string& sParamName) {
@@ -323,27 +292,21 @@ bool Utility::RetrieveElementFromRequestFormCollection(const std::string& sFormC
 }
 
 int32_t Utility::CheckLong(Variant& vValue) {
-  try {
+  return core::Guarded(Path("CheckLong"), [&]() -> int32_t {
     if (vValue.IsNull()) {
       return 0;
     }
     return static_cast<int32_t>(vValue.ToInt16());
-  } catch (...) {
-    core::ReportError(Path("CheckLong"));
-  }
-  return 0;
+  });
 }
 
 std::string Utility::CheckString(Variant& vValue) {
-  try {
+  return core::Guarded(Path("CheckString"), [&]() -> std::string {
     if (vValue.IsNull()) {
       return "";
     }
     return vValue.ToText();
-  } catch (...) {
-    core::ReportError(Path("CheckString"));
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "platform/xml/text_encoding.h"
@@ -90,63 +91,46 @@ std::string TextToWrite(const std::string& xml_text, bool unicode) {
 std::string Utility::transformXMLStringToHTML(const std::string& sXML,
                                               const std::string& sXSLPath) {
   constexpr const char* kPath = "Velmora.Utility.transformXMLStringToHTML";
-  try {
-    return ApplyStyleSheet(sXML, sXSLPath, kPath);
-  } catch (...) {
-    core::ReportError(kPath);
-  }
-  return "";
+  return core::Guarded(kPath,
+                       [&]() -> std::string { return ApplyStyleSheet(sXML, sXSLPath, kPath); });
 }
 
 std::string Utility::transformXMLToHTMLCommon(const xml::Document& oXmlDoc,
                                               const std::string& sXSLPath) {
   constexpr const char* kPath = "Velmora.Utility.transformXMLToHTMLCommon";
-  try {
-    return ApplyStyleSheet(oXmlDoc.Xml(), sXSLPath, kPath);
-  } catch (...) {
-    core::ReportError(kPath);
-  }
-  return "";
+  return core::Guarded(
+      kPath, [&]() -> std::string { return ApplyStyleSheet(oXmlDoc.Xml(), sXSLPath, kPath); });
 }
 
 std::string Utility::GetTransformXSLPath() {
-  try {
+  return core::Guarded("Velmora.Utility.GetTransformXSLPath", [&]() -> std::string {
     return WithSeparator(core::GetParameter("TransformXSLPath"));
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetTransformXSLPath");
-  }
-  return "";
+  });
 }
 
 std::string Utility::GetHTMLXSLPath() {
-  try {
+  return core::Guarded("Velmora.Utility.GetHTMLXSLPath", [&]() -> std::string {
     return WithSeparator(core::GetParameter("HTMLXSLPath"));
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetHTMLXSLPath");
-  }
-  return "";
+  });
 }
 
 std::string Utility::getXSL(const std::string& i_sDocTypeID) {
-  try {
-    std::optional<std::string> file = ReadHtmlAttachmentXsl(i_sDocTypeID);
-    if (!file) {
-      return "";
-    }
-    return GetHTMLXSLPath() + text::Trim(*file);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.getXSL", Variant("DocumentType: '" + i_sDocTypeID + "'"));
-  }
-  return "";
+  return core::Guarded(
+      "Velmora.Utility.getXSL",
+      [&]() -> std::string {
+        std::optional<std::string> file = ReadHtmlAttachmentXsl(i_sDocTypeID);
+        if (!file) {
+          return "";
+        }
+        return GetHTMLXSLPath() + text::Trim(*file);
+      },
+      [&] { return Variant("DocumentType: '" + i_sDocTypeID + "'"); });
 }
 
 std::string Utility::GetHtmlAttachmentXsl(const std::string& sDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Utility.GetHtmlAttachmentXsl", [&]() -> std::string {
     return ReadHtmlAttachmentXsl(sDocTypeID).value_or("");
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetHtmlAttachmentXsl");
-  }
-  return "";
+  });
 }
 
 std::string Utility::ConstructXslPattern(TagAttrXsl eTagAttrXsl, const std::string& sXslPattern) {
@@ -163,37 +147,36 @@ std::string Utility::ConstructXslPattern(TagAttrXsl eTagAttrXsl, const std::stri
 }
 
 bool Utility::CheckXslPattern(std::string& sXslPattern, TagAttrXsl eTagAttrXsl) {
-  try {
-    sXslPattern = text::Trim(sXslPattern);
-    const std::string& value = sXslPattern;
-    switch (eTagAttrXsl) {
-      case TagAttrXsl::TAGVALUE:
-      case TagAttrXsl::ATTRVALUE:
-        if (value.find_first_of(kNotInNames) != std::string::npos) {
+  return core::Guarded(
+      "Velmora.Utility.CheckXslPattern",
+      [&]() -> bool {
+        sXslPattern = text::Trim(sXslPattern);
+        const std::string& value = sXslPattern;
+        switch (eTagAttrXsl) {
+          case TagAttrXsl::TAGVALUE:
+          case TagAttrXsl::ATTRVALUE:
+            if (value.find_first_of(kNotInNames) != std::string::npos) {
+              return false;
+            }
+            break;
+          case TagAttrXsl::XSLPATTERN:
+            if (value.find('\\') != std::string::npos && value.find('/') != std::string::npos) {
+              return false;
+            }
+            if (value == "//" || value == "\\\\" || value == "\\" || value == "/" ||
+                value.find(' ') != std::string::npos) {
+              return false;
+            }
+            break;
+          default:
+            return true;
+        }
+        if (routing::IsLenientNumeric(value)) {
           return false;
         }
-        break;
-      case TagAttrXsl::XSLPATTERN:
-        if (value.find('\\') != std::string::npos && value.find('/') != std::string::npos) {
-          return false;
-        }
-        if (value == "//" || value == "\\\\" || value == "\\" || value == "/" ||
-            value.find(' ') != std::string::npos) {
-          return false;
-        }
-        break;
-      default:
-        return true;
-    }
-    if (routing::IsLenientNumeric(value)) {
-      return false;
-    }
-    return value.empty() || value[0] < '0' || value[0] > '9';
-  } catch (...) {
-    core::ReportError("Velmora.Utility.CheckXslPattern",
-                      Variant("XSL pattern checked: " + sXslPattern));
-  }
-  return false;
+        return value.empty() || value[0] < '0' || value[0] > '9';
+      },
+      [&] { return Variant("XSL pattern checked: " + sXslPattern); });
 }
 
 std::string Utility::ExecuteXSLPattern(const xml::Document& oXmlDoc,
@@ -221,12 +204,9 @@ std::shared_ptr<xml::NodeList> Utility::ExecuteXSLPatternReturnAllNodes(
 }
 
 Variant Utility::WriteXMLFileToDisk(const std::string& sXML, std::string& sFileName) {
-  try {
+  return core::Guarded("Velmora.Utility.WriteXMLFileToDisk", [&]() -> Variant {
     return WriteXMLFileToDiskAsciiOrUnicode(sXML, sFileName, true);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.WriteXMLFileToDisk");
-  }
-  return Variant();
+  });
 }
 
 Variant Utility::WriteXMLFileToDiskAsciiOrUnicode(const std::string& sXML, std::string& sFileName,
@@ -249,7 +229,7 @@ Variant Utility::WriteXMLFileToDiskAsciiOrUnicode(const std::string& sXML, std::
 
 void Utility::DeleteXMLFileFromDisk(const std::string& sFileName) {
   constexpr const char* kPath = "Velmora.Utility.DeleteXMLFileFromDisk";
-  try {
+  core::Guarded(kPath, [&] {
     if (text::Trim(sFileName).empty()) {
       return;
     }
@@ -264,9 +244,7 @@ void Utility::DeleteXMLFileFromDisk(const std::string& sFileName) {
           error, kPath,
           Variant(cannot_delete + "\r\n" + core::GetLabelForMessage("ZODAR0881", Dictionary{})));
     }
-  } catch (...) {
-    core::ReportError(kPath);
-  }
+  });
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #include <string_view>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "routing/utility_xml_format.h"
 #include "routing/xml_text.h"
 #include "velmora/base/error.h"
@@ -34,21 +35,23 @@ int32_t HexNumber(std::u16string_view digits) {
 // urlCharDecode: the code unit of one escape, "%XX" (a Windows-1252 character) or "%uXXXX" (a
 // UTF-16 code unit). An escape without all its digits cannot be decoded.
 char16_t urlCharDecode(std::u16string_view escape) {
-  try {
-    const bool unicode = escape.size() >= 2 && escape[1] == u'u';
-    const size_t length = unicode ? 6 : 3;
-    const int32_t number =
-        escape.size() == length ? HexNumber(escape.substr(unicode ? 2 : 1)) : int32_t{-1};
-    if (number < 0) {
-      throw Error(kErrTypeMismatch, kCharDecodePath, "Type mismatch");
-    }
-    return unicode ? static_cast<char16_t>(number)
-                   : text::Windows1252ToUnicode(static_cast<unsigned char>(number));
-  } catch (...) {
-    core::ReportError(kCharDecodePath, Variant("This character '" + text::Utf16ToUtf8(escape) +
-                                               "' couldn't be decoded."));
-  }
-  return 0;
+  return core::Guarded(
+      kCharDecodePath,
+      [&]() -> char16_t {
+        const bool unicode = escape.size() >= 2 && escape[1] == u'u';
+        const size_t length = unicode ? 6 : 3;
+        const int32_t number =
+            escape.size() == length ? HexNumber(escape.substr(unicode ? 2 : 1)) : int32_t{-1};
+        if (number < 0) {
+          throw Error(kErrTypeMismatch, kCharDecodePath, "Type mismatch");
+        }
+        return unicode ? static_cast<char16_t>(number)
+                       : text::Windows1252ToUnicode(static_cast<unsigned char>(number));
+        return 0;
+      },
+      [&] {
+        return Variant("This character '" + text::Utf16ToUtf8(escape) + "' couldn't be decoded.");
+      });
 }
 
 // The decoding loop over UTF-16 code units, with 1-based positions: write position w, read
@@ -89,21 +92,18 @@ constexpr std::string_view kHtmlEscapes[][2] = {
 }  // namespace
 
 std::string Utility::urlDecode(std::string& sText) {
-  try {
+  return core::Guarded("Velmora.Utility.urlDecode", [&]() -> std::string {
     const std::u16string units = text::Utf8ToUtf16(sText);
     if (units.size() <= 1) {
       return sText;
     }
     sText = text::Utf16ToUtf8(DecodeInPlace(units));
     return sText;
-  } catch (...) {
-    core::ReportError("Velmora.Utility.urlDecode");
-  }
-  return "";
+  });
 }
 
 std::string Utility::HTMLDecode(const Variant& vText) {
-  try {
+  return core::Guarded("Velmora.Utility.HTMLDecode", [&]() -> std::string {
     std::string decoded = vText.ToText();
     bool escaped = false;
     for (const auto& escape : kHtmlEscapes) {
@@ -116,10 +116,7 @@ std::string Utility::HTMLDecode(const Variant& vText) {
       decoded = routing::ReplaceIgnoringCase(decoded, escape[0], escape[1]);
     }
     return decoded;
-  } catch (...) {
-    core::ReportError("Velmora.Utility.HTMLDecode");
-  }
-  return "";
+  });
 }
 
 Variant Utility::Formats(const Variant& vValue, const Variant& vFormat) {

@@ -2,6 +2,7 @@
 #include "velmora/routing/xml.h"
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "platform/xml/stylesheet.h"
 #include "routing/xml_loading.h"
 #include "velmora/base/enumeration_errors.h"
@@ -32,47 +33,36 @@ std::string Transform(const xml::Document& source, const xml::Document& style_do
 }  // namespace
 
 std::shared_ptr<xml::Document> XML::XmlStringToDomDocument(const std::string& i_sXml) {
-  try {
-    return routing::LoadXmlInDomDocument(i_sXml, "");
-  } catch (...) {
-    core::ReportError("Velmora.XML.XmlStringToDomDocument");
-  }
-  return nullptr;
+  return core::Guarded("Velmora.XML.XmlStringToDomDocument",
+                       [&]() -> std::shared_ptr<xml::Document> {
+                         return routing::LoadXmlInDomDocument(i_sXml, "");
+                       });
 }
 
 std::shared_ptr<xml::Document> XML::XmlFileToDomDocument(const std::string& i_sXmlFile) {
-  try {
+  return core::Guarded("Velmora.XML.XmlFileToDomDocument", [&]() -> std::shared_ptr<xml::Document> {
     return routing::LoadXmlInDomDocument("", i_sXmlFile);
-  } catch (...) {
-    core::ReportError("Velmora.XML.XmlFileToDomDocument");
-  }
-  return nullptr;
+  });
 }
 
 std::shared_ptr<xml::Document> XML::XslFileToDomDocument(const std::string& i_sXslFile) {
-  try {
+  return core::Guarded("Velmora.XML.XslFileToDomDocument", [&]() -> std::shared_ptr<xml::Document> {
     return routing::LoadXslInDomDocument("", i_sXslFile);
-  } catch (...) {
-    core::ReportError("Velmora.XML.XslFileToDomDocument");
-  }
-  return nullptr;
+  });
 }
 
 std::string XML::ApplyXslStyleSheetToXmlString(const std::string& i_sXml,
                                                const std::string& i_sXslFile) {
-  try {
+  return core::Guarded("Velmora.XML.ApplyXslStyleSheetToXmlString", [&]() -> std::string {
     std::shared_ptr<xml::Document> document = XmlStringToDomDocument(i_sXml);
     Variant style_sheet(i_sXslFile);
     return ApplyXslStyleSheetToXmlDomDocument(document, style_sheet);
-  } catch (...) {
-    core::ReportError("Velmora.XML.ApplyXslStyleSheetToXmlString");
-  }
-  return "";
+  });
 }
 
 std::string XML::ApplyXslStyleSheetToXmlDomDocument(std::shared_ptr<xml::Document>& io_oXmlDoc,
                                                     Variant& io_vXslFile) {
-  try {
+  return core::Guarded(kApplyToDomPath, [&]() -> std::string {
     if (!io_oXmlDoc) {
       RaiseError(EnumerationErrors::MissingInput, kApplyToDomPath,
                  "Not a valid Xml DOM document is given");
@@ -83,10 +73,7 @@ std::string XML::ApplyXslStyleSheetToXmlDomDocument(std::shared_ptr<xml::Documen
     const std::string name = io_vXslFile.ToText();
     std::shared_ptr<xml::Document> style_document = XslFileToDomDocument(name);
     return Transform(*io_oXmlDoc, *style_document, name);
-  } catch (...) {
-    core::ReportError(kApplyToDomPath);
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 
 #include "core/file_service.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/xml/fetcher.h"
 #include "routing/xml_text.h"
@@ -91,7 +92,7 @@ std::string XslLoadFailureText(const xml::ParseError& error, bool from_file,
 
 std::shared_ptr<xml::Document> LoadXmlInDomDocument(const std::string& xml_text,
                                                     const std::string& file) {
-  try {
+  return core::Guarded(kLoadXmlPath, [&]() -> std::shared_ptr<xml::Document> {
     auto document = std::make_shared<xml::Document>();
     const bool from_file = text::Trim(xml_text).empty();
     xml::ParseError error;
@@ -108,15 +109,13 @@ std::shared_ptr<xml::Document> LoadXmlInDomDocument(const std::string& xml_text,
       RaiseError(number, kLoadXmlPath, XmlLoadFailureText(error, from_file, file));
     }
     return document;
-  } catch (...) {
-    core::ReportError(kLoadXmlPath);
-  }
-  return nullptr;
+    return document;
+  });
 }
 
 std::shared_ptr<xml::Document> LoadXslInDomDocument(const std::string& xsl_text,
                                                     const std::string& file) {
-  try {
+  return core::Guarded(kLoadXslPath, [&]() -> std::shared_ptr<xml::Document> {
     auto document = std::make_shared<xml::Document>();
     const bool from_file = text::Trim(xsl_text).empty();
     xml::ParseError error;
@@ -135,12 +134,10 @@ std::shared_ptr<xml::Document> LoadXslInDomDocument(const std::string& xsl_text,
                                            ? EnumerationErrors::XSLParseError
                                            : EnumerationErrors::CannotLoadFile;
       RaiseError(number, kLoadXslPath, XslLoadFailureText(error, from_file, file));
+      return document;
     }
     return document;
-  } catch (...) {
-    core::ReportError(kLoadXslPath);
-  }
-  return nullptr;
+  });
 }
 
 }  // namespace velmora::routing

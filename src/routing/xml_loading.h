@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
-#include "platform/xml/parse_error.h"
+#include "velmora/xml/document.h"
+#include "velmora/xml/parse_error.h"
 
 namespace velmora::routing {
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
@@ -70,32 +71,26 @@ std::string Rules::ConvertFieldTypeString(int32_t value) {
 }
 
 std::string Rules::ConvertConditionString(int32_t value) {
-  static constexpr const char* kOperators[] = {"=", ">", ">=", "<", "<=", "<>"};
-  static constexpr const char* kLabels[] = {"ZODAR5626", "ZODAR5627", "ZODAR5628", "ZODAR5629"};
-  try {
+  return core::Guarded("Velmora.Rules.ConvertConditionString", [&]() -> std::string {
+    static constexpr const char* kOperators[] = {"=", ">", ">=", "<", "<=", "<>"};
+    static constexpr const char* kLabels[] = {"ZODAR5626", "ZODAR5627", "ZODAR5628", "ZODAR5629"};
     if (value >= 1 && value <= 6) {
       return kOperators[value - 1];
     }
     if (value >= 7 && value <= 10) {
       return core::GetLabel(kLabels[value - 7]);
     }
-  } catch (...) {
-    core::ReportError("Velmora.Rules.ConvertConditionString");
-  }
-  return "";
+    return "";
+  });
 }
 
 std::string Rules::DateToXSLPatternString(const Variant& i_vDate) {
-  try {
-    return i_vDate.ToDate().DateText();
-  } catch (...) {
-    core::ReportError("Velmora.Rules.DateToXSLPatternString");
-  }
-  return "";
+  return core::Guarded("Velmora.Rules.DateToXSLPatternString",
+                       [&]() -> std::string { return i_vDate.ToDate().DateText(); });
 }
 
 Variant Rules::XSLPatternStringToDate(const Variant& i_vDate) {
-  try {
+  return core::Guarded("Velmora.Rules.XSLPatternStringToDate", [&]() -> Variant {
     const std::string value = text::Trim(i_vDate.ToText());
     DateTime date{};
     date.hour = date.minute = date.second = 0;
@@ -110,10 +105,8 @@ Variant Rules::XSLPatternStringToDate(const Variant& i_vDate) {
     // what is wrong.
     RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.Rules.XSLPatternStringToDate",
                core::GetLabel("ZODAR5698", 0, &replacements));
-  } catch (...) {
-    core::ReportError("Velmora.Rules.XSLPatternStringToDate");
-  }
-  return Variant::MakeNull();
+    return Variant::MakeNull();
+  });
 }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 
 #include "core/date_parser.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "rules/rule_rows.h"
 #include "velmora/base/enumeration_errors.h"
@@ -107,25 +108,26 @@ bool Rules::ExecutePlugInRule(int32_t ruleId, const xml::Document& doc, db::Reco
   std::string method;
   std::string description;
   Variant arguments(VariantArray(0));
-  try {
-    method = TextField(rows, "METHODCALL");
-    description = TextField(rows, "DESCRIPTION");
-    std::set<int32_t> lines;
-    for (; OnRule(rows, ruleId); rows.MoveNext()) {
-      if (!rows.Field("LINEID").IsNull() && lines.insert(NumberField(rows, "LINEID")).second) {
-        arguments.AsArray().Append(Variant(
-            Select(utility, doc, NumberField(rows, "TAGATTRXSL"), TextField(rows, "XSLPATTERN"))));
-      }
-    }
-    return utility.CallMethod(method, arguments);
-  } catch (...) {
-    core::ReportError("Velmora.Rules.ExecuteRule",
-                      Variant("Method '" + method + "' " + "with arguments '" +
-                              utility.MakeStringFromArray(arguments) +
-                              "' did not return true or false while executing rule '" +
-                              description + "' with id = " + std::to_string(ruleId)));
-  }
-  return false;
+  return core::Guarded(
+      "Velmora.Rules.ExecuteRule",
+      [&]() -> bool {
+        method = TextField(rows, "METHODCALL");
+        description = TextField(rows, "DESCRIPTION");
+        std::set<int32_t> lines;
+        for (; OnRule(rows, ruleId); rows.MoveNext()) {
+          if (!rows.Field("LINEID").IsNull() && lines.insert(NumberField(rows, "LINEID")).second) {
+            arguments.AsArray().Append(Variant(Select(utility, doc, NumberField(rows, "TAGATTRXSL"),
+                                                      TextField(rows, "XSLPATTERN"))));
+          }
+        }
+        return utility.CallMethod(method, arguments);
+      },
+      [&] {
+        return Variant("Method '" + method + "' " + "with arguments '" +
+                       utility.MakeStringFromArray(arguments) +
+                       "' did not return true or false while executing rule '" + description +
+                       "' with id = " + std::to_string(ruleId));
+      });
 }
 
 bool Rules::ExecuteRuleLine(const std::string& xslPattern, int32_t condition, int32_t compareType,

@@ -3,6 +3,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "rules/rule_rows.h"
 #include "velmora/rules/rules.h"
@@ -48,7 +49,7 @@ void WriteRule(db::Recordset& rs, const RuleColumns& rule) {
 int32_t Rules::AddRule(std::string& iDescription, int16_t& iRuleType, std::string& iAssignedID,
                        std::string& IMethodCall, int32_t& iSequenceNumber, std::string& iRuleLogic,
                        int32_t& iOriginalID, bool& iEnabled) {
-  try {
+  return core::Guarded("Velmora.Rules.AddRule", [&]() -> int32_t {
     const RuleColumns rule{
         iDescription,    ConvertRuleTypeEnum(iRuleType),   iAssignedID, IMethodCall,
         iSequenceNumber, ConvertRuleLogicEnum(iRuleLogic), iOriginalID, iEnabled};
@@ -61,16 +62,13 @@ int32_t Rules::AddRule(std::string& iDescription, int16_t& iRuleType, std::strin
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.Rules.AddRule");
-  }
-  return 0;
+  });
 }
 
 void Rules::UpdateRule(int32_t& iRuleID, std::string& iDescription, int16_t& iRuleType,
                        std::string& iAssignedID, std::string& IMethodCall, int32_t& iSequenceNumber,
                        std::string& iRuleLogic, int32_t& iOriginalID, bool& iEnabled) {
-  try {
+  core::Guarded("Velmora.Rules.UpdateRule", [&] {
     const RuleColumns rule{
         iDescription,    ConvertRuleTypeEnum(iRuleType),   iAssignedID, IMethodCall,
         iSequenceNumber, ConvertRuleLogicEnum(iRuleLogic), iOriginalID, iEnabled};
@@ -83,15 +81,13 @@ void Rules::UpdateRule(int32_t& iRuleID, std::string& iDescription, int16_t& iRu
     }
     rs->Close();
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.Rules.UpdateRule");
-  }
+  });
 }
 
 // The checks come before any change, so that a refused rule keeps its placeholder rows too,
 // and the changes are made in one transaction.
 bool Rules::DeleteRule(int32_t& iRuleID) {
-  try {
+  return core::Guarded("Velmora.Rules.DeleteRule", [&]() -> bool {
     const std::string id = SqlLong(iRuleID);
     auto connection = core::GetConnection();
     auto rows = connection->Query(
@@ -120,29 +116,24 @@ bool Rules::DeleteRule(int32_t& iRuleID) {
     connection->Commit();
     connection->Close();
     return true;
-  } catch (...) {
-    core::ReportError("Velmora.Rules.DeleteRule");
-  }
-  return false;
+  });
 }
 
 int32_t Rules::AddRuleLine(int32_t& iRuleID, int32_t& iFieldType, int32_t& iSequenceNumber,
                            int32_t& iTagAttrXsl, std::string& iXslPattern, int32_t& iCondition,
                            std::string& iRuleLineValue) {
-  try {
+  return core::Guarded("Velmora.Rules.AddRuleLine", [&]() -> int32_t {
     int32_t fixed_text = static_cast<int32_t>(TagAttrXsl::FIXEDTEXT);
     return AddRuleLineEx(iRuleID, iFieldType, iSequenceNumber, iTagAttrXsl, iXslPattern, iCondition,
                          fixed_text, iRuleLineValue);
-  } catch (...) {
-    core::ReportError("Velmora.Rules.AddRuleLine");
-  }
-  return 0;
+    return 0;
+  });
 }
 
 int32_t Rules::AddRuleLineEx(int32_t& iRuleID, int32_t& iFieldType, int32_t& iSequenceNumber,
                              int32_t& iTagAttrXsl, std::string& iXslPattern, int32_t& iCondition,
                              int32_t& iTagAttrXslFixedText, std::string& iRuleLineValue) {
-  try {
+  return core::Guarded("Velmora.Rules.AddRuleLineEx", [&]() -> int32_t {
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset("SELECT * FROM RULELINE WHERE LINEID=-1", Updatable());
     rs->AddNew();
@@ -159,36 +150,28 @@ int32_t Rules::AddRuleLineEx(int32_t& iRuleID, int32_t& iFieldType, int32_t& iSe
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.Rules.AddRuleLineEx");
-  }
-  return 0;
+  });
 }
 
 void Rules::DeleteRuleLines(int32_t& iRuleID) {
-  try {
+  core::Guarded("Velmora.Rules.DeleteRuleLines", [&] {
     auto connection = core::GetConnection();
     connection->Execute("DELETE FROM RULELINE WHERE (RULEID = " + SqlLong(iRuleID) + ")");
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.Rules.DeleteRuleLines");
-  }
+  });
 }
 
 std::string Rules::GetRuleDescription(int32_t i_lruleid) {
-  try {
+  return core::Guarded("Velmora.Rules.GetRuleDescription", [&]() -> std::string {
     const auto description = core::FirstField(
         "SELECT DESCRIPTION FROM RULEHEADER WHERE RULEID = " + SqlLong(i_lruleid), "DESCRIPTION");
     return description && !description->IsNull() ? description->ToText() : "";
-  } catch (...) {
-    core::ReportError("Velmora.Rules.GetRuleDescription");
-  }
-  return "";
+  });
 }
 
 bool Rules::ExistRulesAttachedToSendMethods(const std::string& i_sDocumentTypeID, int32_t i_lBPID,
                                             int32_t i_lSendMethodID) {
-  try {
+  return core::Guarded("Velmora.Rules.ExistRulesAttachedToSendMethods", [&]() -> bool {
     std::string sql =
         "SELECT RULEID FROM SENDMETHOD WHERE NOT RULEID = -1 AND NOT RULEID = 0 AND NOT "
         "SENDMETHODID = -1 ";
@@ -202,10 +185,7 @@ bool Rules::ExistRulesAttachedToSendMethods(const std::string& i_sDocumentTypeID
       sql += "AND SENDMETHODID = " + SqlLong(i_lSendMethodID) + " ";
     }
     return core::FirstField(sql, "RULEID").has_value();
-  } catch (...) {
-    core::ReportError("Velmora.Rules.ExistRulesAttachedToSendMethods");
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/db/recordset.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora::rules {
 

@@ -6,6 +6,7 @@
 #include "core/date_parser.h"
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "rules/rule_rows.h"
 #include "velmora/base/error.h"
@@ -100,17 +101,14 @@ std::optional<int32_t> Rules::FirstMatchingRule(db::Recordset& rows, const xml::
 
 int32_t Rules::ExecuteSendMethodRuleSet(int32_t& iDocID, std::string& iDocTypeID,
                                         int32_t& iBusinessPartnerID) {
-  try {
+  return core::Guarded("Velmora.Rules.ExecuteSendMethodRuleSet", [&]() -> int32_t {
     Document document;
     const std::shared_ptr<xml::Document> doc = document.GetXmlDomDocument(iDocID);
     int32_t locale = SenderLocale(iDocID);
     auto rows =
         core::getDisconnectedReadOnlyRecordSet(SendMethodRuleSql(iDocTypeID, iBusinessPartnerID));
     return FirstMatchingRule(*rows, *doc, locale, nullptr).value_or(-1);
-  } catch (...) {
-    core::ReportError("Velmora.Rules.ExecuteSendMethodRuleSet");
-  }
-  return -1;
+  });
 }
 
 std::string Rules::DocumentTypeRules(int32_t partner, const xml::Document& doc, int32_t& locale) {
@@ -122,7 +120,7 @@ std::string Rules::DocumentTypeRules(int32_t partner, const xml::Document& doc, 
 
 std::string Rules::ExecuteDocumentTypeRuleSet(int32_t& iDocID, int32_t& iBPID,
                                               std::shared_ptr<xml::Document> iXMLDoc) {
-  try {
+  return core::Guarded("Velmora.Rules.ExecuteDocumentTypeRuleSet", [&]() -> std::string {
     std::shared_ptr<xml::Document> doc;
     int32_t locale = 0;
     if (iDocID == 0 && iXMLDoc) {
@@ -141,10 +139,7 @@ std::string Rules::ExecuteDocumentTypeRuleSet(int32_t& iDocID, int32_t& iBPID,
       result = DocumentTypeRules(-1, *doc, locale);
     }
     return result;
-  } catch (...) {
-    core::ReportError("Velmora.Rules.ExecuteDocumentTypeRuleSet");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

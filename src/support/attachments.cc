@@ -4,6 +4,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "platform/files/path_text.h"
 #include "support/attachments_recordset.h"
@@ -38,7 +39,7 @@ bool IsRegistered(db::Recordset& registered, const std::string& name) {
 
 // Adds the ATTACHMENT row of file `name` of document `doc_id`.
 void WriteToDB(db::Connection& connection, int32_t doc_id, const std::string& name) {
-  try {
+  core::Guarded(Path("writeToDB"), [&] {
     auto row =
         connection.OpenRecordset("SELECT * FROM ATTACHMENT WHERE ATTACHMENTID = -1", Updatable());
     row->AddNew();
@@ -46,9 +47,7 @@ void WriteToDB(db::Connection& connection, int32_t doc_id, const std::string& na
     row->SetField("ATTACHMENTFILENAME", Variant(name));
     row->Update();
     row->Close();
-  } catch (...) {
-    core::ReportError(Path("writeToDB"));
-  }
+  });
 }
 
 // Registers or removes one listed file; a name that could reach outside its folder is left
@@ -74,8 +73,8 @@ void ExamineFile(db::Connection& connection, db::Recordset& registered, int32_t 
 
 void Attachments::ExamenFolderForNewFilesAndWriteThemToDB(int32_t iDocID, const std::string& iPath,
                                                           db::Connection* iConn) {
-  std::unique_ptr<db::Connection> own;
-  try {
+  core::Guarded(Path("ExamenFolderForNewFilesAndWriteThemToDB"), [&] {
+    std::unique_ptr<db::Connection> own;
     if (!Utility().DirExist(iPath)) {
       return;
     }
@@ -90,15 +89,12 @@ void Attachments::ExamenFolderForNewFilesAndWriteThemToDB(int32_t iDocID, const 
     }
     registered->Close();
     core::CloseConnection(own);
-  } catch (...) {
-    core::CloseConnection(own);
-    core::ReportError(Path("ExamenFolderForNewFilesAndWriteThemToDB"));
-  }
+  });
 }
 
 std::shared_ptr<db::Recordset> Attachments::getDBFiles(int32_t iDocID, db::Connection* iConn) {
-  std::unique_ptr<db::Connection> own;
-  try {
+  return core::Guarded(Path("GetDBFiles"), [&]() -> std::shared_ptr<db::Recordset> {
+    std::unique_ptr<db::Connection> own;
     const std::string sql =
         "select attachmentfilename from attachment where DocumentID = " + SqlLong(iDocID);
     if (iConn != nullptr) {
@@ -107,42 +103,35 @@ std::shared_ptr<db::Recordset> Attachments::getDBFiles(int32_t iDocID, db::Conne
     own = core::GetConnection();
     auto rows = own->OpenRecordset(sql, Updatable());
     return support::KeepConnectionWithRecordset(std::move(own), std::move(rows));
-  } catch (...) {
-    core::CloseConnection(own);
-    core::ReportError(Path("GetDBFiles"));
-  }
-  return nullptr;
+  });
 }
 
 std::shared_ptr<db::Recordset> Attachments::GetDocumentAttachmentsBySenderRS(
     const std::string& iSender, int32_t iDocID) {
-  try {
-    return core::getDisconnectedReadOnlyRecordSet(
-        std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, ATTACHMENT.ATTACHMENTID ") +
-        "FROM ATTACHMENT INNER JOIN DOCUMENT ON " + "ATTACHMENT.DOCUMENTID = DOCUMENT.DOCUMENTID " +
-        "WHERE (DOCUMENT.SENDER = " + SqlText(iSender) + ") AND " +
-        "(DOCUMENT.DOCUMENTID = " + SqlLong(iDocID) + ")");
-  } catch (...) {
-    core::ReportError(Path("GetDocumentAttachmentsBySenderRS"));
-  }
-  return nullptr;
+  return core::Guarded(
+      Path("GetDocumentAttachmentsBySenderRS"), [&]() -> std::shared_ptr<db::Recordset> {
+        return core::getDisconnectedReadOnlyRecordSet(
+            std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, ATTACHMENT.ATTACHMENTID ") +
+            "FROM ATTACHMENT INNER JOIN DOCUMENT ON " +
+            "ATTACHMENT.DOCUMENTID = DOCUMENT.DOCUMENTID " + "WHERE (DOCUMENT.SENDER = " +
+            SqlText(iSender) + ") AND " + "(DOCUMENT.DOCUMENTID = " + SqlLong(iDocID) + ")");
+        return nullptr;
+      });
 }
 
 std::shared_ptr<db::Recordset> Attachments::GetDocumentAttachmentsRS(int32_t iDocID) {
-  try {
+  return core::Guarded(Path("GetDocumentAttachmentsRS"), [&]() -> std::shared_ptr<db::Recordset> {
     return core::getDisconnectedReadOnlyRecordSet(
         std::string("SELECT ATTACHMENT.ATTACHMENTFILENAME, ATTACHMENT.ATTACHMENTID ") +
         "FROM ATTACHMENT " + "WHERE ATTACHMENT.DOCUMENTID = " + SqlLong(iDocID));
-  } catch (...) {
-    core::ReportError(Path("GetDocumentAttachmentsRS"));
-  }
-  return nullptr;
+    return nullptr;
+  });
 }
 
 void Attachments::DeleteAttachment(int32_t iDocID, int32_t iAttachmentID,
                                    const std::string& iFileName, const std::string& iRootPath) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded(Path("DeleteAttachment"), [&] {
+    std::unique_ptr<db::Connection> connection;
     if (!files::IsBareFileName(iFileName)) {
       RaiseError(EnumerationErrors::InvalidParamValue, Path("DeleteAttachment"),
                  "The attachment file name '" + iFileName + "' is not a plain file name.");
@@ -153,10 +142,7 @@ void Attachments::DeleteAttachment(int32_t iDocID, int32_t iAttachmentID,
     core::CloseConnection(connection);
     FileHandling().DeleteFileFromDisk(
         files::BuildPath(files::BuildPath(iRootPath, std::to_string(iDocID)), iFileName));
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError(Path("DeleteAttachment"));
-  }
+  });
 }
 
 }  // namespace velmora

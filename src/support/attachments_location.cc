@@ -1,5 +1,6 @@
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "velmora/base/text.h"
 #include "velmora/routing/utility.h"
@@ -59,7 +60,7 @@ bool ServedFromInstallation(std::string& url, std::string& folder) {
 }  // namespace
 
 bool Attachments::GetAttachmentUrlAndFolder(std::string& oURL, std::string& oFolder) {
-  try {
+  return core::Guarded(kPath, [&]() -> bool {
     oURL = core::GetParameter("AttachmentsVirtualPath");
     oFolder = core::GetParameter("AttachmentsFolder");
     bool established = false;
@@ -71,10 +72,7 @@ bool Attachments::GetAttachmentUrlAndFolder(std::string& oURL, std::string& oFol
       core::LogWarning(kPath, Variant(core::GetLabel("ZODAR5725")));
     }
     return established;
-  } catch (...) {
-    core::ReportError(kPath);
-  }
-  return false;
+  });
 }
 
 }  // namespace velmora

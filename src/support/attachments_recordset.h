@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/db/connection.h"
-#include "platform/db/recordset.h"
+#include "velmora/db/connection.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora::support {
 

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/json/json_codec.h"
 #include "velmora/base/dictionary.h"
@@ -77,30 +78,23 @@ Bytes Base64::Base64Decode(std::string& sText) {
 }
 
 Bytes Base64::UnicodeStringToByte(const std::string& sString) {
-  try {
+  return core::Guarded("Velmora.Base64.UnicodeStringToByte", [&]() -> Bytes {
     const std::string single = text::Utf8ToWindows1252(sString, text::Unmappable::kQuestionMark);
     if (text::Windows1252ToUtf8(single) == sString) {
       return Bytes(single.begin(), single.end());
     }
     const std::string wide = text::Utf8ToUtf16Le(sString, false);
     return Bytes(wide.begin(), wide.end());
-  } catch (...) {
-    core::ReportError("Velmora.Base64.UnicodeStringToByte");
-  }
-  return {};
+  });
 }
 
 std::string Base64::ByteToUnicodeString(const Bytes& abBytes) {
-  try {
-    return text::Windows1252ToUtf8(AsText(abBytes));
-  } catch (...) {
-    core::ReportError("Velmora.Base64.ByteToUnicodeString");
-  }
-  return "";
+  return core::Guarded("Velmora.Base64.ByteToUnicodeString",
+                       [&]() -> std::string { return text::Windows1252ToUtf8(AsText(abBytes)); });
 }
 
 std::string Base64::StripIllegalChars(const std::string& sString) {
-  try {
+  return core::Guarded("Velmora.Base64.StripIllegalChars", [&]() -> std::string {
     std::string kept;
     kept.reserve(sString.size());
     for (char c : sString) {
@@ -109,14 +103,11 @@ std::string Base64::StripIllegalChars(const std::string& sString) {
       }
     }
     return kept;
-  } catch (...) {
-    core::ReportError("Velmora.Base64.StripIllegalChars");
-  }
-  return "";
+  });
 }
 
 std::string Base64::InsertNewlineChars(const std::string& sString, int32_t lLineLength) {
-  try {
+  return core::Guarded("Velmora.Base64.InsertNewlineChars", [&]() -> std::string {
     if (lLineLength <= 0) {
       return sString;
     }
@@ -131,10 +122,7 @@ std::string Base64::InsertNewlineChars(const std::string& sString, int32_t lLine
       }
       lines += "\r\n";
     }
-  } catch (...) {
-    core::ReportError("Velmora.Base64.InsertNewlineChars");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

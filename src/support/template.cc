@@ -2,6 +2,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "velmora/base/dictionary.h"
@@ -66,25 +67,25 @@ std::string Template::GetXmlTemplateDocument(const std::string& iDocTypeID, bool
 }
 
 std::string Template::getXslUrl(const std::string& iDocTypeID) {
-  try {
-    auto connection = core::GetConnection();
-    auto rs = connection->Query(
-        "SELECT XSLURL FROM XMLTEMPLATE WHERE DOCUMENTTYPEID = " + SqlText(iDocTypeID) + " ");
-    std::string url;
-    if (!rs->IsEOF() && Filled(rs->Field("XSLURL"))) {
-      url = rs->Field("XSLURL").ToText();
-    }
-    rs->Close();
-    connection->Close();
-    return url;
-  } catch (...) {
-    core::ReportError("Velmora.Template.getXslUrl", TypeInfo(iDocTypeID));
-  }
-  return "";
+  return core::Guarded(
+      "Velmora.Template.getXslUrl",
+      [&]() -> std::string {
+        auto connection = core::GetConnection();
+        auto rs = connection->Query(
+            "SELECT XSLURL FROM XMLTEMPLATE WHERE DOCUMENTTYPEID = " + SqlText(iDocTypeID) + " ");
+        std::string url;
+        if (!rs->IsEOF() && Filled(rs->Field("XSLURL"))) {
+          url = rs->Field("XSLURL").ToText();
+        }
+        rs->Close();
+        connection->Close();
+        return url;
+      },
+      [&] { return TypeInfo(iDocTypeID); });
 }
 
 int32_t Template::GetTemplateID(const std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Template.GetTemplateID", [&]() -> int32_t {
     auto connection = core::GetConnection();
     auto rs = connection->Query("SELECT XMLTEMPLATEID FROM XMLTEMPLATE WHERE DOCUMENTTYPEID = " +
                                 SqlText(iDocTypeID) + " ");
@@ -92,14 +93,11 @@ int32_t Template::GetTemplateID(const std::string& iDocTypeID) {
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.Template.GetTemplateID");
-  }
-  return 0;
+  });
 }
 
 bool Template::checkTemplateByDocumentTypeID(const std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Template.checkTemplateByDocumentTypeID", [&]() -> bool {
     auto connection = core::GetConnection();
     auto rs = connection->Query("SELECT XMLTEMPLATEID FROM XMLTEMPLATE WHERE DOCUMENTTYPEID = " +
                                 SqlText(iDocTypeID) + " ");
@@ -107,50 +105,47 @@ bool Template::checkTemplateByDocumentTypeID(const std::string& iDocTypeID) {
     rs->Close();
     connection->Close();
     return exists;
-  } catch (...) {
-    core::ReportError("Velmora.Template.checkTemplateByDocumentTypeID");
-  }
-  return false;
+  });
 }
 
 bool Template::getTemplateProperties(const std::string& iDocTypeID, int32_t& oTemplateID,
                                      std::string& oXslURL, std::string& oXmlTemplateURL,
                                      std::string& oXmlTemplate) {
-  try {
-    auto connection = core::GetConnection();
-    auto rs = connection->Query(
-        "SELECT XMLTEMPLATEID, XSLURL, XMLTEMPLATEURL, XMLTEMPLATE FROM XMLTEMPLATE WHERE "
-        "DOCUMENTTYPEID = " +
-        SqlText(iDocTypeID) + " ");
-    const bool exists = !rs->IsEOF();
-    if (exists) {
-      const Variant id = rs->Field("XMLTEMPLATEID");
-      const Variant xsl_url = rs->Field("XSLURL");
-      const Variant xml_url = rs->Field("XMLTEMPLATEURL");
-      const Variant xml_template = rs->Field("XMLTEMPLATE");
-      if (!id.IsNull()) {
-        oTemplateID = id.ToInt32();
-      }
-      if (!xsl_url.IsNull()) {
-        oXslURL = xsl_url.ToText();
-      }
-      if (!xml_url.IsNull()) {
-        oXmlTemplateURL = xml_url.ToText();
-      }
-      oXmlTemplate = xml_template.IsNull() ? std::string() : xml_template.ToText();
-    }
-    rs->Close();
-    connection->Close();
-    return exists;
-  } catch (...) {
-    core::ReportError("Velmora.Template.getTemplateProperties", TypeInfo(iDocTypeID));
-  }
-  return false;
+  return core::Guarded(
+      "Velmora.Template.getTemplateProperties",
+      [&]() -> bool {
+        auto connection = core::GetConnection();
+        auto rs = connection->Query(
+            "SELECT XMLTEMPLATEID, XSLURL, XMLTEMPLATEURL, XMLTEMPLATE FROM XMLTEMPLATE WHERE "
+            "DOCUMENTTYPEID = " +
+            SqlText(iDocTypeID) + " ");
+        const bool exists = !rs->IsEOF();
+        if (exists) {
+          const Variant id = rs->Field("XMLTEMPLATEID");
+          const Variant xsl_url = rs->Field("XSLURL");
+          const Variant xml_url = rs->Field("XMLTEMPLATEURL");
+          const Variant xml_template = rs->Field("XMLTEMPLATE");
+          if (!id.IsNull()) {
+            oTemplateID = id.ToInt32();
+          }
+          if (!xsl_url.IsNull()) {
+            oXslURL = xsl_url.ToText();
+          }
+          if (!xml_url.IsNull()) {
+            oXmlTemplateURL = xml_url.ToText();
+          }
+          oXmlTemplate = xml_template.IsNull() ? std::string() : xml_template.ToText();
+        }
+        rs->Close();
+        connection->Close();
+        return exists;
+      },
+      [&] { return TypeInfo(iDocTypeID); });
 }
 
 int32_t Template::InsertTemplate(const std::string& iDocTypeID, const std::string& iXmlTemplateURL,
                                  const std::string& iXmlTemplate, const std::string& iXslURL) {
-  try {
+  return core::Guarded("Velmora.Template.InsertTemplate", [&]() -> int32_t {
     int32_t id = GetTemplateID(iDocTypeID);
     if (id != 0) {
       UpdateTemplate(id, iDocTypeID, iXmlTemplateURL, iXmlTemplate, iXslURL);
@@ -165,16 +160,13 @@ int32_t Template::InsertTemplate(const std::string& iDocTypeID, const std::strin
     rs->Close();
     connection->Close();
     return id;
-  } catch (...) {
-    core::ReportError("Velmora.Template.InsertTemplate");
-  }
-  return 0;
+  });
 }
 
 void Template::UpdateTemplate(int32_t iTemplateID, const std::string& iDocTypeID,
                               const std::string& iXmlTemplateURL, const std::string& iXmlTemplate,
                               const std::string& iXslURL) {
-  try {
+  core::Guarded("Velmora.Template.UpdateTemplate", [&] {
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset(
         "Select * FROM XMLTEMPLATE WHERE XMLTEMPLATEID = " + SqlLong(iTemplateID), Updatable());
@@ -184,20 +176,16 @@ void Template::UpdateTemplate(int32_t iTemplateID, const std::string& iDocTypeID
     }
     rs->Close();
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.Template.UpdateTemplate");
-  }
+  });
 }
 
 void Template::DeleteTemplate(int32_t iTemplateID) {
-  try {
+  core::Guarded("Velmora.Template.DeleteTemplate", [&] {
     auto connection = core::GetConnection();
     connection->Execute("DELETE FROM XMLTEMPLATE WHERE (XMLTEMPLATEID = " + SqlLong(iTemplateID) +
                         ")");
     connection->Close();
-  } catch (...) {
-    core::ReportError("Velmora.Template.DeleteTemplate");
-  }
+  });
 }
 
 }  // namespace velmora

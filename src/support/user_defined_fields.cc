@@ -2,6 +2,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
@@ -105,8 +106,8 @@ void AddValuesForDocuments(db::Connection& connection, db::Recordset& documents,
 bool UserDefinedFields::FillTagsValueTable(int32_t iDocID, const std::string& iDocTypeID,
                                            const std::shared_ptr<xml::Document>& iXmlDoc,
                                            db::Connection* iConn) {
-  std::unique_ptr<db::Connection> own;
-  try {
+  return core::Guarded(Path("FillTagsValueTable"), [&]() -> bool {
+    std::unique_ptr<db::Connection> own;
     db::Connection& connection = Borrow(iConn, own);
     const auto xml = iXmlDoc ? iXmlDoc : std::make_shared<xml::Document>();
     if (own) {
@@ -131,17 +132,13 @@ bool UserDefinedFields::FillTagsValueTable(int32_t iDocID, const std::string& iD
     }
     core::CloseConnection(own);
     return true;
-  } catch (...) {
-    core::CloseConnection(own);
-    core::ReportError(Path("FillTagsValueTable"));
-  }
-  return false;
+  });
 }
 
 void UserDefinedFields::UpdateValuesInTagsValueTable(int32_t iDocID,
                                                      const std::string& iDocTypeID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  core::Guarded(Path("UpdateValuesInTagsValueTable"), [&] {
+    std::unique_ptr<db::Connection> connection;
     const std::shared_ptr<xml::Document> xml = Document().GetXmlDomDocument(iDocID);
     connection = core::GetConnection();
     connection->Begin();
@@ -149,61 +146,57 @@ void UserDefinedFields::UpdateValuesInTagsValueTable(int32_t iDocID,
     FillTagsValueTable(iDocID, iDocTypeID, xml, connection.get());
     connection->Commit();
     core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError(Path("UpdateValuesInTagsValueTable"));
-  }
+  });
 }
 
 void UserDefinedFields::DeleteTagsForDocument(int32_t iDocID, db::Connection* iConn) {
-  std::unique_ptr<db::Connection> own;
-  try {
+  core::Guarded(Path("DeleteTagsForDocument"), [&] {
+    std::unique_ptr<db::Connection> own;
     DeleteDocumentValues(Borrow(iConn, own), iDocID);
     core::CloseConnection(own);
-  } catch (...) {
-    core::CloseConnection(own);
-    core::ReportError(Path("DeleteTagsForDocument"));
-  }
+  });
 }
 
 void UserDefinedFields::UpdateTagsValueTable(const std::string& iDocTypeID, int32_t iTagID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
-    connection = core::GetConnection();
-    connection->Execute("DELETE FROM TAGSVALUE WHERE TAGID = " + SqlLong(iTagID));
-    AddTagsValueTable(iDocTypeID, iTagID, connection.get());
-    core::CloseConnection(connection);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError(Path("UpdateTagsValueTable"), Variant("Doc. Type ID: '" + iDocTypeID +
-                                                            "' Tag ID: '" + SqlLong(iTagID) + "'"));
-  }
+  core::Guarded(
+      Path("UpdateTagsValueTable"),
+      [&] {
+        std::unique_ptr<db::Connection> connection;
+        connection = core::GetConnection();
+        connection->Execute("DELETE FROM TAGSVALUE WHERE TAGID = " + SqlLong(iTagID));
+        AddTagsValueTable(iDocTypeID, iTagID, connection.get());
+        core::CloseConnection(connection);
+      },
+      [&] {
+        return Variant("Doc. Type ID: '" + iDocTypeID + "' Tag ID: '" + SqlLong(iTagID) + "'");
+      });
 }
 
 void UserDefinedFields::AddTagsValueTable(const std::string& iDocTypeID, int32_t iTagID,
                                           db::Connection* iConn) {
-  std::unique_ptr<db::Connection> own;
   std::string pattern;
-  try {
-    db::Connection& connection = Borrow(iConn, own);
-    auto definition = connection.QueryDisconnected(
-        "SELECT XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG WHERE DOCUMENTTYPEID = " +
-        SqlText(iDocTypeID) + " AND TAGID = " + SqlLong(iTagID));
-    if (!definition->IsEOF()) {
-      Utility utility;
-      pattern = TagPattern(utility, *definition);
-      auto documents = connection.QueryDisconnected(
-          "SELECT DOCUMENTID, XMLBODY FROM DOCUMENT WHERE DOCUMENTTYPEID = " + SqlText(iDocTypeID) +
-          " ");
-      AddValuesForDocuments(connection, *documents, iDocTypeID, iTagID, pattern);
-    }
-    core::CloseConnection(own);
-  } catch (...) {
-    core::CloseConnection(own);
-    core::ReportError(Path("AddTagsValueTable"),
-                      Variant("Document Type ID: '" + iDocTypeID + "', Tag ID: '" +
-                              SqlLong(iTagID) + "', XSL pattern: '" + pattern + "'"));
-  }
+  core::Guarded(
+      Path("AddTagsValueTable"),
+      [&] {
+        std::unique_ptr<db::Connection> own;
+        db::Connection& connection = Borrow(iConn, own);
+        auto definition = connection.QueryDisconnected(
+            "SELECT XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG WHERE DOCUMENTTYPEID = " +
+            SqlText(iDocTypeID) + " AND TAGID = " + SqlLong(iTagID));
+        if (!definition->IsEOF()) {
+          Utility utility;
+          pattern = TagPattern(utility, *definition);
+          auto documents = connection.QueryDisconnected(
+              "SELECT DOCUMENTID, XMLBODY FROM DOCUMENT WHERE DOCUMENTTYPEID = " +
+              SqlText(iDocTypeID) + " ");
+          AddValuesForDocuments(connection, *documents, iDocTypeID, iTagID, pattern);
+        }
+        core::CloseConnection(own);
+      },
+      [&] {
+        return Variant("Document Type ID: '" + iDocTypeID + "', Tag ID: '" + SqlLong(iTagID) +
+                       "', XSL pattern: '" + pattern + "'");
+      });
 }
 
 }  // namespace velmora

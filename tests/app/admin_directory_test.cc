@@ -11,13 +11,13 @@
 #include <random>
 
 #include "app/admin_program_test.h"
-#include "platform/db/connection.h"
 #include "platform/host/password_hash.h"
 #include "platform/json/json_codec.h"
 #include "support/library_db_test.h"
 #include "support/temp_home.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::app {
 namespace {

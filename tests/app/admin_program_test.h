@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/connection.h"
 #include "platform/json/json_codec.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::app {
 
@@ -61,8 +61,8 @@ inline Outcome RunVelmora(const std::vector<std::string>& arguments,
 // installation home of LibraryDbTest.
 class AdminProgramTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

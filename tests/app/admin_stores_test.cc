@@ -123,8 +123,21 @@ TEST_P(AdminStoresTest, TagsAreAddedListedAndRemovedById) {
 
   Refused({"tag", "add", "ORDERS", "X", "//x", "--kind", "5"}, "must be 1, 2, 3 or 4");
   Refused({"tag", "add", "NOPE", "X", "//x"}, "'NOPE' does not exist");
+  const int32_t kept = Field(all.AsArray().values()[1], "id").ToInt32();
+  const auto count = [&](const std::string& where) {
+    return ProgramDatabase()
+        ->Query("SELECT COUNT(*) AS N FROM TAGSVALUE" + where)
+        ->Field("N")
+        .ToInt32();
+  };
+  ProgramDatabase()->Execute("INSERT INTO TAGSVALUE (DOCUMENTID, TAGID, TAGVALUE) VALUES (1, " +
+                             std::to_string(id) + ", 'A-1'), (2, " + std::to_string(id) +
+                             ", 'A-2'), (1, " + std::to_string(kept) + ", '9.50')");
   EXPECT_EQ(Ok({"tag", "remove", std::to_string(id)}), "Removed tag " + std::to_string(id) + "\n");
   EXPECT_EQ(Json({"tag", "list", "ORDERS", "--json"}).AsArray().values().size(), 0u);
+  EXPECT_EQ(count(" WHERE TAGID = " + std::to_string(id)), 0)
+      << "a removed tag leaves no values behind";
+  EXPECT_EQ(count(""), 1) << "other tags keep theirs";
   Refused({"tag", "remove", std::to_string(id)}, "does not exist");
 }
 

@@ -13,8 +13,8 @@ using testing::Contains;
 
 class BoxesCommandsTest : public AdminProgramTest {
  protected:
-  void SetUp() override {
-    AdminProgramTest::SetUp();
+  void SetUpDatabase() override {
+    AdminProgramTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

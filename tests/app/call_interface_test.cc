@@ -77,8 +77,8 @@ struct CallCase {
 
 class CallInterfaceTest : public AdminProgramTest {
  protected:
-  void SetUp() override {
-    AdminProgramTest::SetUp();
+  void SetUpDatabase() override {
+    AdminProgramTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -13,8 +13,8 @@ using testing::Contains;
 
 class PublishCommandTest : public AdminProgramTest {
  protected:
-  void SetUp() override {
-    AdminProgramTest::SetUp();
+  void SetUpDatabase() override {
+    AdminProgramTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -77,8 +77,8 @@ std::vector<Cells> ReadRows(db::Recordset& rows) {
 
 class BoxListTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

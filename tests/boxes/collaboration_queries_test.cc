@@ -22,8 +22,8 @@ using Table = std::vector<std::vector<std::string>>;
 // tags) and DESADV; partners 10 and 20 in the membership directory.
 class CollaborationQueriesTest : public testing::CollaborationDbTest {
  protected:
-  void SetUp() override {
-    CollaborationDbTest::SetUp();
+  void SetUpDatabase() override {
+    CollaborationDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

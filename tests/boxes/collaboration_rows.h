@@ -9,8 +9,8 @@
 #include "core/db_utils.h"
 #include "core/sql_literals.h"
 #include "document/document_rows.h"
-#include "platform/db/recordset.h"
 #include "velmora/boxes/collaboration.h"
+#include "velmora/db/recordset.h"
 
 // Rows for the Collaboration tests on top of the document rows: document types, tags,
 // attachments, list entries of a chosen partner, and readers of what the class wrote.

@@ -39,8 +39,8 @@ struct Built {
 
 class DocListQueryFixture : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

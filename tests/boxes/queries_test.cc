@@ -14,8 +14,8 @@ namespace {
 
 class QueriesTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

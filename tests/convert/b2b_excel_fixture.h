@@ -14,8 +14,8 @@ namespace velmora::testing {
 // B2BExcel on the in-memory engine, with a database for labels and publication errors.
 class B2BExcelTest : public LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -19,8 +19,8 @@ constexpr const char* kBook = "/w/items.xls";
 
 class B2BExcelPositionTest : public testing::B2BExcelTest {
  protected:
-  void SetUp() override {
-    B2BExcelTest::SetUp();
+  void SetUpDatabase() override {
+    B2BExcelTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -211,8 +211,8 @@ VELMORA_INSTANTIATE_DB_ENGINE_TESTS(B2BExcelWriteTest);
 
 class B2BExcelPropertyTest : public B2BExcelTest {
  protected:
-  void SetUp() override {
-    B2BExcelTest::SetUp();
+  void SetUpDatabase() override {
+    B2BExcelTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -24,8 +24,8 @@ constexpr const char* kOrder =
 // Velmora.Base64 and Velmora.OBI as late-bound callers reach them.
 class ConvertAutomationTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     automation::RegisterAllClasses();
   }
 

@@ -31,8 +31,8 @@ class FileHandlingTest : public testing::SiteFolderTest {
  protected:
   FileHandlingTest() : SiteFolderTest(DateTime{2003, 3, 5, 14, 7, 9}) {}
 
-  void SetUp() override {
-    SiteFolderTest::SetUp();
+  void SetUpDatabase() override {
+    SiteFolderTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
@@ -562,8 +562,8 @@ TEST_P(FileHandlingTest, AMissingFileComponentIsObjectRequired) {
 
 class FileHandlingCallTest : public FileHandlingTest {
  protected:
-  void SetUp() override {
-    FileHandlingTest::SetUp();
+  void SetUpDatabase() override {
+    FileHandlingTest::SetUpDatabase();
     automation::RegisterAllClasses();
     automation::RegisterAllClasses();
   }

@@ -1,9 +1,10 @@
+#include "core/long_text.h"
+
 #include <gtest/gtest.h>
 
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "support/library_db_test.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -22,8 +23,8 @@ TEST_P(LongTextTest, MultiMegabyteBodiesAreStoredWhole) {
       db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
   recordset->AddNew();
   recordset->SetField("STATUS", Variant(-1));
-  Utility().SetLongDBTextField(body, "ORIGINALXMLBODY", *recordset);
-  Utility().SetLongDBTextField("", "XMLBODY", *recordset);
+  core::SetLongTextField(body, "ORIGINALXMLBODY", *recordset);
+  core::SetLongTextField("", "XMLBODY", *recordset);
   recordset->Update();
   const int32_t id = recordset->Field("DOCUMENTID").ToInt32();
   recordset.reset();
@@ -42,7 +43,7 @@ TEST_P(LongTextTest, AFieldThatCannotBeSetIsReported) {
       db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
   recordset->AddNew();
   try {
-    Utility().SetLongDBTextField("x", "NOSUCHFIELD", *recordset);
+    core::SetLongTextField("x", "NOSUCHFIELD", *recordset);
     FAIL();
   } catch (const Error& raised) {
     EXPECT_EQ(

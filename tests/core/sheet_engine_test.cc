@@ -15,7 +15,6 @@ using testing::TempHome;
 
 class SheetEngineTest : public ::testing::Test {
  protected:
-  void TearDown() override { SetSheetEngineFactory(nullptr); }
   TempHome home_;
   testing::CaptureLog log_;
 };
@@ -48,21 +47,19 @@ TEST_F(SheetEngineTest, MissingOrBadKeysKeepTheDefaults) {
   });
 }
 
-TEST_F(SheetEngineTest, TheFactoryRunsOnceAndADefaultNeverReplacesAnInstalledFactory) {
-  int made = 0;
+TEST_F(SheetEngineTest, TheEngineIsTheEnvironmentsForTheScopeOfTheEnvironment) {
   const auto engine = std::make_shared<testing::FakeEngine>();
-  SetSheetEngineFactory([&](const sheet::OfficeSettings&) {
-    ++made;
-    return engine;
-  });
-  SetDefaultSheetEngineFactory([](const sheet::OfficeSettings&) { return nullptr; });
-  EXPECT_EQ(GetSheetEngine(), engine);
-  EXPECT_EQ(GetSheetEngine(), engine);
-  EXPECT_EQ(made, 1);
-  SetSheetEngineFactory(nullptr);
   EXPECT_EQ(GetSheetEngine(), nullptr);
-  SetDefaultSheetEngineFactory([&](const sheet::OfficeSettings&) { return engine; });
-  EXPECT_EQ(GetSheetEngine(), engine);
+  {
+    testing::ScopedSheetEngine installed(engine);
+    EXPECT_EQ(GetSheetEngine(), engine);
+    {
+      testing::ScopedSheetEngine none(nullptr);
+      EXPECT_EQ(GetSheetEngine(), nullptr);
+    }
+    EXPECT_EQ(GetSheetEngine(), engine);
+  }
+  EXPECT_EQ(GetSheetEngine(), nullptr);
 }
 
 }  // namespace

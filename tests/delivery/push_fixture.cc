@@ -9,8 +9,8 @@
 
 namespace velmora::testing {
 
-void PushTest::SetUp() {
-  SiteFolderTest::SetUp();
+void PushTest::SetUpDatabase() {
+  SiteFolderTest::SetUpDatabase();
   if (IsSkipped() || HasFatalFailure()) {
     return;
   }

@@ -42,7 +42,7 @@ struct ErrorRow {
 class PushTest : public SiteFolderTest {
  protected:
   PushTest() : SiteFolderTest(DateTime{2031, 4, 5, 6, 7, 8}) {}
-  void SetUp() override;
+  void SetUpDatabase() override;
 
   // A send method of `partner` for ORDERS under `rule`; `attachments`, `network` and `merge`
   // fill the extension array.

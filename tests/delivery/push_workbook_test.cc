@@ -22,8 +22,8 @@ constexpr const char* kLines =
 
 class PushWorkbookTest : public testing::PushTest {
  protected:
-  void SetUp() override {
-    PushTest::SetUp();
+  void SetUpDatabase() override {
+    PushTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

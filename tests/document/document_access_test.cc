@@ -22,8 +22,8 @@ class DocumentAccessTest : public testing::DocumentDbTest {
     return doc;
   }
 
-  void SetUp() override {
-    DocumentDbTest::SetUp();
+  void SetUpDatabase() override {
+    DocumentDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

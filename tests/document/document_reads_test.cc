@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "document/document_rows.h"
-#include "platform/xml/parse_error.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/document/document.h"
+#include "velmora/xml/parse_error.h"
 
 namespace velmora {
 namespace {

@@ -77,8 +77,8 @@ class DocumentDbTest : public LibraryDbTest {
  protected:
   static constexpr DateTime kNow{2031, 4, 5, 6, 7, 8};
 
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     clock_scope_ = std::make_unique<ScopedClock>(clock_);
   }
   void TearDown() override {

@@ -18,8 +18,8 @@ constexpr const char* kQuotedType = "OR'DERS – Ü";
 
 class PublicationReadersTest : public testing::DocumentDbTest {
  protected:
-  void SetUp() override {
-    DocumentDbTest::SetUp();
+  void SetUpDatabase() override {
+    DocumentDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

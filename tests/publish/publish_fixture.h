@@ -50,8 +50,8 @@ class FakeNotification : public core::Dispatch {
 
 class PublishTest : public DocumentDbTest {
  protected:
-  void SetUp() override {
-    DocumentDbTest::SetUp();
+  void SetUpDatabase() override {
+    DocumentDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -12,10 +12,10 @@
 #include "core/components.h"
 #include "core/sql_literals.h"
 #include "platform/host/log.h"
-#include "platform/host/referential_integrity.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "velmora/base/error.h"
+#include "velmora/host/referential_integrity.h"
 
 namespace velmora {
 namespace {
@@ -28,8 +28,8 @@ constexpr const char* kOddUser = "O'Conner Ü";
 // partner 0 (user "zero"), type kOddType with kOddUser (partner 20).
 class DistributionListTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -25,8 +25,8 @@ constexpr const char* kOddUser = "O'Conner Ü";
 // Type ORDERS has the HTML style sheet "orders'ü.xsl".
 class SenderListTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -32,8 +32,8 @@ class UtilityErrorDirTest : public testing::SiteFolderTest {
  protected:
   UtilityErrorDirTest() : SiteFolderTest(DateTime{2026, 12, 7, 21, 5, 9}) {}
 
-  void SetUp() override {
-    SiteFolderTest::SetUp();
+  void SetUpDatabase() override {
+    SiteFolderTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
@@ -294,8 +294,8 @@ TEST_P(UtilityErrorDirTest, ConvertArrayToListJoinsFromZeroAndIgnoresNonArrays) 
 
 class UtilityErrorDirCallTest : public UtilityErrorDirTest {
  protected:
-  void SetUp() override {
-    UtilityErrorDirTest::SetUp();
+  void SetUpDatabase() override {
+    UtilityErrorDirTest::SetUpDatabase();
     automation::RegisterAllClasses();
     automation::RegisterAllClasses();
   }

@@ -12,13 +12,13 @@
 #include "platform/host/configuration.h"
 #include "platform/host/membership_database.h"
 #include "platform/host/password_hash.h"
-#include "platform/xml/parse_error.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "support/temp_folder.h"
 #include "support/temp_home.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/parse_error.h"
 
 namespace velmora {
 namespace {
@@ -65,8 +65,8 @@ class CountingConfiguration : public host::Configuration {
 // kOddUser (partner 20, employee number "N°'7").
 class UtilityUsersTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -20,8 +20,8 @@ host::MemberRecord User(const std::string& id, int32_t language) {
 
 }  // namespace
 
-void RuleTest::SetUp() {
-  LibraryDbTest::SetUp();
+void RuleTest::SetUpDatabase() {
+  LibraryDbTest::SetUpDatabase();
   if (IsSkipped() || HasFatalFailure()) {
     return;
   }

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
 #include "support/library_db_test.h"
 #include "velmora/rules/rules.h"
+#include "velmora/xml/document.h"
 
 // The rules tests: a seeded installation with a membership directory whose users write dates
 // in different locales, and short ways to store rules, lines, send method links and documents.
@@ -16,7 +16,7 @@ namespace velmora::testing {
 // "sam" English US (1033); all of partner 12.
 class RuleTest : public LibraryDbTest {
  protected:
-  void SetUp() override;
+  void SetUpDatabase() override;
 
   // A stored rule; `logic` is the text AddRule converts ("AND", "OR").
   int32_t AddRule(RuleType type, const std::string& logic, int32_t sequence = 1,

@@ -105,6 +105,13 @@ std::unique_ptr<db::Connection> TestDatabase::Open(const db::OpenOptions& option
 }
 
 void DbEngineTest::SetUp() {
+  CreateDatabase();
+  if (database_ && !IsSkipped() && !HasFatalFailure()) {
+    SetUpDatabase();
+  }
+}
+
+void DbEngineTest::CreateDatabase() {
   try {
     if (GetParam() == db::Engine::kSqlite) {
       database_ = TestDatabase::CreateSqlite();

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 // Running database tests once on SQLite and once on PostgreSQL.
 //
@@ -21,8 +21,8 @@
 //   class WidgetStoreTest : public velmora::testing::DbEngineTest {};
 //   TEST_P(WidgetStoreTest, StoresWidgets) { auto connection = Open(); ... }
 //   VELMORA_INSTANTIATE_DB_ENGINE_TESTS(WidgetStoreTest);
-// A fixture that overrides SetUp() calls DbEngineTest::SetUp() first and returns when
-// IsSkipped() or HasFatalFailure().
+// A fixture sets itself up in SetUpDatabase(), which runs only when the test's database exists
+// (never for a skipped engine); an override calls its base class's SetUpDatabase() first.
 namespace velmora::testing {
 
 // A database that exists for the life of the object. Not safe for concurrent use (the
@@ -64,8 +64,10 @@ std::string TestPostgresqlUrl();
 // A value-parameterised fixture whose parameter is the engine; each test gets a fresh database.
 class DbEngineTest : public ::testing::TestWithParam<db::Engine> {
  protected:
-  void SetUp() override;
+  void SetUp() final;
   void TearDown() override;
+  // The fixture's own set-up, after the database has been created.
+  virtual void SetUpDatabase() {}
 
   db::Engine engine() const { return GetParam(); }
   bool IsSqlite() const { return GetParam() == db::Engine::kSqlite; }
@@ -74,6 +76,8 @@ class DbEngineTest : public ::testing::TestWithParam<db::Engine> {
   std::unique_ptr<db::Connection> Open() { return database_->Open(); }
 
  private:
+  void CreateDatabase();
+
   std::unique_ptr<TestDatabase> database_;
 };
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::testing {
 

@@ -31,8 +31,8 @@ const std::string& LibraryDbTest::Home() {
   return home.path();
 }
 
-void LibraryDbTest::SetUp() {
-  DbEngineTest::SetUp();
+void LibraryDbTest::SetUpDatabase() {
+  DbEngineTest::SetUpDatabase();
   if (IsSkipped() || HasFatalFailure()) {
     return;
   }

@@ -15,7 +15,7 @@ namespace velmora::testing {
 
 class LibraryDbTest : public DbEngineTest {
  protected:
-  void SetUp() override;
+  void SetUpDatabase() override;
   void TearDown() override;
 
   // The installation home shared by the tests of this program.

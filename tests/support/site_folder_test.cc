@@ -21,8 +21,8 @@ std::string Section(const std::string& name,
 
 }  // namespace
 
-void SiteFolderTest::SetUp() {
-  LibraryDbTest::SetUp();
+void SiteFolderTest::SetUpDatabase() {
+  LibraryDbTest::SetUpDatabase();
   if (IsSkipped() || HasFatalFailure()) {
     return;
   }

@@ -18,7 +18,7 @@ class SiteFolderTest : public LibraryDbTest {
  protected:
   explicit SiteFolderTest(DateTime now) : clock_(now) {}
 
-  void SetUp() override;
+  void SetUpDatabase() override;
   void TearDown() override;
 
   // A path inside the test's folder.

@@ -28,8 +28,8 @@ class AttachmentsTest : public testing::SiteFolderTest {
  protected:
   AttachmentsTest() : SiteFolderTest(DateTime{2026, 12, 8, 1, 2, 3}) {}
 
-  void SetUp() override {
-    SiteFolderTest::SetUp();
+  void SetUpDatabase() override {
+    SiteFolderTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "automation/registration.h"
-#include "platform/host/referential_integrity.h"
 #include "support/library_db_test.h"
 #include "velmora/base/error.h"
+#include "velmora/host/referential_integrity.h"
 
 namespace velmora {
 namespace {
@@ -21,8 +21,8 @@ VariantArray Values(std::initializer_list<Variant> values, int32_t lower = 0) {
 
 class PipelineTest : public testing::LibraryDbTest {
  protected:
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     Exec(
         "INSERT INTO SENDMETHOD (SENDMETHODID, BUSINESSPARTNERID, DOCUMENTTYPEID, RULEID) "
         "VALUES (1, 12, 'O''Neil ü', -1)");

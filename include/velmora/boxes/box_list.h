@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora {
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/sheet/workbook_object.h"
-#include "platform/xml/document.h"
 #include "velmora/base/variant.h"
 #include "velmora/delivery/send_method.h"
+#include "velmora/sheet/workbook_object.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora {
 

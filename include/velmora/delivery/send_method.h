@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
 #include "velmora/core/file_handling.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora {
 

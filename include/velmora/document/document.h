@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/variant.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/host/referential_integrity.h"
 #include "velmora/base/variant.h"
+#include "velmora/host/referential_integrity.h"
 
 namespace velmora {
 

@@ -4,14 +4,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/recordset.h"
-#include "platform/host/membership.h"
-#include "platform/xml/document.h"
-#include "platform/xml/node.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
 #include "velmora/core/file_handling.h"
+#include "velmora/db/recordset.h"
+#include "velmora/host/membership_user.h"
 #include "velmora/routing/publication_status.h"
+#include "velmora/xml/document.h"
+#include "velmora/xml/node.h"
 
 namespace velmora {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
 #include "velmora/base/variant.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 

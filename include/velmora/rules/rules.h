@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/db/recordset.h"
-#include "platform/xml/document.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/recordset.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/connection.h"
-#include "platform/db/recordset.h"
+#include "velmora/db/connection.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora {
 

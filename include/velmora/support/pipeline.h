@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/host/referential_integrity.h"
 #include "velmora/base/variant.h"
+#include "velmora/host/referential_integrity.h"
 
 namespace velmora {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/db/connection.h"
-#include "platform/xml/document.h"
+#include "velmora/db/connection.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 

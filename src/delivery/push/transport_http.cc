@@ -5,10 +5,10 @@
 #include "core/guarded.h"
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
-#include "platform/xml/document.h"
 #include "velmora/base/text.h"
 #include "velmora/delivery/push_doc_utils.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::delivery {
 namespace {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
-#include "platform/xml/parse_error.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/xml/document.h"
+#include "velmora/xml/parse_error.h"
 
 // Document processing: the steps that turn a received XML text into a published document
 // (Document::ProcessDocument and ProcessDocumentWithAttachments delegate here).

@@ -1,4 +1,4 @@
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 #include <algorithm>
 #include <memory>

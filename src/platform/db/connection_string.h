@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::db {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 // The library writes its SQL in one dialect. TranslateSql turns a statement into what the
 // engine accepts, rewriting only three things, and only outside string literals ('...' with ''

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 // Schema scripts: one text of DDL for both engines, with two tokens that differ between them:
 //   {{ID}}        SQLite "INTEGER PRIMARY KEY AUTOINCREMENT",

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/connection.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/connection.h"
 
 // Internal: what the engine-neutral connection and recordset need from an engine. A Session is
 // one leased native handle; destroying it gives the handle back to the engine's pool.

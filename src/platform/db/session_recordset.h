@@ -4,8 +4,8 @@
 #include <span>
 #include <string>
 
-#include "platform/db/recordset.h"
 #include "platform/db/session.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora::db {
 

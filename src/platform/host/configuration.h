@@ -43,7 +43,8 @@ class Configuration : public Object {
   virtual int32_t GetApplicationID(const std::string& name) = 0;
 };
 
-// The configuration component over XML files and the installation registry file.
-std::shared_ptr<Configuration> NewXmlConfiguration();
+// The configuration component over XML files and the installation registry of `home` (empty:
+// the default home; see installation_registry.h).
+std::shared_ptr<Configuration> NewXmlConfiguration(const std::string& home = {});
 
 }  // namespace velmora::host

@@ -25,12 +25,12 @@ std::string DefaultHome() {
   return std::filesystem::absolute(home).lexically_normal().string();
 }
 
-std::string RegistryPath() {
+std::string RegistryPath(const std::string& home) {
   const std::string named = Environment("VELMORA_REGISTRY");
   if (!named.empty()) {
     return named;
   }
-  return DefaultHome() + "/config/registry.xml";
+  return (home.empty() ? DefaultHome() : home) + "/config/registry.xml";
 }
 
 std::vector<ProductInfo> ReadRegistry(const std::string& path) {
@@ -73,9 +73,9 @@ void WriteRegistryRecord(const std::string& path, const ProductInfo& info) {
   WriteXmlFile(path, root);
 }
 
-std::string InstallationHome() {
+std::string InstallationHome(const std::string& home) {
   try {
-    const std::vector<ProductInfo> records = ReadRegistry(RegistryPath());
+    const std::vector<ProductInfo> records = ReadRegistry(RegistryPath(home));
     for (auto record = records.rbegin(); record != records.rend(); ++record) {
       if (record->product == kMainProduct && !record->install_dir.empty()) {
         return record->install_dir;
@@ -85,7 +85,7 @@ std::string InstallationHome() {
     // An unreadable registry leaves the default home in force; the configuration reader
     // reports the registry's fault where it is asked for it.
   }
-  return DefaultHome();
+  return home.empty() ? DefaultHome() : home;
 }
 
 }  // namespace velmora::host

@@ -10,13 +10,14 @@
 //     <installation product="R2AVidode" installdir="/srv/velmora" configdir="/srv/velmora/config"
 //                   version="0.1.0"/>
 //   </registry>
-// It is the file named by $VELMORA_REGISTRY, else config/registry.xml inside the home named by
-// $VELMORA_HOME, else inside ./velmora-home.
+// It is the file named by $VELMORA_REGISTRY, else config/registry.xml inside the home the
+// caller names, else inside DefaultHome().
 namespace velmora::host {
 
 // The home when no registry names one: $VELMORA_HOME, else ./velmora-home (absolute).
 std::string DefaultHome();
-std::string RegistryPath();
+// The registry of `home` (empty: DefaultHome()), or the file named by $VELMORA_REGISTRY.
+std::string RegistryPath(const std::string& home = {});
 
 // All installation records of the registry file in file order; an absent file gives none.
 // Raises an Error naming the file when it exists but cannot be read.
@@ -24,7 +25,8 @@ std::vector<ProductInfo> ReadRegistry(const std::string& path);
 // Adds or replaces the record of `info.product` whose install_dir matches, keeping the others.
 void WriteRegistryRecord(const std::string& path, const ProductInfo& info);
 
-// The installation folder of the last record of the main product, else DefaultHome().
-std::string InstallationHome();
+// The installation folder of the last record of the main product in the registry of `home`,
+// else `home`, else DefaultHome().
+std::string InstallationHome(const std::string& home = {});
 
 }  // namespace velmora::host

@@ -135,6 +135,8 @@ std::shared_ptr<Log> NewJsonLinesLog(std::string log_dir) {
   return std::make_shared<JsonLinesLog>(std::move(log_dir));
 }
 
-std::shared_ptr<Log> NewInstallationLog() { return NewJsonLinesLog(InstallationHome() + "/log"); }
+std::shared_ptr<Log> NewInstallationLog(const std::string& home) {
+  return NewJsonLinesLog(InstallationHome(home) + "/log");
+}
 
 }  // namespace velmora::host

@@ -25,7 +25,7 @@ class Log : public Object {
 
 // A log writing into `log_dir` (created when missing).
 std::shared_ptr<Log> NewJsonLinesLog(std::string log_dir);
-// A log writing into the log folder of InstallationHome().
-std::shared_ptr<Log> NewInstallationLog();
+// A log writing into the log folder of InstallationHome(home).
+std::shared_ptr<Log> NewInstallationLog(const std::string& home);
 
 }  // namespace velmora::host

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/db/connection.h"
-#include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/connection.h"
+#include "velmora/db/recordset.h"
 
 // The tables of the membership directory and the partner register in Velmora's own database:
 // BUSINESSPARTNER, MEMBERUSER, APPLICATION and MEMBERAPPLICATION. The one place that writes

@@ -8,7 +8,7 @@
 
 #include "platform/host/membership_database.h"
 #include "platform/host/password_hash.h"
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 
 // Maintenance of the membership directory and the partner register, as the host's
 // administration does it: partners, applications and users with their passwords. Every change

@@ -1,4 +1,6 @@
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/files/native_path.h"
 #include "platform/host/configuration.h"
@@ -14,6 +16,8 @@ constexpr const char* kSource = "Tarvex.Configuration";
 
 class XmlConfiguration : public Configuration {
  public:
+  explicit XmlConfiguration(std::string home) : home_(std::move(home)) {}
+
   void LoadFile(const std::string& path) override {
     root_ = ReadXmlFile(files::ToNativePath(path));
     if (root_->name != "configuration") {
@@ -50,7 +54,7 @@ class XmlConfiguration : public Configuration {
 
   std::vector<ProductInfo> GetProductInfo(const std::string& product) override {
     std::vector<ProductInfo> installations;
-    for (ProductInfo& info : ReadRegistry(RegistryPath())) {
+    for (ProductInfo& info : ReadRegistry(RegistryPath(home_))) {
       if (info.product == product) {
         installations.push_back(std::move(info));
       }
@@ -78,13 +82,14 @@ class XmlConfiguration : public Configuration {
     return *root_;
   }
 
+  const std::string home_;
   std::optional<XmlElement> root_;
 };
 
 }  // namespace
 
-std::shared_ptr<Configuration> NewXmlConfiguration() {
-  return std::make_shared<XmlConfiguration>();
+std::shared_ptr<Configuration> NewXmlConfiguration(const std::string& home) {
+  return std::make_shared<XmlConfiguration>(home);
 }
 
 }  // namespace velmora::host

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 

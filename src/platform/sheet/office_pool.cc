@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/sheet/workbook.h"
 #include "velmora/base/error.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 namespace {

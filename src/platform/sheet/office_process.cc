@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "platform/sheet/uno_support.h"
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/sheet/office_pool.h"
 #include "platform/sheet/uno_support.h"
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "platform/sheet/uno_support.h"
-#include "platform/sheet/workbook.h"
 #include "velmora/base/error.h"
+#include "velmora/sheet/workbook.h"
 
 extern char** environ;
 

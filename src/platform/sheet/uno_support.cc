@@ -7,7 +7,7 @@
 #include <osl/file.hxx>
 #include <rtl/bootstrap.hxx>
 
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 

@@ -1,11 +1,11 @@
 #include "platform/sheet/workbook_rules.h"
 
 #include "platform/sheet/cell_address.h"
-#include "platform/sheet/workbook.h"
 #include "velmora/base/date_time.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/xml/document.h"
+#include "velmora/xml/document.h"
 
 #include <fcntl.h>
 #include <libxml/tree.h>

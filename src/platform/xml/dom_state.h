@@ -10,9 +10,9 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "platform/xml/document.h"
 #include "platform/xml/libxml_runtime.h"
-#include "platform/xml/node.h"
+#include "velmora/xml/document.h"
+#include "velmora/xml/node.h"
 
 namespace velmora::xml::internal {
 

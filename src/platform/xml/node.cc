@@ -1,10 +1,10 @@
-#include "platform/xml/node.h"
+#include "velmora/xml/node.h"
 
 #include <libxml/tree.h>
 
-#include "platform/xml/document.h"
 #include "platform/xml/dom_state.h"
 #include "velmora/base/error.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::xml {
 namespace {

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "platform/xml/libxml_runtime.h"
-#include "platform/xml/parse_error.h"
+#include "velmora/xml/parse_error.h"
 
 namespace velmora::xml::internal {
 

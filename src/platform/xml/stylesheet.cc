@@ -9,7 +9,6 @@
 
 #include <filesystem>
 
-#include "platform/xml/document.h"
 #include "platform/xml/dom_state.h"
 #include "platform/xml/fetcher.h"
 #include "platform/xml/libxml_runtime.h"
@@ -18,6 +17,7 @@
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::xml {
 

@@ -4,15 +4,16 @@
 #include <string>
 
 #include "core/general.h"
-#include "platform/xml/document.h"
+#include "core/guarded.h"
 #include "routing/recipients/obi_document_info.h"
 #include "velmora/routing/utility.h"
 #include "velmora/rules/rules.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 
 std::string Utility::GetDocType(std::string& sXML, int32_t& iBPID) {
-  try {
+  return core::Guarded("Velmora.Utility.GetDocType", [&]() -> std::string {
     auto dom = std::make_shared<xml::Document>();
     dom->LoadXml(sXML);
     const recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
@@ -32,10 +33,7 @@ std::string Utility::GetDocType(std::string& sXML, int32_t& iBPID) {
       }
     }
     return type;
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetDocType");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

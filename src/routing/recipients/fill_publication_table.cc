@@ -4,12 +4,13 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
-#include "platform/xml/document.h"
 #include "routing/recipients/obi_document_info.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 namespace velmora {
 namespace {
@@ -35,7 +36,7 @@ std::shared_ptr<xml::Document> ParseRoutingDocument(const std::string& xml) {
 
 int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
                                                       std::string& iXML) {
-  try {
+  return core::Guarded("Velmora.Utility.GetRecipientsAndFillPublicationTable", [&]() -> int32_t {
     Document documents;
     std::string xml = iXML;
     if (xml.empty()) {
@@ -73,16 +74,13 @@ int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::stri
       resolved = resolve("//BUS-PART-S") || resolved;
     }
     return resolved ? 1 : 0;
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetRecipientsAndFillPublicationTable");
-  }
-  return 0;
+  });
 }
 
 int32_t Utility::FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, int32_t& iBPID,
                                       std::string& iUserID) {
-  std::unique_ptr<db::Connection> connection;
-  try {
+  return core::Guarded("Velmora.Utility.FillPublicationTable", [&]() -> int32_t {
+    std::unique_ptr<db::Connection> connection;
     std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(iDocID) +
                       ", DISTRIBUTIONLIST.USERID, 0, 0, NULL " + "FROM DISTRIBUTIONLIST " +
                       "WHERE DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) + " ";
@@ -99,27 +97,21 @@ int32_t Utility::FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, 
     const int64_t inserted = connection->Execute(sql);
     core::CloseConnection(connection);
     return static_cast<int32_t>(inserted);
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Utility.FillPublicationTable");
-  }
-  return 0;
+  });
 }
 
 void Utility::RemoveAllRoutingInfoFromDocument(int32_t& iDocID, xml::Document& oXmlDoc) {
-  try {
+  core::Guarded("Velmora.Utility.RemoveAllRoutingInfoFromDocument", [&] {
     for (const char* query : kRoutingQueries) {
       std::string pattern = query;
       ClearTagsAndWriteDocToDB(iDocID, oXmlDoc, pattern);
     }
-  } catch (...) {
-    core::ReportError("Velmora.Utility.RemoveAllRoutingInfoFromDocument");
-  }
+  });
 }
 
 bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
                                        std::string& sXslPattern) {
-  try {
+  return core::Guarded("Velmora.Utility.ClearTagsAndWriteDocToDB", [&]() -> bool {
     const std::shared_ptr<xml::NodeList> nodes =
         ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
     if (nodes && !nodes->Empty()) {
@@ -128,22 +120,18 @@ bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
       }
       Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
     }
-  } catch (...) {
-    core::ReportError("Velmora.Utility.ClearTagsAndWriteDocToDB");
-  }
-  return false;
+    return false;
+  });
 }
 
 std::string Utility::GetDefaultReceiver(std::string& sXML) {
-  try {
+  return core::Guarded("Velmora.Utility.GetDefaultReceiver", [&]() -> std::string {
     const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(sXML);
     if (!ExecuteXSLPattern(*dom, "//REQUISITIONER").empty()) {
       return ExecuteXSLPattern(*dom, "//RECEIVER");
     }
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetDefaultReceiver");
-  }
-  return "";
+    return "";
+  });
 }
 
 }  // namespace velmora

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/xml/document.h"
+#include "velmora/xml/document.h"
 
 // What the OBI service says about a document. The service lives above this library, so it is
 // asked late-bound: the component "Velmora.OBI" and its method GetObiDocumentInfo.

@@ -5,6 +5,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "velmora/base/text.h"
 #include "velmora/base/variant.h"
@@ -39,21 +40,13 @@ int32_t PublicationColumn(const char* column, int32_t docId, const std::string& 
 }  // namespace
 
 int32_t Utility::GetPublicationStatus(int32_t& iDocID, std::string& iUserID) {
-  try {
-    return PublicationColumn("STATUS", iDocID, iUserID);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetPublicationStatus");
-  }
-  return -1;
+  return core::Guarded("Velmora.Utility.GetPublicationStatus",
+                       [&]() -> int32_t { return PublicationColumn("STATUS", iDocID, iUserID); });
 }
 
 int32_t Utility::GetForwardFlag(int32_t& iDocID, std::string& iUserID) {
-  try {
-    return PublicationColumn("FORWARD", iDocID, iUserID);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetForwardFlag");
-  }
-  return -1;
+  return core::Guarded("Velmora.Utility.GetForwardFlag",
+                       [&]() -> int32_t { return PublicationColumn("FORWARD", iDocID, iUserID); });
 }
 
 PUBLICATIONSTATUS Utility::ConvertPublicationStatusFromStringToEnum(std::string& sStatus) {
@@ -106,19 +99,19 @@ PUBLICATIONSTATUS Utility::ConvertPublicationStatusFromStringToEnum(std::string&
 }
 
 bool Utility::CheckPublicationErrors(int32_t iDocID) {
-  try {
-    return ReturnsRow("SELECT PUBLICATIONERRORID FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
-                      core::SqlLong(iDocID) + " AND CLOSED = 0");
-  } catch (...) {
-    core::ReportError("Velmora.Utility.CheckPublicationErrors",
-                      Variant("DocumentID: '" + std::to_string(iDocID) + "'"));
-  }
-  return false;
+  return core::Guarded(
+      "Velmora.Utility.CheckPublicationErrors",
+      [&]() -> bool {
+        return ReturnsRow("SELECT PUBLICATIONERRORID FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
+                          core::SqlLong(iDocID) + " AND CLOSED = 0");
+        return false;
+      },
+      [&] { return Variant("DocumentID: '" + std::to_string(iDocID) + "'"); });
 }
 
 bool Utility::CheckSentLog(const std::string& iDocTypeID, const std::string& iSender, int32_t iBPID,
                            int32_t iDocID) {
-  try {
+  return core::Guarded("Velmora.Utility.CheckSentLog", [&]() -> bool {
     std::string sql =
         std::string("SELECT SENDMETHODHISTORY.HISTORYID FROM SENDMETHODHISTORY LEFT OUTER JOIN ") +
         "DOCUMENT " + "ON SENDMETHODHISTORY.DOCUMENTID = DOCUMENT.DOCUMENTID " +
@@ -129,33 +122,25 @@ bool Utility::CheckSentLog(const std::string& iDocTypeID, const std::string& iSe
       sql += "AND (SENDMETHODHISTORY.DOCUMENTID = " + core::SqlLong(iDocID) + ")";
     }
     return ReturnsRow(sql);
-  } catch (...) {
-    core::ReportError("Velmora.Utility.CheckSentLog");
-  }
-  return false;
+  });
 }
 
 bool Utility::DocTypeFoundInTable(std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Utility.DocTypeFoundInTable", [&]() -> bool {
     return ReturnsRow(
         "SELECT * FROM documenttype WHERE documenttypeid = " + core::SqlText(iDocTypeID) + " ");
-  } catch (...) {
-    core::ReportError("Velmora.Utility.DocTypeFoundInTable");
-  }
-  return false;
+    return false;
+  });
 }
 
 std::string Utility::GetDocumentTypeDescription(std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Utility.GetDocTypeDescription", [&]() -> std::string {
     const std::optional<Variant> description = core::FirstField(
         "SELECT DESCRIPTION FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) +
             " ",
         "DESCRIPTION");
     return description && !description->IsNull() ? description->ToText() : std::string();
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetDocTypeDescription");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

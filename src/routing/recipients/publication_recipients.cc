@@ -5,6 +5,8 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/guarded.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "document/publication_readers.h"
 #include "velmora/base/dictionary.h"
@@ -60,37 +62,38 @@ std::string UsersCondition(const Variant& users) {
 
 std::shared_ptr<db::Recordset> Utility::GetRecipientsFromPublicationTableByUsers(
     int32_t& iDocID, std::string& iDocTypeID, bool& iEmail, Variant& vUserIDs) {
-  std::unique_ptr<db::Connection> connection;
-  try {
-    std::string sql = iEmail ? "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                               "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
-                             : "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                               "DISTRIBUTIONLIST.HTMLATTACHMENT ";
-    sql +=
-        std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
-        "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID = " +
-        "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " + core::SqlLong(iDocID) +
-        ") " + "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID);
-    if (iEmail) {
-      sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
-             "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) ) ";
-    } else {
-      sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN (2,3,7,8,9) ) ";
-    }
-    sql += UsersCondition(vUserIDs);
-    connection = core::GetConnection();
-    std::shared_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
-    core::CloseConnection(connection);
-    return recordset;
-  } catch (...) {
-    core::CloseConnection(connection);
-    core::ReportError("Velmora.Utility.GetRecipientsFromPublicationTableByUsers");
-  }
-  return nullptr;
+  return core::Guarded(
+      "Velmora.Utility.GetRecipientsFromPublicationTableByUsers",
+      [&]() -> std::shared_ptr<db::Recordset> {
+        std::unique_ptr<db::Connection> connection;
+        std::string sql = iEmail ? "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                                   "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
+                                 : "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
+                                   "DISTRIBUTIONLIST.HTMLATTACHMENT ";
+        sql +=
+            std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
+            "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID "
+            "= " +
+            "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " +
+            core::SqlLong(iDocID) + ") " +
+            "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID);
+        if (iEmail) {
+          sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
+                 "(PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() + " ) ";
+        } else {
+          sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN " +
+                 core::DeletedPublicationStatusList() + " ) ";
+        }
+        sql += UsersCondition(vUserIDs);
+        connection = core::GetConnection();
+        std::shared_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
+        core::CloseConnection(connection);
+        return recordset;
+      });
 }
 
 std::string Utility::GetToRecipientList(int32_t iDocID, const std::string& iDocTypeID) {
-  try {
+  return core::Guarded("Velmora.Utility.GetToRecipientList", [&]() -> std::string {
     std::unique_ptr<db::Recordset> recipients =
         document::GetRecipientsFromPublicationTable(iDocID, iDocTypeID, false);
     std::string list;
@@ -117,10 +120,7 @@ std::string Utility::GetToRecipientList(int32_t iDocID, const std::string& iDocT
       list.pop_back();
     }
     return list;
-  } catch (...) {
-    core::ReportError("Velmora.Utility.GetToRecipientList");
-  }
-  return "";
+  });
 }
 
 }  // namespace velmora

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "platform/host/partner_register.h"
@@ -89,8 +90,8 @@ std::string LabelWith(const char* code,
 bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
                                                        xml::Document& oXmlDoc,
                                                        std::string& sXslPattern) {
-  bool result = false;
-  try {
+  return core::Guarded(kReportPath, [&]() -> bool {
+    bool result = false;
     const std::shared_ptr<xml::NodeList> nodes =
         ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
     if (!nodes) {
@@ -180,10 +181,8 @@ bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::str
     if (changed) {
       Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
     }
-  } catch (...) {
-    core::ReportError(kReportPath);
-  }
-  return result;
+    return result;
+  });
 }
 
 }  // namespace velmora

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "platform/db/connection.h"
 #include "platform/db/errors.h"
 #include "support/expectations.h"
 #include "support/loopback_http_server.h"
 #include "support/temp_folder.h"
 #include "velmora/base/error.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::db {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/db/connection.h"
+#include "velmora/db/connection.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,8 @@ namespace {
 
 class ConnectionTest : public testing::DbEngineTest {
  protected:
-  void SetUp() override {
-    DbEngineTest::SetUp();
+  void SetUpDatabase() override {
+    DbEngineTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

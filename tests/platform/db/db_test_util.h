@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/db/connection.h"
 #include "support/expectations.h"
+#include "velmora/db/connection.h"
 
 // Small helpers shared by the database adapter tests.
 namespace velmora::db {

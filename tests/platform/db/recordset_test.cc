@@ -1,15 +1,15 @@
-#include "platform/db/recordset.h"
+#include "velmora/db/recordset.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/db/connection.h"
 #include "platform/db/db_test_util.h"
 #include "platform/db/errors.h"
 #include "platform/db/schema_script.h"
 #include "support/db_test_engines.h"
 #include "velmora/base/text.h"
+#include "velmora/db/connection.h"
 
 namespace velmora::db {
 namespace {
@@ -19,8 +19,8 @@ constexpr RecordsetOptions kClientReadOnly{CursorLocation::kClient, LockType::kR
 
 class RecordsetTest : public testing::DbEngineTest {
  protected:
-  void SetUp() override {
-    DbEngineTest::SetUp();
+  void SetUpDatabase() override {
+    DbEngineTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

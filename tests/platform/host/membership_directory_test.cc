@@ -47,8 +47,8 @@ class RecordingParticipant : public ReferentialIntegrity {
 
 class MembershipDirectoryTest : public DirectoryDbTest {
  protected:
-  void SetUp() override {
-    DirectoryDbTest::SetUp();
+  void SetUpDatabase() override {
+    DirectoryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -17,8 +17,8 @@ using velmora::testing::RaisedBy;
 
 class MembershipTest : public DirectoryDbTest {
  protected:
-  void SetUp() override {
-    DirectoryDbTest::SetUp();
+  void SetUpDatabase() override {
+    DirectoryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }
@@ -236,8 +236,8 @@ TEST_P(MembershipTest, SearchNeedsInitialiseAndTheServiceAccount) {
 
 class MembershipValidatorTest : public MembershipTest {
  protected:
-  void SetUp() override {
-    MembershipTest::SetUp();
+  void SetUpDatabase() override {
+    MembershipTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -33,8 +33,8 @@ class DirectoryDbTest : public velmora::testing::LibraryDbTest {
   static constexpr const char* kAccount = "velmora-service";
   static constexpr const char* kCode = "5ecret-c0de";
 
-  void SetUp() override {
-    LibraryDbTest::SetUp();
+  void SetUpDatabase() override {
+    LibraryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

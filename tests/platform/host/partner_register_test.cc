@@ -16,8 +16,8 @@ using velmora::testing::RaisedBy;
 
 class PartnerRegisterTest : public DirectoryDbTest {
  protected:
-  void SetUp() override {
-    DirectoryDbTest::SetUp();
+  void SetUpDatabase() override {
+    DirectoryDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

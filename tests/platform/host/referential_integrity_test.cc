@@ -1,4 +1,4 @@
-#include "platform/host/referential_integrity.h"
+#include "velmora/host/referential_integrity.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sheet/workbook.h"
 #include "platform/sheet/workbook_rules.h"
 #include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sheet/workbook.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::testing {
 

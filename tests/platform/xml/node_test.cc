@@ -1,4 +1,4 @@
-#include "platform/xml/node.h"
+#include "velmora/xml/node.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/xml/document.h"
 #include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::xml {
 namespace {

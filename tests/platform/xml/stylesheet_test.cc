@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/xml/document.h"
 #include "platform/xml/fake_fetcher.h"
 #include "platform/xml/fetcher.h"
 #include "support/expectations.h"
@@ -16,6 +15,7 @@
 #include "support/temp_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::xml {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/xml/document.h"
 #include "support/temp_folder.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::xml {
 namespace {

@@ -12,10 +12,10 @@
 #include "core/sql_literals.h"
 #include "document/document_rows.h"
 #include "platform/host/membership_database.h"
-#include "platform/xml/document.h"
 #include "support/temp_folder.h"
 #include "velmora/base/error.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 // The installation the recipient tests run on: document type ORDERS ("Purchase orders") with
 // alice and bob (partner 10, codes "AC" / "ACS"), carol and kQuotedUser (partner 20, no
@@ -57,8 +57,8 @@ class FakeObi : public core::Dispatch {
 
 class RecipientsTest : public DocumentDbTest {
  protected:
-  void SetUp() override {
-    DocumentDbTest::SetUp();
+  void SetUpDatabase() override {
+    DocumentDbTest::SetUpDatabase();
     if (IsSkipped() || HasFatalFailure()) {
       return;
     }

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/db/recordset.h"
 #include "velmora/base/variant.h"
+#include "velmora/db/recordset.h"
 
 namespace velmora::db {
 

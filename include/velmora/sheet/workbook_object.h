@@ -5,10 +5,10 @@
 #include <string>
 #include <utility>
 
-#include "platform/sheet/workbook.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
 #include "velmora/plugin/method_call.h"
+#include "velmora/sheet/workbook.h"
 
 namespace velmora::sheet {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/xml/node.h"
-#include "platform/xml/parse_error.h"
 #include "velmora/base/variant.h"
+#include "velmora/xml/node.h"
+#include "velmora/xml/parse_error.h"
 
 namespace velmora::xml {
 

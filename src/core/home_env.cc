@@ -1,0 +1,18 @@
+#include "core/home_env.h"
+
+#include <utility>
+
+#include "core/connection_factory.h"
+#include "platform/net/transfer_client.h"
+
+namespace velmora::core {
+
+Env NewHomeEnv(std::string home) {
+  Env env;
+  env.home = std::move(home);
+  env.databases = NewConfiguredConnectionFactory();
+  env.transfer = net::NewCurlTransferClient();
+  return env;
+}
+
+}  // namespace velmora::core
