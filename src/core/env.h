@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::mail {
 class Transport;
@@ -26,6 +28,9 @@ struct Env {
   std::shared_ptr<mail::Transport> mail;
   // HTTP(S) and FTP transfers. Null: no transfer client available.
   std::shared_ptr<net::TransferClient> transfer;
+  // When set, the only folders (POSIX paths) below which the library's file service reads,
+  // writes, copies, moves, lists or deletes (the HTTP service sets them). Unset: no limit.
+  std::optional<std::vector<std::string>> allowed_roots;
 
   // The adapters above; each raises kErrObjectRequired naming what is missing when unset.
   mail::Transport& Mail() const;

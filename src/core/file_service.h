@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/files/file_system.h"
 #include "platform/files/path_resolver.h"
@@ -18,7 +19,15 @@ namespace velmora::core {
 // when the file cannot be read; no site configuration file at all gives empty maps.
 files::PathMaps ReadSitePathMaps();
 
-// A resolver that reads the site maps on first need.
+// The folders an installation's calls may use: the installation directory, the temporary
+// folder, the folders named by parameters (names ending in Folder, Path, Dir or XMLPath<n>,
+// values that are not URLs), the folders of the share and drive maps, and the values of
+// section "ALLOWEDROOTS" of the site configuration. Reads the database and the site
+// configuration; raises when either cannot be read.
+std::vector<std::string> InstallationRoots();
+
+// A resolver that reads the site maps on first need, confined to the allowed roots of the
+// environment when it has them.
 files::PathResolver NewSitePathResolver();
 
 // The local file system with the site maps. Owned by the caller; one per operation.
