@@ -116,10 +116,11 @@ int Serve(const std::string& listen, bool allow_root) {
   try {
     core::Env env = core::CurrentEnv();
     env.allowed_roots = core::InstallationRoots();
+    env.allowed_hosts = core::ConfiguredHosts();
     core::InstallEnv(std::move(env));
   } catch (const Error& failure) {
-    std::cerr << "velmora serve: cannot list the folders calls may use: " << failure.description()
-              << "\n";
+    std::cerr << "velmora serve: cannot list the folders and hosts calls may use: "
+              << failure.description() << "\n";
     return 1;
   }
 

@@ -31,6 +31,10 @@ struct Env {
   // When set, the only folders (POSIX paths) below which the library's file service reads,
   // writes, copies, moves, lists or deletes (the HTTP service sets them). Unset: no limit.
   std::optional<std::vector<std::string>> allowed_roots;
+  // When set, the only hosts (names or addresses, compared without regard to case) from which
+  // XML documents and style sheets are downloaded over http(s); redirects are not followed.
+  // Unset: any host.
+  std::optional<std::vector<std::string>> allowed_hosts;
 
   // The adapters above; each raises kErrObjectRequired naming what is missing when unset.
   mail::Transport& Mail() const;

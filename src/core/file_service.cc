@@ -74,21 +74,24 @@ void AddParameterFolders(std::vector<std::string>& roots, files::PathResolver& r
   CloseConnection(connection);
 }
 
-void AddConfiguredRoots(std::vector<std::string>& roots) {
+// The trimmed, non-empty values of every section `name` of the site configuration.
+std::vector<std::string> SiteSectionValues(const std::string& name) {
+  std::vector<std::string> values;
   const std::string site_config = getSiteConfigFile();
   if (site_config.empty()) {
-    return;
+    return values;
   }
   const host::XmlElement root = host::ReadXmlFile(files::ToNativePath(site_config));
   for (const host::XmlElement& section : root.children) {
-    if (section.name == "section" && section.Attribute("name") == "ALLOWEDROOTS") {
+    if (section.name == "section" && section.Attribute("name") == name) {
       for (const host::XmlElement& key : section.children) {
         if (key.name == "key" && !text::Trim(key.text).empty()) {
-          roots.push_back(files::ToNativePath(text::Trim(key.text)));
+          values.push_back(text::Trim(key.text));
         }
       }
     }
   }
+  return values;
 }
 
 }  // namespace
@@ -103,9 +106,13 @@ std::vector<std::string> InstallationRoots() {
     }
   }
   AddParameterFolders(roots, resolver);
-  AddConfiguredRoots(roots);
+  for (const std::string& folder : SiteSectionValues("ALLOWEDROOTS")) {
+    roots.push_back(files::ToNativePath(folder));
+  }
   return roots;
 }
+
+std::vector<std::string> ConfiguredHosts() { return SiteSectionValues("ALLOWEDHOSTS"); }
 
 files::PathResolver NewSitePathResolver() {
   files::PathResolver resolver(&ReadSitePathMaps);

@@ -26,6 +26,10 @@ files::PathMaps ReadSitePathMaps();
 // configuration; raises when either cannot be read.
 std::vector<std::string> InstallationRoots();
 
+// The values of section "ALLOWEDHOSTS" of the site configuration: the hosts style sheets may be
+// downloaded from when the environment limits them. None when the section is missing.
+std::vector<std::string> ConfiguredHosts();
+
 // A resolver that reads the site maps on first need, confined to the allowed roots of the
 // environment when it has them.
 files::PathResolver NewSitePathResolver();

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "automation/call_service.h"
+#include "support/loopback_http_server.h"
 #include "support/temp_home.h"
 #include "velmora/base/error.h"
 
@@ -216,6 +217,20 @@ TEST_F(VelmoraServeTest, FileCallsStayInsideTheInstallation) {
              "application/json");
     EXPECT_NE(copy.find("lies outside the folders"), std::string::npos) << copy;
   }
+}
+
+TEST_F(VelmoraServeTest, StyleSheetsComeOnlyFromAllowedHosts) {
+  testing::LoopbackHttpServer peer({{"/s.xsl",
+                                     {200,
+                                      "<xsl:stylesheet version=\"1.0\" "
+                                      "xmlns:xsl=\"http://www.w3.org/1999/XSL/"
+                                      "Transform\"/>"}}});
+  const std::string reply =
+      Call(R"({"progid":"Velmora.XML","method":"XslFileToDomDocument","args":[")" +
+               peer.Url("/s.xsl") + "\"]}",
+           "application/json");
+  EXPECT_TRUE(Answered(reply, "200")) << reply;
+  EXPECT_NE(reply.find("\"error\""), std::string::npos) << "no host is allowed by default";
 }
 
 TEST_F(VelmoraServeTest, LyingOrMissingLengthsAreRefusedAtOnce) {
