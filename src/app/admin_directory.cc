@@ -7,6 +7,7 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/files/native_path.h"
+#include "platform/files/path_text.h"
 #include "platform/host/membership_database.h"
 #include "platform/host/membership_directory.h"
 #include "platform/host/password_hash.h"
@@ -354,6 +355,14 @@ Variant DocumentTypeVariant(const DocumentTypeRecord& type) {
                  {"showAcceptReject", Variant(type.show_accept_reject)}});
 }
 
+// Icons and style sheets are files of the installation's folders: a name that leaves its
+// folder ("..") or names a drive or an absolute path is refused.
+void RequireFolderFileName(const std::string& what, const std::string& name) {
+  if (files::HasParentStep(name) || files::HasDrive(name)) {
+    BadInput(what + " '" + name + "' must be a file name within its folder");
+  }
+}
+
 void AddDocumentTypeCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& doctype = admin.Add("doctype", "Document types");
   doctype.RequireSubcommand();
@@ -369,6 +378,8 @@ void AddDocumentTypeCommands(cli::Command& admin, const CommandRunner& runner, c
   runner.OnRun(
       add,
       [o] {
+        RequireFolderFileName("The icon", o->icon.value_or(""));
+        RequireFolderFileName("The HTML style sheet", o->html_xsl.value_or(""));
         DocumentTypeRecord type{o->id,
                                 o->name,
                                 o->ext_description.value_or(""),

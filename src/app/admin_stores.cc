@@ -11,12 +11,14 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/host/membership_database.h"
+#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 #include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
+#include "velmora/routing/utility.h"
 
 namespace velmora::app {
 namespace {
@@ -325,6 +327,22 @@ Variant TagVariant(const db::Recordset& row) {
 constexpr const char* kTagSelect =
     "SELECT TAGID, DOCUMENTTYPEID, DESCRIPTION, XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG";
 
+// Refuses a pattern whose node query (as the tag's kind builds it) does not compile.
+void RequireCompilingPattern(const std::string& pattern, int32_t kind) {
+  const std::string query =
+      Utility().ConstructXslPattern(static_cast<TagAttrXsl>(kind), text::Trim(pattern));
+  if (query.empty()) {
+    return;
+  }
+  xml::Document empty;
+  empty.LoadXml("<r/>");
+  try {
+    empty.SelectNodes(query);
+  } catch (const Error& failure) {
+    BadInput("The pattern '" + pattern + "' is not a valid node query: " + failure.description());
+  }
+}
+
 void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
   cli::Command& group = admin.Add("tag", "Values read from the documents of a type");
   group.RequireSubcommand();
@@ -347,6 +365,7 @@ void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Opti
             BadInput("The tag kind must be 1, 2, 3 or 4, not '" + *o->kind + "'");
           }
         }
+        RequireCompilingPattern(o->third, kind);
         const int32_t id = InsertWithId("TAGSCONFIG", "TAGID",
                                         {{"DOCUMENTTYPEID", Variant(o->doctype)},
                                          {"DESCRIPTION", Variant(o->second)},

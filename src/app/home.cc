@@ -7,6 +7,7 @@
 #include "core/database_setup.h"
 #include "platform/host/configuration.h"
 #include "platform/host/installation_registry.h"
+#include "platform/host/secret_box.h"
 #include "platform/host/xml_file.h"
 #include "velmora/base/error.h"
 #include "velmora/db/connection.h"
@@ -57,6 +58,26 @@ XmlElement SiteConfiguration(const std::string& home) {
 void WriteIfMissing(const fs::path& path, const XmlElement& content) {
   if (!fs::exists(path)) {
     host::WriteXmlFile(path.string(), content);
+  }
+}
+
+// The home is private: its folders 0700, the files of config/, data/ and log/ 0600, also in a
+// home made before it was.
+void MakePrivate(const fs::path& home) {
+  constexpr fs::perms kFolder = fs::perms::owner_all;
+  constexpr fs::perms kFile = fs::perms::owner_read | fs::perms::owner_write;
+  fs::permissions(home, kFolder);
+  for (const char* const* folder = kHomeFolders; *folder != nullptr; ++folder) {
+    for (fs::path step = home / *folder; step != home; step = step.parent_path()) {
+      fs::permissions(step, kFolder);
+    }
+  }
+  for (const char* folder : {"config", "data", "log"}) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(home / folder)) {
+      if (entry.is_regular_file()) {
+        fs::permissions(entry.path(), kFile);
+      }
+    }
   }
 }
 
@@ -134,6 +155,7 @@ InitResult InitHome(const InitOptions& options) {
                  B2BConfiguration(options.db_url.empty() ? std::string("sqlite:data/velmora.db")
                                                          : options.db_url));
   WriteIfMissing(home / "config" / "SiteConfiguration.xml", SiteConfiguration(options.home));
+  host::EnsureKeyFile(host::KeyFilePath((home / "config").string()));
   host::WriteRegistryRecord(
       host::RegistryPath(options.home),
       host::ProductInfo{"R2AVidode", options.home, (home / "config").string(), kVersion});
@@ -155,6 +177,7 @@ InitResult InitHome(const InitOptions& options) {
   std::unique_ptr<db::Connection> connection = db::OpenConnection(connection_string, open_options);
   const core::SetupReport report = core::SetUpDatabase(*connection, options.home);
   connection->Close();
+  MakePrivate(home);
   result.schema_created = report.schema_created;
   result.schema_version = report.schema_version;
   result.parameters_added = report.parameters_added;

@@ -1,5 +1,7 @@
 // The velmora program: creates installations, calls the public classes, serves them over
 // HTTP. Each command prints what it did and exits non-zero with a clear message on failure.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -26,6 +28,7 @@ struct Options {
   std::string home;
   std::string db_url;
   std::string listen = "127.0.0.1:8080";
+  bool allow_root = false;
   std::string progid;
   std::string method;
   std::vector<std::string> args;
@@ -87,9 +90,10 @@ int Main(int argc, char** argv) {
 
   cli::Command& serve = root.Add("serve", "Serve POST /v1/call over HTTP");
   serve.Option("--listen", options.listen, "HOST:PORT to listen on (default 127.0.0.1:8080)");
+  serve.Flag("--allow-root", options.allow_root, "Run even as root (refused otherwise)");
   serve.OnRun([&] {
     UseHome(options);
-    return Serve(options.listen);
+    return Serve(options.listen, options.allow_root);
   });
 
   AdminOptions admin_options;
@@ -114,6 +118,8 @@ int Main(int argc, char** argv) {
 }  // namespace velmora::app
 
 int main(int argc, char** argv) {
+  // Everything the program creates in the installation home is its owner's only.
+  ::umask(077);
   try {
     return velmora::app::Main(argc, argv);
   } catch (const velmora::Error& failure) {

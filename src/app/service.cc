@@ -2,11 +2,15 @@
 
 #include <pthread.h>
 #include <signal.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <thread>
 
 #include "automation/call_service.h"
+#include "core/env.h"
+#include "core/file_service.h"
 #include "core/general.h"
 #include "platform/host/password_hash.h"
 #include "platform/json/json_codec.h"
@@ -82,12 +86,17 @@ net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string&
   return net::HttpResponse{200, "application/json", std::move(reply.json)};
 }
 
-int Serve(const std::string& listen) {
+int Serve(const std::string& listen, bool allow_root) {
   std::string host;
   int port = 0;
   if (!SplitListen(listen, host, port)) {
     std::cerr << "velmora serve: --listen must be HOST:PORT, not '" << listen << "'\n";
     return 2;
+  }
+  if (::geteuid() == 0 && !allow_root) {
+    std::cerr << "velmora serve: refusing to run as root; start it as the installation's own "
+                 "user, or pass --allow-root\n";
+    return 1;
   }
   const std::string site_file = core::getSiteConfigFile();
   std::string token;
@@ -101,6 +110,17 @@ int Serve(const std::string& listen) {
   if (token.empty()) {
     std::cerr << "velmora serve: no service token in section SERVICE, key Token of '" << site_file
               << "'; run velmora init\n";
+    return 1;
+  }
+
+  try {
+    core::Env env = core::CurrentEnv();
+    env.allowed_roots = core::InstallationRoots();
+    env.allowed_hosts = core::ConfiguredHosts();
+    core::InstallEnv(std::move(env));
+  } catch (const Error& failure) {
+    std::cerr << "velmora serve: cannot list the folders and hosts calls may use: "
+              << failure.description() << "\n";
     return 1;
   }
 
@@ -125,10 +145,13 @@ int Serve(const std::string& listen) {
     sigwait(&signals, &received);
     server->Stop();
   });
-  server->Serve("/v1/call",
-                [token](const net::HttpRequest& request) { return HandleCall(request, token); });
-  pthread_kill(stopper.native_handle(), SIGTERM);
+  const bool finished = server->Serve(
+      "/v1/call", [token](const net::HttpRequest& request) { return HandleCall(request, token); });
   stopper.join();
+  if (!finished) {
+    std::cout << "velmora serve: stopped; calls still running were abandoned" << std::endl;
+    std::_Exit(0);
+  }
   std::cout << "velmora serve: stopped" << std::endl;
   return 0;
 }

@@ -11,8 +11,11 @@ namespace velmora::app {
 // "args": [...]}, else 200 with the call's reply (also when the call raised).
 net::HttpResponse HandleCall(const net::HttpRequest& request, const std::string& token);
 
-// Serves until SIGINT or SIGTERM. Returns the exit code; a bind failure or a missing token is
-// reported on standard error.
-int Serve(const std::string& listen);
+// Serves until SIGINT or SIGTERM, with the library's file service confined to the
+// installation's folders (core::InstallationRoots, read once at start), then ends within the
+// server's stop grace time: calls still running then are abandoned and the process exits at once.
+// Refuses to run as root unless `allow_root`. Returns the exit code; a bind failure or a missing
+// token is reported on standard error.
+int Serve(const std::string& listen, bool allow_root);
 
 }  // namespace velmora::app

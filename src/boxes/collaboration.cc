@@ -84,6 +84,12 @@ void Collaboration::SetPublicationStatus(int32_t iDocID, const std::string& iUse
 
 void Collaboration::AcceptPublication(int32_t iDocID, const std::string& iUserID) {
   core::Guarded("Collaboration.AcceptDocument", [&] {
+    // Only a recipient accepts: the document's status follows its recipients' publications.
+    if (GetPublicationStatus(iDocID, iUserID) < 0) {
+      RaiseError(EnumerationErrors::InvalidParamValue, "Collaboration.AcceptDocument",
+                 "The user '" + iUserID + "' has no publication of document " +
+                     std::to_string(iDocID) + " to accept; nothing was changed.");
+    }
     SetPublicationStatusToAccepted(*this, iDocID, iUserID);
     const int32_t not_accepted = CountAcceptedDocs(iDocID, iUserID);
     Document().SetDocumentStatus(iDocID, not_accepted > 0
@@ -109,6 +115,12 @@ bool Collaboration::deleteDocument2(int32_t iDocID, const std::string& /*iDocTyp
     }
     switch (iSenderMode) {
       case SENDERMODE::SENDERMODE:
+        // Deleted is final: only the document's sender deletes it for everyone.
+        if (document.GetSenderOfDocument(iDocID) != iUserName) {
+          RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.Collaboration.deleteDocument2",
+                     "The user '" + iUserName + "' did not send document " +
+                         std::to_string(iDocID) + " and cannot delete it; nothing was changed.");
+        }
         document.SetDocumentStatus(iDocID, DOCUMENTSTATUS::DOCUMENTDELETED);
         return true;
       case SENDERMODE::RECEIVERMODE:

@@ -2,7 +2,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "velmora/base/sources.h"
 
@@ -57,6 +59,13 @@ struct Env {
   std::shared_ptr<mail::Transport> mail;
   // HTTP(S) and FTP transfers. Unset: none.
   std::shared_ptr<net::TransferClient> transfer;
+  // When set, the only folders (POSIX paths) below which the library's file service reads,
+  // writes, copies, moves, lists or deletes (the HTTP service sets them). Unset: no limit.
+  std::optional<std::vector<std::string>> allowed_roots;
+  // When set, the only hosts (names or addresses, compared without regard to case) from which
+  // XML documents and style sheets are downloaded over http(s); redirects are not followed.
+  // Unset: any host.
+  std::optional<std::vector<std::string>> allowed_hosts;
 
   // The adapters above with their defaults. Mail and Transfer raise kErrObjectRequired naming
   // what is missing when unset.

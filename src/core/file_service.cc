@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/db_utils.h"
 #include "core/env.h"
 #include "core/general.h"
 #include "platform/files/native_path.h"
@@ -40,7 +41,86 @@ files::PathMaps ReadSitePathMaps() {
   return maps;
 }
 
-files::PathResolver NewSitePathResolver() { return files::PathResolver(&ReadSitePathMaps); }
+namespace {
+
+// Whether parameter `name` names a folder: it ends in Folder, Path, Dir or XMLPath<n>.
+bool IsFolderParameter(const std::string& name) {
+  std::string_view rest = name;
+  while (!rest.empty() && rest.back() >= '0' && rest.back() <= '9') {
+    rest.remove_suffix(1);
+  }
+  return text::IEndsWith(rest, "Folder") || text::IEndsWith(rest, "Path") ||
+         text::IEndsWith(rest, "Dir");
+}
+
+void AddParameterFolders(std::vector<std::string>& roots, files::PathResolver& resolver) {
+  std::unique_ptr<db::Connection> connection = GetConnection();
+  auto rows = connection->Query("SELECT PARAMNAME, PARAMVALUE FROM COLLABORATIONPARAMETER");
+  for (; !rows->IsEOF(); rows->MoveNext()) {
+    const Variant name = rows->Field("PARAMNAME");
+    const Variant value = rows->Field("PARAMVALUE");
+    const std::string folder = value.IsNull() ? std::string() : text::Trim(value.ToText());
+    if (name.IsNull() || folder.empty() || !IsFolderParameter(name.ToText()) ||
+        text::IStartsWith(folder, "http:") || text::IStartsWith(folder, "https:")) {
+      continue;
+    }
+    try {
+      roots.push_back(resolver.ToNative(folder));
+    } catch (const Error&) {
+      // A folder on a share or drive without a mapping cannot be used, so it adds nothing.
+    }
+  }
+  rows->Close();
+  CloseConnection(connection);
+}
+
+// The trimmed, non-empty values of every section `name` of the site configuration.
+std::vector<std::string> SiteSectionValues(const std::string& name) {
+  std::vector<std::string> values;
+  const std::string site_config = getSiteConfigFile();
+  if (site_config.empty()) {
+    return values;
+  }
+  const host::XmlElement root = host::ReadXmlFile(files::ToNativePath(site_config));
+  for (const host::XmlElement& section : root.children) {
+    if (section.name == "section" && section.Attribute("name") == name) {
+      for (const host::XmlElement& key : section.children) {
+        if (key.name == "key" && !text::Trim(key.text).empty()) {
+          values.push_back(text::Trim(key.text));
+        }
+      }
+    }
+  }
+  return values;
+}
+
+}  // namespace
+
+std::vector<std::string> InstallationRoots() {
+  files::PathResolver resolver(&ReadSitePathMaps);
+  std::vector<std::string> roots = {files::ToNativePath(getInstallDir()), TempFolderPath()};
+  const files::PathMaps maps = ReadSitePathMaps();
+  for (const auto* map : {&maps.shares, &maps.drives}) {
+    for (const auto& [key, folder] : *map) {
+      roots.push_back(files::ToNativePath(folder));
+    }
+  }
+  AddParameterFolders(roots, resolver);
+  for (const std::string& folder : SiteSectionValues("ALLOWEDROOTS")) {
+    roots.push_back(files::ToNativePath(folder));
+  }
+  return roots;
+}
+
+std::vector<std::string> ConfiguredHosts() { return SiteSectionValues("ALLOWEDHOSTS"); }
+
+files::PathResolver NewSitePathResolver() {
+  files::PathResolver resolver(&ReadSitePathMaps);
+  if (const auto& roots = CurrentEnv().allowed_roots) {
+    resolver.ConfineTo(*roots);
+  }
+  return resolver;
+}
 
 std::unique_ptr<files::FileSystem> NewSiteFileSystem() { return CurrentEnv().NewFileSystem(); }
 

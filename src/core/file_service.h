@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/files/file_system.h"
 #include "platform/files/path_resolver.h"
@@ -18,7 +19,19 @@ namespace velmora::core {
 // when the file cannot be read; no site configuration file at all gives empty maps.
 files::PathMaps ReadSitePathMaps();
 
-// A resolver that reads the site maps on first need.
+// The folders an installation's calls may use: the installation directory, the temporary
+// folder, the folders named by parameters (names ending in Folder, Path, Dir or XMLPath<n>,
+// values that are not URLs), the folders of the share and drive maps, and the values of
+// section "ALLOWEDROOTS" of the site configuration. Reads the database and the site
+// configuration; raises when either cannot be read.
+std::vector<std::string> InstallationRoots();
+
+// The values of section "ALLOWEDHOSTS" of the site configuration: the hosts style sheets may be
+// downloaded from when the environment limits them. None when the section is missing.
+std::vector<std::string> ConfiguredHosts();
+
+// A resolver that reads the site maps on first need, confined to the allowed roots of the
+// environment when it has them.
 files::PathResolver NewSitePathResolver();
 
 // The file system of the environment (core/env.h): by default the local one with the site maps.

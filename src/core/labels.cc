@@ -44,12 +44,36 @@ void ReplaceFirstIgnoringCase(std::string& text, const std::string& key, const s
   }
 }
 
+// `code` as HTML element text: the characters that start markup or references are escaped.
+std::string HtmlText(const std::string& code) {
+  std::string out;
+  for (char c : code) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string GetLabel(const std::string& code, int32_t language, const Dictionary* replacements) {
   std::optional<std::string> found = LabelText(code, language);
   if (!found) {
-    return "<font color='red'>Error " + code + "</font>";
+    return "<font color='red'>Error " + HtmlText(code) + "</font>";
   }
   std::string result = std::move(*found);
   if (replacements == nullptr) {

@@ -9,6 +9,9 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
+#include "platform/files/native_path.h"
+#include "platform/files/path_text.h"
+#include "platform/host/secret_box.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -23,6 +26,22 @@ using core::SqlText;
 
 constexpr int16_t kManualDownload = static_cast<int16_t>(ESendMethodProtocol::ManualDownload);
 constexpr const char* kStoredPassword = "********";
+
+// The installation's key file, in the folder of the site configuration.
+std::string KeyFile() {
+  const std::string site = core::getSiteConfigFile();
+  if (site.empty()) {
+    RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.SendMethod",
+               "The installation's configuration folder, which holds the key that seals "
+               "send method passwords, is not known");
+  }
+  return host::KeyFilePath(files::ToNativePath(files::GetParentFolderPart(site)));
+}
+
+// A password as the PASSWORD column holds it: sealed with the installation's key; "" stays "".
+std::string SealedPassword(const std::string& password) {
+  return password.empty() ? password : host::Seal(KeyFile(), password);
+}
 
 db::RecordsetOptions Updatable() {
   return db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic};
@@ -162,7 +181,7 @@ int32_t SendMethod::AddProperties(TSendMethodProperties& p, const VariantArray* 
   rs->SetField("XSLFILENAME", Variant(p.sXslFileName));
   rs->SetField("FILEEXTENSION", Variant(p.sFileExtension));
   rs->SetField("USERNAME", Variant(p.sUser));
-  rs->SetField("PASSWORD", Variant(p.sPassword));
+  rs->SetField("PASSWORD", Variant(SealedPassword(p.sPassword)));
   rs->SetField("FORMAT", Variant(SendMethodFormat_EnumToInteger(p.nFormat)));
   rs->SetField("PROXY", Variant(p.sProxy));
   rs->SetField("PORT", Variant(p.lPort));
@@ -267,7 +286,7 @@ void SendMethod::ReadProperties(int32_t id, TSendMethodProperties& p) {
     p.sXslFileName = TextField(*rs, "XSLFILENAME");
     p.sFileExtension = TextField(*rs, "FILEEXTENSION");
     p.sUser = TextField(*rs, "USERNAME");
-    p.sPassword = TextField(*rs, "PASSWORD");
+    p.sPassword = text::Trim(host::Unseal(KeyFile(), TextField(*rs, "PASSWORD")));
     p.sProxy = TextField(*rs, "PROXY");
     p.sAddress = TextField(*rs, "ADDRESS");
     p.sExcelTemplate = TextField(*rs, "EXCELTEMPLATE");
@@ -435,7 +454,7 @@ void SendMethod::UpdateProperties(int32_t id, TSendMethodProperties& p,
     if (trimmed.empty()) {
       rs->SetField("PASSWORD", Variant(std::string()));
     } else if (trimmed != kStoredPassword) {
-      rs->SetField("PASSWORD", Variant(p.sPassword));
+      rs->SetField("PASSWORD", Variant(SealedPassword(p.sPassword)));
     }
     rs->Update();
   }

@@ -1,5 +1,7 @@
 // Document statuses and the removal of rows that hang on a document.
 #include <array>
+#include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -60,6 +62,37 @@ bool StatusChangeAllowed(DOCUMENTSTATUS from, DOCUMENTSTATUS to) {
          !(to == DOCUMENTSTATUS::DOCUMENTPUBLISHED && from == DOCUMENTSTATUS::DOCUMENTSENT);
 }
 
+[[noreturn]] void RefuseParent(int32_t child, int32_t parent, const std::string& reason) {
+  RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.Document.setParentDocument",
+             "Document " + std::to_string(parent) + " cannot be the parent of document " +
+                 std::to_string(child) + ": " + reason);
+}
+
+// Refuses a parent other than 0 (no parent) that is missing, is the child itself, or has the
+// child among its ancestors: lists and access checks follow parent links and must end.
+void CheckParent(int32_t child, int32_t parent) {
+  if (parent == 0) {
+    return;
+  }
+  std::set<int32_t> seen{child};
+  for (int32_t at = parent; at != 0;) {
+    if (!seen.insert(at).second) {
+      RefuseParent(child, parent,
+                   at == child ? "the link would close a cycle" : "its ancestors form a cycle");
+    }
+    const std::optional<Variant> up = core::FirstField(
+        "SELECT DOC_DOCUMENTID FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(at),
+        "DOC_DOCUMENTID");
+    if (!up) {
+      if (at == parent) {
+        RefuseParent(child, parent, "there is no such document");
+      }
+      return;
+    }
+    at = up->IsNull() ? 0 : up->ToInt32();
+  }
+}
+
 // Runs one statement on a new connection, closing it on every path; reports as `path`.
 void ExecuteStatement(const std::string& sql, const char* path) {
   core::Guarded(path, [&] {
@@ -99,15 +132,26 @@ void Document::RemoveInvalidDocument(int32_t iDocID) {
 }
 
 void Document::setParentDocument(int32_t lChildDocID, int32_t lParentDocID) {
-  ExecuteStatement("UPDATE DOCUMENT SET DOC_DOCUMENTID=" + std::to_string(lParentDocID) +
-                       " WHERE " + "DOCUMENTID = " + core::SqlLong(lChildDocID),
-                   "Velmora.Document.setParentDocument");
+  core::Guarded("Velmora.Document.setParentDocument", [&] {
+    CheckParent(lChildDocID, lParentDocID);
+    std::unique_ptr<db::Connection> connection = core::GetConnection();
+    connection->Execute("UPDATE DOCUMENT SET DOC_DOCUMENTID=" + std::to_string(lParentDocID) +
+                        " WHERE " + "DOCUMENTID = " + core::SqlLong(lChildDocID));
+    core::CloseConnection(connection);
+  });
 }
 
 void Document::SetDocumentStatus(int32_t iDocID, DOCUMENTSTATUS iDocStatus) {
   core::Guarded("Velmora.Document.SetDocumentStatus", [&] {
     std::unique_ptr<db::Connection> connection;
     std::unique_ptr<db::Recordset> recordset;
+    const int32_t requested = static_cast<int32_t>(iDocStatus);
+    if (requested < static_cast<int32_t>(DOCUMENTSTATUS::DOCUMENTNEW) ||
+        requested > static_cast<int32_t>(DOCUMENTSTATUS::DOCUMENTSENT)) {
+      RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.Document.SetDocumentStatus",
+                 "The document status " + std::to_string(requested) +
+                     " is not one of 0 ... 5 (DOCUMENTSTATUS); nothing was changed.");
+    }
     const DOCUMENTSTATUS old = GetStatusOfDocument(iDocID);
     if (!StatusChangeAllowed(old, iDocStatus)) {
       return;

@@ -11,11 +11,13 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
+#include "platform/files/path_text.h"
 #include "platform/xml/text_encoding.h"
 #include "routing/xml_loading.h"
 #include "routing/xml_network_component.h"
 #include "routing/xml_text.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 #include "velmora/base/text_encoding.h"
@@ -216,6 +218,11 @@ Variant Utility::WriteXMLFileToDiskAsciiOrUnicode(const std::string& sXML, std::
     FileHandling files;
     if (sFileName.empty()) {
       sFileName = ThreadIdText() + files.GetFileName(EFileType::TempFile, "", "", "", "");
+    }
+    if (files::HasParentStep(sFileName)) {
+      RaiseError(EnumerationErrors::InvalidParamValue,
+                 "Velmora.Utility.WriteXMLFileToDiskAsciiOrUnicode",
+                 "The file name '" + sFileName + "' may not climb out of its folder with '..'.");
     }
     full_path = AddTempPathIfNoDriveFound(sFileName);
     files.createTextFile(TextToWrite(sXML, bUnicode), full_path, bUnicode);

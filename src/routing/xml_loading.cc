@@ -2,6 +2,9 @@
 // column, and the error numbers callers tell failures apart by.
 #include "routing/xml_loading.h"
 
+#include <optional>
+
+#include "core/env.h"
 #include "core/file_service.h"
 #include "core/general.h"
 #include "core/guarded.h"
@@ -23,12 +26,56 @@ bool IsHttpUrl(const std::string& location) {
   return text::IStartsWith(location, "http://") || text::IStartsWith(location, "https://");
 }
 
+// The host of an http(s) URL, lower case, without user, port or brackets.
+std::string HostOf(const std::string& url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos) {
+    return {};
+  }
+  const size_t start = scheme + 3;
+  std::string authority = url.substr(start, url.find_first_of("/?#", start) - start);
+  authority = authority.substr(authority.rfind('@') + 1);
+  if (!authority.empty() && authority.front() == '[') {
+    return text::ToLower(authority.substr(1, authority.find(']') - 1));
+  }
+  return text::ToLower(authority.substr(0, authority.find(':')));
+}
+
+// The refusal of a download from a host the environment does not allow, or nullopt.
+std::optional<xml::ParseError> RefusedHost(const std::string& url) {
+  const auto& allowed = core::CurrentEnv().allowed_hosts;
+  if (!allowed) {
+    return std::nullopt;
+  }
+  const std::string host = HostOf(url);
+  for (const std::string& entry : *allowed) {
+    if (text::IEquals(text::Trim(entry), host)) {
+      return std::nullopt;
+    }
+  }
+  xml::ParseError refused;
+  refused.failure = xml::ParseFailure::kFileUnreadable;
+  refused.code = kErrPermissionDenied;
+  refused.reason = "Downloads from '" + host +
+                   "' are not allowed: the host is not listed in section ALLOWEDHOSTS of the "
+                   "site configuration";
+  refused.url = url;
+  return refused;
+}
+
 // Loads `file` into `document`: the URL for `download`, otherwise the file at the path
 // (written the library's way, shares and drives through the site maps). Returns the outcome; a path
 // the file layer cannot map fails like an unreadable file.
 xml::ParseError LoadLocation(xml::Document& document, const std::string& file, bool download) {
   if (download) {
-    xml::CurlFetcher fetcher;
+    if (std::optional<xml::ParseError> refused = RefusedHost(file)) {
+      return *refused;
+    }
+    xml::CurlFetcher::Options options;
+    if (core::CurrentEnv().allowed_hosts) {
+      options.max_redirects = 0;
+    }
+    xml::CurlFetcher fetcher(options);
     document.LoadUrl(file, fetcher);
     return document.parse_error();
   }

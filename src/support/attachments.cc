@@ -37,6 +37,23 @@ bool IsRegistered(db::Recordset& registered, const std::string& name) {
   return found;
 }
 
+// Refuses to delete attachment `attachment_id` unless its row belongs to document `doc_id` and
+// names the file `name`: a caller may delete only the row and the file it names.
+void CheckAttachmentOwner(db::Connection& connection, int32_t doc_id, int32_t attachment_id,
+                          const std::string& name) {
+  auto row = connection.Query("SELECT DOCUMENTID, ATTACHMENTFILENAME FROM ATTACHMENT " +
+                              std::string("WHERE ATTACHMENTID = ") + SqlLong(attachment_id));
+  const bool found = !row->IsEOF();
+  const bool owned = found && row->Field("DOCUMENTID").ToInt32() == doc_id &&
+                     row->Field("ATTACHMENTFILENAME").ToText() == name;
+  row->Close();
+  if (!owned) {
+    RaiseError(EnumerationErrors::InvalidParamValue, Path("DeleteAttachment"),
+               "Document " + std::to_string(doc_id) + " has no attachment " +
+                   std::to_string(attachment_id) + " named '" + name + "'; nothing was deleted.");
+  }
+}
+
 // Adds the ATTACHMENT row of file `name` of document `doc_id`.
 void WriteToDB(db::Connection& connection, int32_t doc_id, const std::string& name) {
   core::Guarded(Path("writeToDB"), [&] {
@@ -137,6 +154,7 @@ void Attachments::DeleteAttachment(int32_t iDocID, int32_t iAttachmentID,
                  "The attachment file name '" + iFileName + "' is not a plain file name.");
     }
     connection = core::GetConnection();
+    CheckAttachmentOwner(*connection, iDocID, iAttachmentID, iFileName);
     connection->Execute(std::string("DELETE FROM ATTACHMENT ") +
                         "WHERE ATTACHMENTID = " + SqlLong(iAttachmentID));
     core::CloseConnection(connection);

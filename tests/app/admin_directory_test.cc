@@ -195,6 +195,8 @@ TEST_P(AdminDirectoryTest, BadInputExitsNonZeroWithAClearMessage) {
   Ok({"doctype", "add", "ORDERS", "Orders"});
 
   Refused({"partner", "add", "10", "Again"}, "Business partner 10 already exists");
+  Refused({"doctype", "add", "T1", "T", "--icon", "../../etc/passwd"}, "within its folder");
+  Refused({"doctype", "add", "T1", "T", "--html-xsl", "/etc/passwd"}, "within its folder");
   Refused({"partner", "add", "11", "Copy", "--code0", "AC"},
           "The code 'AC' of kind 0 already belongs to business partner 10");
   Refused({"partner", "add", "abc", "Name"}, "The partner id must be a whole number");

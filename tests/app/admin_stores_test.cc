@@ -9,6 +9,7 @@
 #include <random>
 
 #include "app/admin_program_test.h"
+#include "platform/host/secret_box.h"
 #include "platform/json/json_codec.h"
 #include "support/library_db_test.h"
 #include "velmora/base/dictionary.h"
@@ -110,19 +111,22 @@ TEST_P(AdminStoresTest, TagsAreAddedListedAndRemovedById) {
   Ok({"doctype", "add", "INVOIC", "Invoices"});
 
   const Variant tag =
-      Json({"tag", "add", "ORDERS", "Order number", "//order/@number", "--kind", "2", "--json"});
+      Json({"tag", "add", "ORDERS", "Order number", "//order/@number", "--kind", "3", "--json"});
   const int32_t id = Field(tag, "id").ToInt32();
   EXPECT_GT(id, 0);
   Ok({"tag", "add", "INVOIC", "Total", "//total"});
   EXPECT_EQ(Ok({"tag", "list", "ORDERS"}), "id\tdoctype\tname\tpattern\tkind\n" +
                                                std::to_string(id) +
-                                               "\tORDERS\tOrder number\t//order/@number\t2\n");
+                                               "\tORDERS\tOrder number\t//order/@number\t3\n");
   const Variant all = Json({"tag", "list", "--json"});
   ASSERT_EQ(all.AsArray().values().size(), 2u);
   EXPECT_EQ(Field(all.AsArray().values()[1], "kind").ToInt32(), 1) << "kind 1 by default";
 
   Refused({"tag", "add", "ORDERS", "X", "//x", "--kind", "5"}, "must be 1, 2, 3 or 4");
   Refused({"tag", "add", "NOPE", "X", "//x"}, "'NOPE' does not exist");
+  Refused({"tag", "add", "ORDERS", "X", "//x[", "--kind", "3"}, "is not a valid node query");
+  Refused({"tag", "add", "ORDERS", "X", "//order/@number", "--kind", "2"},
+          "is not a valid node query");
   const int32_t kept = Field(all.AsArray().values()[1], "id").ToInt32();
   const auto count = [&](const std::string& where) {
     return ProgramDatabase()
@@ -141,8 +145,10 @@ TEST_P(AdminStoresTest, TagsAreAddedListedAndRemovedById) {
   Refused({"tag", "remove", std::to_string(id)}, "does not exist");
 }
 
-// The stored row of send method `id`, read the way the delivery classes read it.
-TSendMethodProperties StoredSendMethod(db::Connection& database, int32_t id) {
+// The stored row of send method `id`, read the way the delivery classes read it (the password
+// unsealed with `key_file`).
+TSendMethodProperties StoredSendMethod(db::Connection& database, int32_t id,
+                                       const std::string& key_file) {
   auto rows = database.Query(
       "SELECT PROTOCOL, ADDRESS, PASSWORD, PORT, FORMAT FROM SENDMETHODPROPERTY WHERE "
       "SENDMETHODID = " +
@@ -151,7 +157,7 @@ TSendMethodProperties StoredSendMethod(db::Connection& database, int32_t id) {
   if (!rows->IsEOF()) {
     properties.nProtocol = static_cast<ESendMethodProtocol>(rows->Field("PROTOCOL").ToInt32());
     properties.sAddress = rows->Field("ADDRESS").ToText();
-    properties.sPassword = rows->Field("PASSWORD").ToText();
+    properties.sPassword = host::Unseal(key_file, rows->Field("PASSWORD").ToText());
     properties.lPort = rows->Field("PORT").IsNull() ? -1 : rows->Field("PORT").ToInt32();
     properties.nFormat = static_cast<ESendMethodFormat>(rows->Field("FORMAT").ToInt32());
   }
@@ -177,14 +183,15 @@ TEST_P(AdminStoresTest, SendMethodsAreAddedChangedListedAndRemoved) {
   EXPECT_EQ(Ok({"sendmethod", "set", std::to_string(id), "--address", "ftp2.acme.example"}),
             "Changed send method " + std::to_string(id) + "\n");
   auto database = ProgramDatabase();
-  TSendMethodProperties stored = StoredSendMethod(*database, id);
+  TSendMethodProperties stored =
+      StoredSendMethod(*database, id, host::KeyFilePath(home_ + "/config"));
   EXPECT_EQ(stored.sAddress, "ftp2.acme.example");
   EXPECT_EQ(stored.sPassword, "s3cret") << "a set without --password keeps the password";
   EXPECT_EQ(stored.lPort, 2121);
 
   Ok({"sendmethod", "set", std::to_string(id), "--protocol", "email", "--address",
       "orders@acme.example"});
-  stored = StoredSendMethod(*database, id);
+  stored = StoredSendMethod(*database, id, host::KeyFilePath(home_ + "/config"));
   EXPECT_EQ(stored.nProtocol, ESendMethodProtocol::Email);
   EXPECT_EQ(stored.sPassword, "") << "e-mail does not use the FTP account: it is cleared";
 

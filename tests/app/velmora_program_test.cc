@@ -2,6 +2,7 @@
 // exit codes, bad usage.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -108,9 +109,20 @@ TEST(VelmoraProgramTest, BadUsageAndHelp) {
 TEST(VelmoraProgramTest, ServeRefusesAHomeWithoutConfiguration) {
   TempHome scratch;
   const Outcome outcome =
-      RunVelmora("--home " + scratch.path() + "/empty serve --listen 127.0.0.1:0");
+      RunVelmora("--home " + scratch.path() + "/empty serve --listen 127.0.0.1:0 --allow-root");
   EXPECT_EQ(outcome.exit_code, 1);
   EXPECT_NE(outcome.output.find("velmora serve:"), std::string::npos) << outcome.output;
+}
+
+TEST(VelmoraProgramTest, ServeRefusesToRunAsRootUnlessAllowed) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "runs only as root";
+  }
+  TempHome scratch;
+  ASSERT_EQ(RunVelmora("--home " + scratch.path() + " init").exit_code, 0);
+  const Outcome outcome = RunVelmora("--home " + scratch.path() + " serve --listen 127.0.0.1:0");
+  EXPECT_EQ(outcome.exit_code, 1);
+  EXPECT_NE(outcome.output.find("--allow-root"), std::string::npos) << outcome.output;
 }
 
 }  // namespace

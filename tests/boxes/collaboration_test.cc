@@ -120,6 +120,21 @@ TEST_P(CollaborationTest, AcceptingASoleOrDeletedDocumentFollowsTheDocumentRules
   EXPECT_EQ(Column(deleted, "STATUS").ToInt32(), 4);
 }
 
+TEST_P(CollaborationTest, OnlyRecipientsAcceptAndOnlyTheSenderDeletesForEveryone) {
+  const int32_t doc = Published("ORDERS", "sam", {{"rita", 0}});
+  for (const std::string& user : {std::string("mallory"), std::string("Rita")}) {
+    SCOPED_TRACE(user);
+    EXPECT_EQ(RaisedBy([&] { collaboration_.AcceptPublication(doc, user); }).number(),
+              ErrNumber(EnumerationErrors::InvalidParamValue));
+    EXPECT_EQ(RaisedBy([&] {
+                collaboration_.deleteDocument2(doc, "", SENDERMODE::SENDERMODE, user, "");
+              }).number(),
+              ErrNumber(EnumerationErrors::InvalidParamValue));
+  }
+  EXPECT_EQ(Column(doc, "STATUS").ToInt32(), 1);
+  EXPECT_EQ(StoredStatus(doc, "rita"), 0);
+}
+
 // ---- deleting per mode ----
 
 TEST_P(CollaborationTest, DeletingAsSenderDeletesTheDocument) {

@@ -334,6 +334,34 @@ TEST_P(DocListQueryTest, AutomationCallsUseElementsFromOneAndWriteTheOutputsBack
   EXPECT_EQ(args[11].ToText(), kDocumentIdMessage);
 }
 
+TEST_P(DocListQueryTest, CountsBeyondTheirArraysAreRefusedBeforeAnythingIsBuilt) {
+  VariantArray one(2);
+  one.At(1) = Variant("DOCUMENT.SENDER LIKE");
+  struct Case {
+    VariantArray tags;
+    int32_t tag_count;
+    VariantArray names;
+    VariantArray values;
+    int32_t filter_count;
+  };
+  for (const Case& c : {Case{VariantArray(0), INT32_MAX, VariantArray(), VariantArray(), 0},
+                        Case{VariantArray(3), 3, VariantArray(), VariantArray(), 0},
+                        Case{VariantArray(), 0, one, VariantArray(1), 1},
+                        Case{VariantArray(), 0, one, one, INT32_MAX}}) {
+    SCOPED_TRACE(std::to_string(c.tag_count) + " " + std::to_string(c.filter_count));
+    Variant query;
+    Variant errors;
+    int32_t parent = 0;
+    const Error error = RaisedBy([&] {
+      SQLQueries().GetDocListQuery(1, "ORDER", c.tags, VariantArray(), c.tag_count, c.names,
+                                   c.values, c.filter_count, parent, "o'neil", query, errors);
+    });
+    EXPECT_EQ(error.number(), ErrNumber(EnumerationErrors::InvalidParamValue));
+    EXPECT_EQ(query.ToText(), "");
+    EXPECT_NE(errors.ToText().find("is more than the array holds"), std::string::npos);
+  }
+}
+
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(DocListQueryTest);
 
 }  // namespace

@@ -81,6 +81,8 @@ TEST_P(LabelsTest, MissingLabelAppliesNoReplacements) {
 
 TEST_P(LabelsTest, CodesWithQuotesCannotEscapeTheLiteral) {
   EXPECT_EQ(GetLabel("x' OR '1'='1"), "<font color='red'>Error x' OR '1'='1</font>");
+  EXPECT_EQ(GetLabel("<img src=x onerror=\"a&b\">"),
+            "<font color='red'>Error &lt;img src=x onerror=&quot;a&amp;b&quot;&gt;</font>");
   SetText("ZODAR9007", 1033, "Straße, 東京, naïve");
   EXPECT_EQ(GetLabel("ZODAR9007"), "Straße, 東京, naïve");
 }

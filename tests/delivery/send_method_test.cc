@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "automation/registration.h"
+#include "core/general.h"
+#include "platform/files/native_path.h"
+#include "platform/files/path_text.h"
+#include "platform/host/secret_box.h"
 #include "support/library_db_test.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
@@ -60,6 +64,18 @@ class SendMethodTest : public testing::LibraryDbTest {
     const Variant value = Scalar(
         "SELECT " + column + " FROM SENDMETHODPROPERTY WHERE SENDMETHODID = " + std::to_string(id));
     return value.IsNull() ? "<null>" : value.ToText();
+  }
+  // The stored password, unsealed with the key next to the site configuration; a password
+  // stored in plain text fails the test.
+  std::string Password(int32_t id) {
+    const std::string stored = Column(id, "PASSWORD");
+    if (stored.empty()) {
+      return stored;
+    }
+    EXPECT_EQ(stored.rfind(host::kSealedMark, 0), 0u) << stored;
+    return host::Unseal(host::KeyFilePath(files::ToNativePath(
+                            files::GetParentFolderPart(core::getSiteConfigFile()))),
+                        stored);
   }
   int64_t Count(const std::string& table, const std::string& where = "1 = 1") {
     return Scalar("SELECT COUNT(*) FROM " + table + " WHERE " + where).ToInt64();
@@ -225,7 +241,7 @@ TEST_P(SendMethodTest, EmailWithXmlStoresNoAccountAndNoTemplate) {
   const int32_t id = sm_.AddSendMethodProperties2(p);
   ASSERT_GT(id, 0);
   EXPECT_EQ(Column(id, "USERNAME"), "");
-  EXPECT_EQ(Column(id, "PASSWORD"), "");
+  EXPECT_EQ(Password(id), "");
   EXPECT_EQ(Column(id, "EXCELTEMPLATE"), "");
   EXPECT_EQ(Column(id, "PORT"), "0");
   EXPECT_EQ(Column(id, "AUTOPUSH"), "1");
@@ -267,26 +283,26 @@ TEST_P(SendMethodTest, MethodCallAddressOfTwoDotsIsStoredEmpty) {
 TEST_P(SendMethodTest, UpdateKeepsThePasswordBehindEightAsterisksAndClearsAnEmptyOne) {
   TSendMethodProperties p = FullRecord(ESendMethodProtocol::Ftp, ESendMethodFormat::XML);
   const int32_t id = sm_.AddSendMethodProperties2(p);
-  EXPECT_EQ(Column(id, "PASSWORD"), "pa'ss");
+  EXPECT_EQ(Password(id), "pa'ss");
 
   p = FullRecord(ESendMethodProtocol::Ftp, ESendMethodFormat::XML);
   p.sPassword = "  ********  ";
   p.sUser = "changed";
   sm_.UpdateSendMethodProperties2(id, p);
-  EXPECT_EQ(Column(id, "PASSWORD"), "pa'ss");
+  EXPECT_EQ(Password(id), "pa'ss");
   EXPECT_EQ(Column(id, "USERNAME"), "changed");
 
   p.sPassword = " new'pw ";
   sm_.UpdateSendMethodProperties2(id, p);
-  EXPECT_EQ(Column(id, "PASSWORD"), " new'pw ");
+  EXPECT_EQ(Password(id), " new'pw ");
 
   p.sPassword = "*******";
   sm_.UpdateSendMethodProperties2(id, p);
-  EXPECT_EQ(Column(id, "PASSWORD"), "*******");
+  EXPECT_EQ(Password(id), "*******");
 
   p.sPassword = "   ";
   sm_.UpdateSendMethodProperties2(id, p);
-  EXPECT_EQ(Column(id, "PASSWORD"), "");
+  EXPECT_EQ(Password(id), "");
 }
 
 TEST_P(SendMethodTest, UpdatingAnUnknownIdWritesNothing) {
@@ -463,7 +479,7 @@ TEST_P(SendMethodTest, FlatWritersAndReadersKeepEveryValueInItsColumn) {
   EXPECT_EQ(Column(id, "NETWORKID"), "NET'1");
   EXPECT_EQ(Column(id, "ATTACHMENTS"), "1");
   EXPECT_EQ(Column(id, "MERGEFILE"), "merge'ü");
-  EXPECT_EQ(Column(id, "PASSWORD"), "pw'ü");
+  EXPECT_EQ(Password(id), "pw'ü");
 
   std::vector<Variant> first(17);
   sm_.GetSendMethodPropertiesFromAsp(id, first[0], first[1], first[2], first[3], first[4], first[5],

@@ -87,7 +87,7 @@ TEST_P(DocumentAutomationTest, EveryPublishedMethodIsReachable) {
       {"RemoveInvalidDocument", {Variant(doc)}},
       {"GetShowFlag", {Variant(doc)}},
       {"ParseBatchXMLString", {Variant("<A>1</A>")}},
-      {"setParentDocument", {Variant(doc), Variant(doc)}},
+      {"setParentDocument", {Variant(doc), Variant(0)}},
       {"UserIsSenderOfDocument", {Variant(doc), Variant("sam")}},
       {"GetParentDocIdOfDocument", {Variant(doc)}},
       {"deleteAllUsersFromPublicationList", {Variant(doc)}},

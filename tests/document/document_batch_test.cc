@@ -25,6 +25,10 @@ TEST_P(DocumentBatchTest, SequencesOfTopLevelElementsAreBatches) {
            "<A><A>inner closes first</A></A><B>y</B>",
            "<Ä a=\"it's &quot;so&quot;\">Grüße – 東京</Ä><B>'</B>",
            "<!DOCTYPE x><A>1</A>",
+           "<A x='>'>1</A>",
+           "<A><!--</A>--><![CDATA[</A>]]><?p </A>?></A>",
+           "<A\t>x</A\t>",
+           "<A>1</A><?pi",
        }) {
     SCOPED_TRACE(batch);
     EXPECT_FALSE(ErrorOf([&] { document_.ParseBatchXMLString(batch); }));
@@ -41,6 +45,15 @@ TEST_P(DocumentBatchTest, AnElementWithoutAClosingTagThatLoadsIsRefused) {
            "<A>1</A>text<",
            "<A>1</A><A>2</A><C x='1>",
            "<Ä>Grüße</A>",
+           "<",
+           "<A>1</A><",
+           "<A>1</A><B",
+           "<A x='>",
+           "<A><!--</A>",
+           "<A><![CDATA[</A>",
+           "</A>",
+           "<A x='1'/></A>",
+           "<A>1</A >",
        }) {
     SCOPED_TRACE(batch);
     const auto raised = ErrorOf([&] { document_.ParseBatchXMLString(batch); });
@@ -60,6 +73,25 @@ TEST_P(DocumentBatchTest, TheFileFormReportsUnderItsOwnPath) {
   EXPECT_EQ(
       raised->description().rfind("\r\nMETHOD: Velmora.Document.ParseBatchXMLFile caught: ", 0),
       0u);
+}
+
+TEST_P(DocumentBatchTest, DeeplyNestedElementsAreCheckedInOnePass) {
+  const auto nested = [](size_t levels) {
+    std::string text;
+    for (size_t i = 0; i < levels; ++i) {
+      text += "<a>";
+    }
+    for (size_t i = 0; i < levels; ++i) {
+      text += "</a>";
+    }
+    return text;
+  };
+  EXPECT_FALSE(ErrorOf([&] { document_.ParseBatchXMLString(nested(100000) + nested(2)); }));
+  const std::string unclosed = nested(100000);
+  const auto raised =
+      ErrorOf([&] { document_.ParseBatchXMLFile(unclosed.substr(0, unclosed.size() - 4)); });
+  ASSERT_TRUE(raised);
+  EXPECT_EQ(raised->number(), ErrNumber(EnumerationErrors::XMLLoadError));
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(DocumentBatchTest);

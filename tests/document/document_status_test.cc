@@ -59,6 +59,18 @@ TEST_P(DocumentStatusTest, TheNamedEdgeCasesOfTheStatusRules) {
   EXPECT_EQ(StatusOf(odd), 5);
 }
 
+TEST_P(DocumentStatusTest, ValuesOutsideTheEnumerationAreRefusedNotCut) {
+  const int32_t doc = AddDocument(DocumentRow().Type("ORDERS").Status(1));
+  for (int32_t value : {65540, 65536, 7, 16, 99, -1, -5}) {
+    SCOPED_TRACE(value);
+    const auto raised =
+        ErrorOf([&] { document_.SetDocumentStatus(doc, static_cast<DOCUMENTSTATUS>(value)); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->number(), ErrNumber(EnumerationErrors::InvalidParamValue));
+    EXPECT_EQ(StatusOf(doc), 1);
+  }
+}
+
 TEST_P(DocumentStatusTest, AMissingDocumentIsNeitherWrittenNorAnError) {
   EXPECT_EQ(document_.GetStatusOfDocument(424242), DOCUMENTSTATUS::DOCUMENTUNKNOWNSTATUS);
   EXPECT_FALSE(
@@ -249,6 +261,24 @@ TEST_P(DocumentStatusTest, SetParentDocumentLinksTheChild) {
   EXPECT_EQ(document_.GetParentDocIdOfDocument(child), parent);
   EXPECT_EQ(document_.GetParentDocIdOfDocument(bystander), -1);
   EXPECT_EQ(document_.GetParentDocIdOfDocument(987654), -1);
+}
+
+TEST_P(DocumentStatusTest, SetParentDocumentRefusesItselfCyclesAndMissingParents) {
+  const int32_t top = AddDocument(DocumentRow().Type("ORDERS"));
+  const int32_t middle = AddDocument(DocumentRow().Type("ORDERS"));
+  const int32_t leaf = AddDocument(DocumentRow().Type("ORDERS"));
+  document_.setParentDocument(middle, top);
+  document_.setParentDocument(leaf, middle);
+  for (const auto& [child, parent] :
+       std::vector<std::pair<int32_t, int32_t>>{{top, top}, {top, leaf}, {top, 987654}}) {
+    SCOPED_TRACE(std::to_string(child) + " <- " + std::to_string(parent));
+    const auto raised = ErrorOf([&] { document_.setParentDocument(child, parent); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->number(), ErrNumber(EnumerationErrors::InvalidParamValue));
+    EXPECT_TRUE(Column(top, "DOC_DOCUMENTID").IsNull());
+  }
+  document_.setParentDocument(leaf, 0);
+  EXPECT_EQ(Column(leaf, "DOC_DOCUMENTID").ToInt32(), 0);
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(DocumentStatusTest);

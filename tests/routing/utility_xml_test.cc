@@ -356,6 +356,16 @@ TEST_F(UtilityXmlTest, WriteXmlFileToDiskMakesANameInTheTemporaryFolder) {
   EXPECT_NE(second, name);
 }
 
+TEST_F(UtilityXmlTest, TemporaryFileNamesMayNotClimbOutOfTheirFolder) {
+  for (std::string name : {"../escaped.xml", "..\\escaped.xml", "sub/../../escaped.xml", ".."}) {
+    SCOPED_TRACE(name);
+    EXPECT_THROW(utility_.WriteXMLFileToDisk("<a/>", name), Error);
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_.path() + "/../escaped.xml"));
+  std::string dotted = "a..b.xml";
+  EXPECT_NO_THROW(utility_.WriteXMLFileToDisk("<a/>", dotted));
+}
+
 TEST_F(UtilityXmlTest, Utf16FilesCarryAByteOrderMarkAndDeclareTheirEncoding) {
   std::string name = "order.xml";
   const Variant path =

@@ -171,6 +171,23 @@ TEST_P(AttachmentsTest, DeletingRefusesNamesOutsideTheDocumentFolder) {
   EXPECT_TRUE(std::filesystem::exists(Dir("d/att/x.txt")));
 }
 
+TEST_P(AttachmentsTest, DeletingRefusesARowOfAnotherDocumentOrAnotherName) {
+  const int32_t own = Register(1, "mine.txt");
+  const int32_t other = Register(2, "other.txt");
+  testing::WriteFile(Dir("d/att/1/other.txt"), "1");
+  testing::WriteFile(Dir("d/att/1/mine.txt"), "1");
+  for (const auto& [attachment, name] : std::vector<std::pair<int32_t, std::string>>{
+           {other, "other.txt"}, {own, "other.txt"}, {own + other + 100, "mine.txt"}}) {
+    SCOPED_TRACE(name);
+    const Error error =
+        RaisedBy([&] { attachments_.DeleteAttachment(1, attachment, name, "D:/att"); });
+    EXPECT_EQ(error.number(), static_cast<int32_t>(EnumerationErrors::InvalidParamValue));
+  }
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_TRUE(std::filesystem::exists(Dir("d/att/1/other.txt")));
+  EXPECT_TRUE(std::filesystem::exists(Dir("d/att/1/mine.txt")));
+}
+
 TEST_P(AttachmentsTest, AConfiguredFolderGetsBackslashesAndTheUrlASlash) {
   std::filesystem::create_directories(Dir("d/att"));
   SetParameter("AttachmentsFolder", "D:/att");

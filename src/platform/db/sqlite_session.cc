@@ -1,6 +1,8 @@
 // The SQLite engine: native handles, sessions, cursors and prepared statements over the SQLite
 // C API. Everything that touches sqlite3.h lives in this file.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
@@ -106,6 +108,13 @@ std::unique_ptr<SqliteHandle> SqliteHandle::Open(const std::string& path, bool c
   auto handle = std::make_unique<SqliteHandle>();
   sqlite3* raw = nullptr;
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  if (create && !path.empty() && path.front() != ':' && path.rfind("file:", 0) != 0) {
+    // A new database file is its owner's only; SQLite gives its journal files the same mode.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+    }
+  }
   int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
   handle->db_.reset(raw);  // owned from here on, also when opening failed
   if (rc != SQLITE_OK) {

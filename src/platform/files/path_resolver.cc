@@ -1,6 +1,7 @@
 #include "platform/files/path_resolver.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/files/path_text.h"
 #include "velmora/base/error.h"
@@ -58,6 +59,32 @@ std::optional<std::string> ShareKey(std::string_view path, size_t* rest_start) {
   return text::ToLower(server) + "\\" + text::ToLower(share);
 }
 
+// `path` made absolute, with "." and "..", and the symbolic links of its existing part,
+// resolved; without a trailing separator.
+std::filesystem::path RealPath(const std::string& path) {
+  std::error_code failure;
+  std::filesystem::path real =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(path), failure);
+  if (failure) {
+    real = std::filesystem::absolute(path).lexically_normal();
+  }
+  if (!real.has_filename() && real != real.root_path()) {
+    real = real.parent_path();
+  }
+  return real;
+}
+
+// Whether `path` is `root` or lies below it, part by part.
+bool IsWithin(const std::filesystem::path& path, const std::filesystem::path& root) {
+  auto at = path.begin();
+  for (auto step = root.begin(); step != root.end(); ++step, ++at) {
+    if (at == path.end() || *at != *step) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string ToPosixSeparators(std::string_view path) {
   std::string native(path);
   for (char& c : native) {
@@ -93,6 +120,34 @@ const PathMaps& PathResolver::Maps() {
 }
 
 std::string PathResolver::ToNative(std::string_view path) {
+  std::string native = Resolve(path);
+  return roots_ && !native.empty() ? Confined(std::move(native)) : native;
+}
+
+void PathResolver::ConfineTo(const std::vector<std::string>& roots) {
+  roots_.emplace();
+  for (const std::string& root : roots) {
+    if (!root.empty()) {
+      roots_->push_back(RealPath(root).string());
+    }
+  }
+}
+
+std::string PathResolver::Confined(std::string native) const {
+  const std::filesystem::path real = RealPath(native);
+  for (const std::string& root : *roots_) {
+    if (IsWithin(real, root)) {
+      return native;
+    }
+  }
+  throw Error(kErrPermissionDenied, kSource,
+              "Permission denied: the path '" + PrintablePath(native) +
+                  "' lies outside the folders this installation may use (the home, the "
+                  "folders of its parameters, the mapped shares and drives, section "
+                  "ALLOWEDROOTS of the site configuration)");
+}
+
+std::string PathResolver::Resolve(std::string_view path) {
   if (!text::IsValidUtf8(path) || path.find('\0') != std::string_view::npos) {
     throw Error(kErrBadFileName, kSource,
                 "Bad file name: '" + PrintablePath(path) + "' is not valid UTF-8 text");

@@ -41,15 +41,25 @@ class PathResolver {
   //  - kErrPathNotFound naming the share or drive when it is not mapped;
   //  - kErrPermissionDenied when ".." would leave the mapped folder.
   // "" stays "".
+  // When confined, also raises kErrPermissionDenied naming a path outside the allowed roots.
   std::string ToNative(std::string_view path);
 
+  // Confines every path ToNative gives to `roots` (POSIX folders, relative ones to the current
+  // directory): a path is allowed when, with "." and ".." steps and the symbolic links of its
+  // existing part resolved, it is one of the roots or lies below one. No roots allow nothing.
+  void ConfineTo(const std::vector<std::string>& roots);
+
  private:
+  std::string Resolve(std::string_view path);
+  std::string Confined(std::string native) const;
+
   const PathMaps& Maps();
   std::string Mapped(std::string_view path, const std::string& root_name, const std::string& folder,
                      std::string_view rest);
 
   MapLoader loader_;
   std::optional<PathMaps> maps_;
+  std::optional<std::vector<std::string>> roots_;
 };
 
 // `text` with every byte outside printable ASCII written as "\xNN", for messages that name a

@@ -119,4 +119,17 @@ bool IsBareFileName(std::string_view name) {
   return true;
 }
 
+bool HasParentStep(std::string_view path) {
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || IsSeparator(path[i])) {
+      if (path.substr(start, i - start) == "..") {
+        return true;
+      }
+      start = i + 1;
+    }
+  }
+  return false;
+}
+
 }  // namespace velmora::files

@@ -51,4 +51,7 @@ std::string TargetPath(std::string_view from, std::string_view to);
 // and without a drive.
 bool IsBareFileName(std::string_view name);
 
+// True when one of the parts of `path` between separators is "..".
+bool HasParentStep(std::string_view path);
+
 }  // namespace velmora::files

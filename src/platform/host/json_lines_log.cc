@@ -92,7 +92,7 @@ class JsonLinesLog : public Log {
     std::error_code error;
     std::filesystem::create_directories(log_dir_, error);
     const std::string path = log_dir_ + "/velmora.log";
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
     if (fd.get() < 0 || ::flock(fd.get(), LOCK_EX) != 0) {
       return false;
     }
@@ -100,7 +100,7 @@ class JsonLinesLog : public Log {
     if (::fstat(fd.get(), &status) == 0 &&
         status.st_size + static_cast<int64_t>(line.size()) > MaxBytes() && status.st_size > 0) {
       Rotate(path);
-      FileDescriptor fresh(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+      FileDescriptor fresh(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
       return fresh.get() >= 0 && WriteAll(fresh.get(), line);
     }
     return WriteAll(fd.get(), line);

@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -94,7 +95,7 @@ void WriteXmlFile(const std::string& path, const XmlElement& root) {
   xmlDocSetRootElement(doc.get(), Build(doc.get(), root));
   const std::string temporary = path + ".tmp";
   if (xmlSaveFormatFileEnc(temporary.c_str(), doc.get(), "UTF-8", 1) < 0 ||
-      std::rename(temporary.c_str(), path.c_str()) != 0) {
+      ::chmod(temporary.c_str(), 0600) != 0 || std::rename(temporary.c_str(), path.c_str()) != 0) {
     std::remove(temporary.c_str());
     throw Error(kErrPermissionDenied, "Tarvex.Configuration",
                 "Cannot write '" + path + "': " + std::strerror(errno));

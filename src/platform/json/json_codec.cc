@@ -1,5 +1,6 @@
 #include "platform/json/json_codec.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "velmora/base/dictionary.h"
@@ -119,6 +120,31 @@ json ToJson(const Variant& value) {
   return nullptr;
 }
 
+// The deepest nesting of arrays and objects in `text`, counted outside strings; stops counting
+// once past kMaxNesting.
+int Nesting(std::string_view text) {
+  int depth = 0;
+  int deepest = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < text.size() && deepest <= kMaxNesting; ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 int Sextet(char c) {
   for (int i = 0; i < 64; ++i) {
     if (kAlphabet[i] == c) {
@@ -131,6 +157,11 @@ int Sextet(char c) {
 }  // namespace
 
 Variant Parse(std::string_view text) {
+  if (Nesting(text) > kMaxNesting) {
+    throw Error(kErrTypeMismatch, "Velmora.JSON",
+                "Invalid JSON: arrays and objects nest deeper than " + std::to_string(kMaxNesting) +
+                    " levels");
+  }
   try {
     return FromJson(json::parse(text));
   } catch (const json::exception& failure) {

@@ -8,10 +8,14 @@
 // JSON text to and from variants, for the automation service and `velmora call`.
 namespace velmora::json {
 
+// The deepest nesting of arrays and objects that Parse accepts.
+inline constexpr int kMaxNesting = 256;
+
 // JSON to a variant: null as Null, true/false as Boolean, integers as Long (32-bit) when they
 // fit and as 64-bit otherwise, other numbers as Double, strings as text, arrays as
 // one-dimensional arrays from 0, objects as Dictionary. Raises an Error (kErrTypeMismatch)
-// with the parser's message for text that is not JSON.
+// with the parser's message for text that is not JSON, and for arrays and objects nested deeper
+// than kMaxNesting (the conversion recurses once per level).
 Variant Parse(std::string_view text);
 // True when `text` is one complete JSON value.
 bool IsJson(std::string_view text);

@@ -25,6 +25,33 @@ TEST(JsonCodecTest, ParsesEveryKindOfValue) {
   EXPECT_EQ(array.AsArray().At(1).ToText(), "x");
 }
 
+std::string Nested(int levels, const std::string& inner = "") {
+  std::string text;
+  for (int i = 0; i < levels; ++i) {
+    text += i % 2 == 0 ? "[" : "{\"k\":";
+  }
+  text += inner.empty() ? "1" : inner;
+  for (int i = levels - 1; i >= 0; --i) {
+    text += i % 2 == 0 ? "]" : "}";
+  }
+  return text;
+}
+
+TEST(JsonCodecTest, NestingIsBoundedAndBracketsInStringsDoNotCount) {
+  EXPECT_NO_THROW(Parse(Nested(kMaxNesting)));
+  EXPECT_NO_THROW(Parse(Nested(kMaxNesting, R"("[[[{{{\"[[")")));
+  for (int levels : {kMaxNesting + 1, 50000}) {
+    SCOPED_TRACE(levels);
+    try {
+      Parse(Nested(levels));
+      FAIL();
+    } catch (const Error& raised) {
+      EXPECT_EQ(raised.number(), kErrTypeMismatch);
+      EXPECT_NE(raised.description().find("deeper than 256 levels"), std::string::npos);
+    }
+  }
+}
+
 TEST(JsonCodecTest, MalformedTextRaisesTypeMismatch) {
   for (const char* text : {"", "{", "[1,]", "{'a':1}", "nul"}) {
     SCOPED_TRACE(text);
