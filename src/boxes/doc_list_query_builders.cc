@@ -70,6 +70,7 @@ std::string AddTagConfigFieldsToSelectClause(int32_t count) {
       const std::string n = std::to_string(i);
       clause += ", T" + n + ".TAGVALUE AS " + "T" + n;
     }
+    return clause;
   });
 }
 
@@ -93,6 +94,7 @@ std::string AddTagConfigFieldsToFromClause(const VariantArray& tag_ids, int32_t 
                 " FROM   TAGSVALUE" + " WHERE  TAGID = " + SqlLong(id) + ") AS T" + n +
                 " ON DOCUMENT.DOCUMENTID = T" + n + ".DOCUMENTID ";
     }
+    return clause;
   });
 }
 

@@ -145,6 +145,7 @@ std::string GetQueryFilter(int32_t mode, const VariantArray& names, const Varian
         ProcessPublicationStatusFilterForQueryFilter(name, value, filter, errors);
       }
     }
+    return filter;
   });
 }
 
