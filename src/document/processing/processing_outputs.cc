@@ -8,10 +8,17 @@
 #include "core/general.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
+#include "velmora/delivery/push_doc_utils.h"
 
 namespace velmora::document {
 
-void PushToReceivers(int32_t /*docId*/, const std::string& /*docTypeId*/, bool /*raiseOnFailure*/) {
+void PushToReceivers(int32_t docId, const std::string& docTypeId, bool raiseOnFailure) {
+  PushDocUtils push;
+  if (raiseOnFailure) {
+    push.PushDocumentToReceiversWithErrorRaise(docId, docTypeId, "");
+  } else {
+    push.PushDocumentToReceivers(docId, docTypeId, "");
+  }
 }
 
 void NotifyRecipients(int32_t docId) {

@@ -11,8 +11,7 @@ namespace velmora::document {
 
 // Delivers document `docId` of type `docTypeId` by each receiving partner's send methods:
 // PushDocUtils.PushDocumentToReceiversWithErrorRaise when `raiseOnFailure` (OBI documents),
-// PushDocUtils.PushDocumentToReceivers otherwise, both with an empty XML text. Without the
-// delivery service linked into the program nothing is delivered.
+// PushDocUtils.PushDocumentToReceivers otherwise, both with an empty XML text.
 void PushToReceivers(int32_t docId, const std::string& docTypeId, bool raiseOnFailure);
 
 // Sends the notification mails of document `docId` through the component
