@@ -10,6 +10,8 @@
 #include "app/home.h"
 #include "app/service.h"
 #include "automation/call_service.h"
+#include "core/env.h"
+#include "core/mail_service.h"
 #include "platform/cli/command_line.h"
 #include "velmora/base/error.h"
 
@@ -27,9 +29,14 @@ struct Options {
   std::vector<std::string> args;
 };
 
-// Makes --home the home of everything this process does.
+// Makes --home the home of everything this process does, and its adapters the environment.
 void UseHome(const Options& options) {
-  setenv("VELMORA_HOME", ResolveHome(options.home).c_str(), 1);
+  const std::string home = ResolveHome(options.home);
+  setenv("VELMORA_HOME", home.c_str(), 1);
+  core::Env env;
+  env.home = home;
+  env.mail = core::NewSiteMailTransport(home);
+  core::InstallEnv(std::move(env));
 }
 
 int RunInit(const Options& options) {

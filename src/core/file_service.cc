@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/env.h"
 #include "core/general.h"
 #include "platform/files/native_path.h"
 #include "platform/host/xml_file.h"
@@ -45,7 +46,10 @@ std::unique_ptr<files::FileSystem> NewSiteFileSystem() {
   return files::NewLocalFileSystem(NewSitePathResolver());
 }
 
-ObjectRef NewSiteRemoteFile() { return files::NewMountedShareFile(NewSitePathResolver()); }
+ObjectRef NewSiteRemoteFile() {
+  return files::NewMountedShareFile(NewSitePathResolver(),
+                                    []() -> mail::Transport& { return CurrentEnv().Mail(); });
+}
 
 std::shared_ptr<files::RemoteFile> GetRemoteFile(const std::string& path) {
   auto component = GetComponent<files::RemoteFile>(files::RemoteFile::kProgId);
