@@ -5,6 +5,7 @@
 #include "app/admin_directory.h"
 #include "app/admin_sendmethod.h"
 #include "app/admin_stores.h"
+#include "app/admin_templates.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/json/json_codec.h"
@@ -155,6 +156,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   AddDirectoryCommands(admin, options, use_home);
   AddStoreCommands(admin, options, use_home);
   AddSendMethodCommands(admin, options, use_home);
+  AddTemplateCommands(admin, options, use_home);
 }
 
 }  // namespace velmora::app

@@ -33,6 +33,8 @@ void RegisterAllClasses() {
     RegisterFieldAndAttachmentClasses(registry);
     RegisterQueryClasses(registry);
     RegisterCollaborationClasses(registry);
+    RegisterEmailOperations(registry);
+    RegisterNotificationClasses(registry);
   });
 }
 

@@ -23,5 +23,7 @@ void RegisterExcelClasses(ClassRegistry& registry);
 void RegisterFieldAndAttachmentClasses(ClassRegistry& registry);
 void RegisterQueryClasses(ClassRegistry& registry);
 void RegisterCollaborationClasses(ClassRegistry& registry);
+void RegisterEmailOperations(ClassRegistry& registry);
+void RegisterNotificationClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation

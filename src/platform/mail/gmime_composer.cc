@@ -139,6 +139,7 @@ void AddAddresses(GMimeMessage* message, GMimeAddressType kind, const std::strin
   for (const std::string& entry : SplitAddressList(list)) {
     GObjectPtr<InternetAddressList> parsed(internet_address_list_parse(nullptr, entry.c_str()));
     if (parsed && internet_address_list_length(parsed.get()) == 1) {
+      internet_address_set_charset(internet_address_list_get_address(parsed.get(), 0), "utf-8");
       internet_address_list_append(target, parsed.get());
     } else {
       g_mime_message_add_mailbox(message, kind, nullptr, AddressOf(entry).c_str());
