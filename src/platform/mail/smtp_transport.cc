@@ -34,8 +34,10 @@ void InitializeOnce() {
 // text needs it.
 struct Transfer {
   std::string_view remaining;
-  std::string last_command;
+  std::string last_recipient;   // the last RCPT TO command sent
+  std::string recipient_reply;  // the relay's reply to it
   std::string last_reply;
+  bool awaiting_recipient_reply = false;
 };
 
 size_t ReadBytes(char* buffer, size_t size, size_t count, void* user) {
@@ -57,9 +59,17 @@ std::string Line(const char* data, size_t size) {
 int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   if (type == CURLINFO_HEADER_OUT) {
-    transfer->last_command = Line(data, size);
+    std::string command = Line(data, size);
+    if (command.rfind("RCPT TO:", 0) == 0) {
+      transfer->last_recipient = command.substr(8);
+      transfer->awaiting_recipient_reply = true;
+    }
   } else if (type == CURLINFO_HEADER_IN) {
     transfer->last_reply = Line(data, size);
+    if (transfer->awaiting_recipient_reply) {
+      transfer->recipient_reply = transfer->last_reply;
+      transfer->awaiting_recipient_reply = false;
+    }
   }
   return 0;
 }
@@ -84,7 +94,7 @@ class SmtpTransport : public Transport {
       recipients.release();
       recipients.reset(appended);
     }
-    Transfer transfer{composed.bytes, {}, {}};
+    Transfer transfer{composed.bytes, {}, {}, {}, false};
     char error_text[CURL_ERROR_SIZE] = {};
     const std::string sender = Bracketed(composed.envelope.sender);
     Configure(curl.get(), sender, recipients.get(), transfer, error_text);
@@ -135,10 +145,10 @@ class SmtpTransport : public Transport {
                                  const Transfer& transfer) const {
     const std::string reason = *error_text != '\0' ? error_text : curl_easy_strerror(code);
     std::string description;
-    if (transfer.last_command.rfind("RCPT TO:", 0) == 0 && !transfer.last_reply.empty() &&
-        (transfer.last_reply[0] == '4' || transfer.last_reply[0] == '5')) {
-      description = "The mail relay refused the recipient " + transfer.last_command.substr(8) +
-                    " ('" + transfer.last_reply + "'); the mail was sent to nobody.";
+    const char status = transfer.recipient_reply.empty() ? ' ' : transfer.recipient_reply[0];
+    if (status == '4' || status == '5') {
+      description = "The mail relay refused the recipient " + transfer.last_recipient + " ('" +
+                    transfer.recipient_reply + "'); the mail was sent to nobody.";
     } else {
       description = "The mail could not be sent through " + settings_.service + ": " + reason;
       if (!transfer.last_reply.empty()) {
