@@ -9,6 +9,10 @@
 namespace velmora::files {
 namespace {
 
+[[noreturn]] void RaiseNoMailOperation() {
+  throw Error(kErrObjectRequired, "Velmora.Files", "Object required: mail transport");
+}
+
 class MountedShareFile : public RemoteFile {
  public:
   MountedShareFile(PathResolver resolver, MailSource mail)
@@ -63,7 +67,7 @@ class MountedShareFile : public RemoteFile {
 
   void SendMail(mail::Message message, const std::vector<std::string>& attachments) override {
     if (!mail_) {
-      throw Error(kErrObjectRequired, "Velmora.Files", "Object required: mail transport");
+      RaiseNoMailOperation();
     }
     for (const std::string& path : attachments) {
       message.attachments.push_back(
@@ -78,6 +82,10 @@ class MountedShareFile : public RemoteFile {
 };
 
 }  // namespace
+
+void RemoteFile::SendMail(mail::Message, const std::vector<std::string>&) {
+  RaiseNoMailOperation();
+}
 
 std::shared_ptr<RemoteFile> NewMountedShareFile(PathResolver resolver, MailSource mail) {
   return std::make_shared<MountedShareFile>(std::move(resolver), std::move(mail));

@@ -39,8 +39,8 @@ class RemoteFile : public Object {
   // The mail operation: sends `message` with the files `attachments` (paths written the
   // library's way) added after its own attachments, each under its plain base name. A file
   // that cannot be read raises as ReadFile does and nothing is sent; the transport's errors
-  // pass unchanged.
-  virtual void SendMail(mail::Message message, const std::vector<std::string>& attachments) = 0;
+  // pass unchanged. A component without a mail operation raises kErrObjectRequired.
+  virtual void SendMail(mail::Message message, const std::vector<std::string>& attachments);
 };
 
 // Where the mail operation sends: the transport of the environment in force.
