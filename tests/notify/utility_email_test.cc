@@ -113,6 +113,25 @@ TEST_P(UtilityEmailTest, RecipientsShareOneHtmlFileAndAFailureIsLoggedPerRecipie
   EXPECT_NE(errors[0].description.find("Recipient: 'bob'"), std::string::npos);
 }
 
+TEST_P(UtilityEmailTest, HtmlAndXmlMailLinksOnlyDocumentsThatLeftStatusNew) {
+  const int32_t fresh = AddDocument(testing::DocumentRow().Type("ORDERS").Status(0));
+  const int32_t published = Published({});
+  for (const auto& [doc, link] : {std::pair{fresh, false}, std::pair{published, true}}) {
+    SCOPED_TRACE(doc);
+    utility_.sendEmailByGettingHTMLAndXML("a@example.com", "b@example.com", "Body", "s",
+                                          std::to_string(doc), Variant("ORDERS"), "<ORDER/>",
+                                          "c@example.com", false, 0);
+    const auto sent = mail_->Sent();
+    const mail::Message& main = sent[sent.size() - 2];
+    EXPECT_EQ(main.body.find("SenderMode=1") != std::string::npos, link) << main.body;
+    ASSERT_EQ(main.attachments.size(), 1u);
+    EXPECT_EQ(main.attachments[0].name, std::to_string(doc) + ".xml");
+    EXPECT_EQ(sent.back().to, "c@example.com");
+    EXPECT_EQ(sent.back().body, "Body");
+    EXPECT_TRUE(sent.back().attachments.empty());
+  }
+}
+
 TEST_P(UtilityEmailTest, AdministratorMailNeverRaises) {
   SetParameter("AdminEmailAddress", "admin@example.com");
   utility_.SendEmailToAdministrator("orders 7.xml");
