@@ -6,6 +6,7 @@
 #include "app/admin_edinetwork.h"
 #include "app/admin_sendmethod.h"
 #include "app/admin_stores.h"
+#include "app/admin_templates.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/json/json_codec.h"
@@ -157,6 +158,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
   AddStoreCommands(admin, options, use_home);
   AddSendMethodCommands(admin, options, use_home);
   AddEdiNetworkCommands(admin, options, use_home);
+  AddTemplateCommands(admin, options, use_home);
 }
 
 }  // namespace velmora::app

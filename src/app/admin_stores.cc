@@ -11,7 +11,6 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/host/membership_database.h"
-#include "platform/xml/document.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -19,6 +18,7 @@
 #include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
 #include "velmora/routing/utility.h"
+#include "velmora/xml/document.h"
 
 namespace velmora::app {
 namespace {

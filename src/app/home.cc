@@ -182,6 +182,7 @@ InitResult InitHome(const InitOptions& options) {
   result.schema_version = report.schema_version;
   result.parameters_added = report.parameters_added;
   result.labels_added = report.labels_added;
+  result.templates_added = report.templates_added;
   return result;
 }
 

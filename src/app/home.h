@@ -19,6 +19,7 @@ struct InitResult {
   int schema_version = 0;
   int parameters_added = 0;
   int labels_added = 0;
+  int templates_added = 0;
 };
 
 // The folders of a home, relative to it.

@@ -45,7 +45,8 @@ int RunInit(const Options& options) {
   std::cout << "  database:      " << result.connection_string << " (schema version "
             << result.schema_version << (result.schema_created ? ", created" : "") << ")\n";
   std::cout << "  seeded:        " << result.parameters_added << " parameters, "
-            << result.labels_added << " label texts added\n";
+            << result.labels_added << " label texts, " << result.templates_added
+            << " notification templates added\n";
   return 0;
 }
 

@@ -27,6 +27,8 @@ void RegisterAllClasses() {
     RegisterCollaborationClasses(registry);
     RegisterBoxListClasses(registry);
     RegisterPublishingClasses(registry);
+    RegisterEmailOperations(registry);
+    RegisterNotificationClasses(registry);
   });
 }
 

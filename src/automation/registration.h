@@ -43,5 +43,7 @@ ClassInfo& AddReferentialIntegrity(ClassInfo& info, const std::vector<ParamSpec>
   return info;
 }
 void RegisterPublishingClasses(ClassRegistry& registry);
+void RegisterEmailOperations(ClassRegistry& registry);
+void RegisterNotificationClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation

@@ -92,6 +92,22 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
   return out;
 }
 
+std::string IReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) {
+    return std::string(s);
+  }
+  std::string out;
+  out.reserve(s.size());
+  size_t start = 0;
+  for (size_t hit = IFind(s, from); hit != std::string_view::npos; hit = IFind(s, from, start)) {
+    out.append(s.substr(start, hit - start));
+    out.append(to);
+    start = hit + from.size();
+  }
+  out.append(s.substr(start));
+  return out;
+}
+
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
   std::vector<std::string> pieces;
   if (delimiter.empty()) {

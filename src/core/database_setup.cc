@@ -59,6 +59,35 @@ int AddLabels(db::Connection& connection) {
   return added;
 }
 
+// A template is added only when its type, partner and mode have none.
+int AddNotificationTemplates(db::Connection& connection) {
+  int added = 0;
+  auto insert = connection.Prepare(
+      "INSERT INTO NOTIFICATIONTEMPLATE (DOCUMENTTYPEID, BUSINESSPARTNERID, MODE, SUBJECT, BODY, "
+      "CCDOC, CCATT) SELECT ?, ?, ?, ?, ?, ?, ? WHERE NOT EXISTS (SELECT 1 FROM "
+      "NOTIFICATIONTEMPLATE WHERE DOCUMENTTYPEID = ? AND BUSINESSPARTNERID = ? AND MODE = ?)");
+  for (const auto& row : ReadTsv(embedded::DefaultNotificationTemplates())) {
+    const Variant type(row.at(0));
+    const Variant partner(Variant(row.at(1)).ToInt32());
+    const Variant mode(Variant(row.at(2)).ToInt16());
+    const std::vector<Variant> values{type,
+                                      partner,
+                                      mode,
+                                      Variant(row.at(3)),
+                                      Variant(row.at(4)),
+                                      Variant(Variant(row.at(5)).ToInt16()),
+                                      Variant(Variant(row.at(6)).ToInt16()),
+                                      type,
+                                      partner,
+                                      mode};
+    for (size_t i = 0; i < values.size(); ++i) {
+      insert->Bind(static_cast<int32_t>(i + 1), values[i]);
+    }
+    added += static_cast<int>(insert->Execute());
+  }
+  return added;
+}
+
 }  // namespace
 
 std::vector<std::vector<std::string>> ReadTsv(std::string_view content) {
@@ -132,6 +161,7 @@ SetupReport SetUpDatabase(db::Connection& connection, const std::string& home) {
   try {
     report.parameters_added = AddParameters(connection, home);
     report.labels_added = AddLabels(connection);
+    report.templates_added = AddNotificationTemplates(connection);
     connection.Commit();
   } catch (...) {
     connection.Rollback();

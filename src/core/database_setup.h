@@ -6,9 +6,10 @@
 
 #include "velmora/db/connection.h"
 
-// Creating and seeding an installation's database: the schema, the default parameters and the
-// English label texts. Running it again adds only what is missing and never changes a value an
-// administrator has set.
+// Creating and seeding an installation's database: the schema, the default parameters, the
+// English label texts and the default notification templates (type "-1": partner -1 for the
+// sender's and the recipients' mails, partner -2 for the copy mail). Running it again adds only
+// what is missing and never changes a value an administrator has set.
 namespace velmora::core {
 
 inline constexpr int kSchemaVersion = 1;
@@ -18,6 +19,7 @@ struct SetupReport {
   int schema_version = 0;
   int parameters_added = 0;
   int labels_added = 0;
+  int templates_added = 0;
 };
 
 SetupReport SetUpDatabase(db::Connection& connection, const std::string& home);

@@ -128,7 +128,10 @@ std::unique_ptr<files::FileSystem> NewLocalSiteFileSystem() {
   return files::NewLocalFileSystem(NewSitePathResolver());
 }
 
-ObjectRef NewSiteRemoteFile() { return files::NewMountedShareFile(NewSitePathResolver()); }
+ObjectRef NewSiteRemoteFile() {
+  return files::NewMountedShareFile(NewSitePathResolver(),
+                                    []() -> mail::Transport& { return CurrentEnv().Mail(); });
+}
 
 std::shared_ptr<files::RemoteFile> GetRemoteFile(const std::string& path) {
   auto component = GetComponent<files::RemoteFile>(files::RemoteFile::kProgId);

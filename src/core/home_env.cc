@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/connection_factory.h"
+#include "core/mail_service.h"
 #include "platform/net/transfer_client.h"
 
 namespace velmora::core {
@@ -12,6 +13,7 @@ Env NewHomeEnv(std::string home) {
   env.home = std::move(home);
   env.databases = NewConfiguredConnectionFactory();
   env.transfer = net::NewCurlTransferClient();
+  env.mail = NewSiteMailTransport(env.home);
   return env;
 }
 

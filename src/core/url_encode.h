@@ -5,8 +5,9 @@
 
 namespace velmora::core {
 
-// `text` form-encoded (application/x-www-form-urlencoded): letters, digits and "-._~" stay,
-// a space becomes "+", every other byte of the UTF-8 text becomes "%XX" (upper-case hex).
+// `text` for a URL query value or a form field: every byte outside A-Z, a-z, 0-9 and "-", "_",
+// ".", "~" as "%" and two upper-case hexadecimal digits (UTF-8 bytes one by one; a blank is
+// "%20", "=" is "%3D"). Never raises.
 std::string URLEncode(std::string_view text);
 
 }  // namespace velmora::core

@@ -50,6 +50,16 @@ class FakeRemoteFile : public files::RemoteFile {
   void CreateTextFile(const std::string& text, const std::string& fileName, bool unicode) override {
     Record("CreateTextFile|" + text + "|" + fileName + "|" + (unicode ? "true" : "false"));
   }
+  void SendMail(mail::Message message, const std::vector<std::string>& attachments) override {
+    std::string call = "SendMail|" + message.from + "|" + message.to + "|" + message.subject;
+    for (const mail::Attachment& attachment : message.attachments) {
+      call += "|" + attachment.name;
+    }
+    for (const std::string& path : attachments) {
+      call += "|" + path;
+    }
+    Record(std::move(call));
+  }
 
  private:
   void Record(std::string call) { calls.push_back(std::move(call)); }

@@ -31,6 +31,8 @@ size_t IFind(std::string_view haystack, std::string_view needle, size_t from = 0
 // Every occurrence of `from` replaced by `to`, compared exactly; an empty `from` changes
 // nothing.
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+// The same with `from` found ignoring ASCII case.
+std::string IReplaceAll(std::string_view s, std::string_view from, std::string_view to);
 
 // Pieces between each `delimiter`; an empty text gives one empty piece.
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter);

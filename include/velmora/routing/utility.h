@@ -302,6 +302,122 @@ class Utility {
  public:
   // ---- end of users, partners and access checks ----
 
+  // ---- E-mail composition and sending ----
+  // The library's one way of sending a mail, and the texts and links of document mails.
+  // SendEmail, SendEmailWithAttachments and the links live in src/routing/utility_email*.cc;
+  // the texts, the document mails and DownloadDocument in src/routing/email/ (library
+  // velmora_email, above the stores they read). Messages go through the environment's mail
+  // transport (core::CurrentEnv().Mail()); failures are reported under
+  // "Velmora.Utility.<operation>" and raised unless said otherwise.
+
+  // Sends one message from `sFrom` to the address list `sTo` (as written: addresses separated
+  // by ";" or ","), with `sSubject` and the UTF-8 text `sBody`; the files `sHTMLFileName` and
+  // `sXMLFileName` are attached when not empty (paths through the share and drive maps; each
+  // named by its plain base name). An empty sender raises MissingEmailSenderError "The Sender
+  // is missing.", then an empty receiver MissingEmailReceiverError "The Receiver is missing.",
+  // both with source "Utility". A carriage return or line feed in the sender, the list, the
+  // subject or a file name, or a malformed address, is refused before anything is sent; a file
+  // that cannot be read sends nothing.
+  void SendEmail(const std::string& sFrom, const std::string& sTo, const std::string& sSubject,
+                 const std::string& sBody, const std::string& sHTMLFileName = "",
+                 const std::string& sXMLFileName = "");
+  // The same message with the files of `aAttachments` added, through the mail operation of
+  // "D2ORiro.File": the first column of a two-dimensional array (element (0, row), as GetRows
+  // gives it), or every element of a one-dimensional one, holds full paths. Anything else
+  // attaches no further file.
+  void SendEmailWithAttachments(const std::string& sFrom, const std::string& sTo,
+                                const std::string& sSubject, const std::string& sBody,
+                                const std::string& sHTMLFileName, const std::string& sXMLFileName,
+                                const Variant& aAttachments);
+  // A mail with document `sDocID` rendered as HTML (when the id is not empty) and `sXML` as
+  // the file <id>.xml (when not empty), to `iBcc`. With `iSenderMode` -1, or 0 for a document
+  // still new, the text is `sBody`; otherwise `sBody`, a blank line, label "ZODAR1717" in
+  // `iLanguageID`, ":" and the document link (mode 1 for 0, 0 for 1, else the mode itself).
+  // A non-blank `sCcList` gets one more mail with `sBody` only, with the HTML file when
+  // `bHTMLToCc`. The temporary files are deleted afterwards.
+  void sendEmailByGettingHTMLAndXML(const std::string& sFrom, const std::string& iBcc,
+                                    const std::string& sBody, const std::string& sSubject,
+                                    const std::string& sDocID, const Variant& vDocTypeID,
+                                    const std::string& sXML, const std::string& sCcList = "",
+                                    bool bHTMLToCc = false, int32_t iSenderMode = -1,
+                                    int32_t iLanguageID = 1033);
+  // The confirmation mail to the sender of `iDocID`, from and to his own address, when his
+  // sender-list entry asks for notification: GetSubject and GetBody in mode 0 in his language,
+  // the HTML file when `bAddHTML` or his HTML flag is set and the type has a style sheet, the
+  // document's attachments when his attachments flag is set.
+  void SendEmailToSender(int32_t iDocID, const std::string& sSubject = "",
+                         const std::string& sBody = "", bool bAddHTML = false,
+                         const std::string& sToList = "", const std::string& sCcList = "");
+  // SendEmailToRecipientsEx(iDocID, nothing, sCcList, sSubject, sBody, bAddHTML, false, false,
+  // true).
+  void SendEmailToRecipients(int32_t iDocID, const std::string& sCcList = "",
+                             const std::string& sSubject = "", const std::string& sBody = "",
+                             bool bAddHTML = false);
+  // One mail per current recipient of `iDocID` who asked for mail (all publication users, or
+  // the users of `vUserIDs` unless `bPubUsersOnly`), in his language, with the link and, as
+  // his list entry asks, one HTML file made once for all and the document's attachments; a
+  // failed recipient is one publication error "ZODAR1817" and the next one is served. Then
+  // one copy mail to `sCcList` (no link). `bSkipTo` and `bSkipCC` leave out either part.
+  void SendEmailToRecipientsEx(int32_t iDocID, const Variant& vUserIDs = Variant(),
+                               const std::string& sCcList = "", const std::string& sSubject = "",
+                               const std::string& sBody = "", bool bAddHTML = false,
+                               bool bSkipTo = false, bool bSkipCC = false,
+                               bool bPubUsersOnly = true);
+  // The administrator's mail (parameter "AdminEmailAddress", to and from) about `sFileName`
+  // moved to the error folder: labels "ZODAR4100" and "ZODAR4103" in 1033. Never raises; an
+  // address that cannot be read is an error log entry under the text of "ZODAR4104".
+  void SendEmailToAdministrator(const std::string& sFileName);
+  // The subject of a document mail in `sLanguageID`: the recipient head "ZODAR1712" (mode not
+  // 0) or the sender head "ZODAR5530" (mode 0), ", ", "ZODAR1907" and the type's description
+  // in single quotes, when `sSubject` is empty, or is the recipient head in mode 0; else
+  // `sSubject` unchanged.
+  std::string GetSubject(const std::string& sLanguageID, const std::string& sSubject,
+                         const std::string& sDocTypeID, int32_t iSenderMode = 1);
+  // The body of a document mail: `sBody` and a blank line (or the default sentence), the link
+  // sentence "ZODAR4485" unless `bCcFlag`, and in mode 0 the recipients "ZODAR4483" (the list
+  // of the publication table when `sToList` is empty; `sToList` receives it), the copies
+  // "ZODAR4484" and, with open publication errors, "ZODAR1715" and the error box link. Links
+  // have their blanks as "%20".
+  std::string GetBody(const std::string& sLanguageID, int32_t iDocID, const std::string& sDocTypeID,
+                      int32_t iSenderMode, const std::string& sBody, bool bCcFlag,
+                      std::string& sToList, const std::string& sCcList = "");
+  // `sBody`, or when it is empty the default sentence: "ZODAR1714", the id, " (", "ZODAR1907",
+  // the type's description in single quotes, ") ", "ZODAR1713" and two CR LF.
+  std::string GetDefaultBody(const std::string& sLanguageID, int32_t iDocID,
+                             const std::string& sDocTypeID, const std::string& sBody = "");
+  // getPagePath() + getVelmoraPath() + "?DocID=" + id + "&DocTypeID=" + URL-encoded trimmed
+  // type + "&SenderMode=" + mode; blanks left as they are.
+  std::string getDocumentHyperlinkBySenderMode(int32_t iDocID, const std::string& sDocTypeID,
+                                               int32_t iSenderMode);
+  // Parameter "SiteLink" with one "/" added when it does not end with one.
+  Variant getPagePath();
+  // Parameter "SiteLinkStartingPoint" without one final "/" or "".
+  std::string getVelmoraPath();
+  // Key "ReceiveUrl" of section "GLOBAL" of the B2B configuration file.
+  std::string getReceiveUrl();
+  // getHTMLAttachmentByUsingXML(id as text, nothing, nothing), reported as
+  // "Velmora.Utility.GetHTMLAttachment".
+  std::string getHTMLAttachment(int32_t iDocID);
+  // The document rendered with its type's HTML style sheet (a name holding ".xsl") and written
+  // as <id>.html (UTF-16) into the temporary folder: its full path, or "" when the document or
+  // the style sheet is not there. `vXML` is rendered instead of the stored body when both it
+  // and `vDocTypeID` are given and it is not empty.
+  std::string getHTMLAttachmentByUsingXML(const std::string& sDocID, const Variant& vDocTypeID,
+                                          const Variant& vXML);
+  // Whether the type's HTML style sheet loads; a failure is an error log entry and false.
+  bool CanAttachHTMLFile(const std::string& sDocTypeID);
+  // DeleteXMLFileFromDisk, reported as "Velmora.Utility.DeleteHTMLAttachment".
+  void DeleteHTMLAttachment(const std::string& sFileName);
+  // DOCUMENTTYPE.SHOWACCEPTREJECT of the type; false when there is no row.
+  bool ShowAcceptRejectButtons(const std::string& sDocTypeID);
+  // Document `iDocID` for user `sUserID` as a download by his manual-download send method:
+  // XML text (transformed when the method names a style sheet), or for `iFileFormat` below 1
+  // a workbook as bytes; the publication becomes downloaded and a history row is written. A
+  // failure after the send method was found is a publication error "ZODAR1301" with a NOTSENT
+  // history row, then raised.
+  Variant DownloadDocument(int32_t iDocID, const std::string& sUserID, int16_t iFileFormat);
+  // ---- end of e-mail composition and sending ----
+
   // ---- Error folder and file checks (src/routing/utility_error_dir.cc) ----
   // Failures are reported under "Velmora.Utility.<operation>" and raised, unless said otherwise.
 

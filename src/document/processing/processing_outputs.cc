@@ -9,6 +9,7 @@
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
 #include "velmora/delivery/push_doc_utils.h"
+#include "velmora/routing/utility.h"
 
 namespace velmora::document {
 
@@ -35,7 +36,9 @@ void NotifyRecipients(int32_t docId) {
   notification->Invoke("SendNotifications", args);
 }
 
-void MailAdministrator(const std::string& /*address*/, const std::string& /*subject*/,
-                       const std::string& /*body*/) {}
+void MailAdministrator(const std::string& address, const std::string& subject,
+                       const std::string& body) {
+  Utility().SendEmail(address, address, subject, body, "", "");
+}
 
 }  // namespace velmora::document

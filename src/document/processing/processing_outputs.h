@@ -20,8 +20,7 @@ void PushToReceivers(int32_t docId, const std::string& docTypeId, bool raiseOnFa
 // nobody to notify and nothing is sent.
 void NotifyRecipients(int32_t docId);
 
-// Sends one mail from `address` to `address` (Utility.SendEmail with no files). Without the
-// mail service linked into the program no mail is sent.
+// Sends one mail from `address` to `address` (Utility.SendEmail with no files).
 void MailAdministrator(const std::string& address, const std::string& subject,
                        const std::string& body);
 

@@ -3,15 +3,20 @@
 #include "platform/files/file_system.h"
 #include "platform/files/path_text.h"
 #include "platform/files/remote_file.h"
+#include "velmora/base/error.h"
 #include "velmora/base/text_encoding.h"
 
 namespace velmora::files {
 namespace {
 
+[[noreturn]] void RaiseNoMailOperation() {
+  throw Error(kErrObjectRequired, "Velmora.Files", "Object required: mail transport");
+}
+
 class MountedShareFile : public RemoteFile {
  public:
-  explicit MountedShareFile(PathResolver resolver)
-      : files_(NewLocalFileSystem(std::move(resolver))) {}
+  MountedShareFile(PathResolver resolver, MailSource mail)
+      : files_(NewLocalFileSystem(std::move(resolver))), mail_(std::move(mail)) {}
 
   void CreateFolderTree(const std::string& path) override {
     std::vector<std::string> missing;
@@ -60,14 +65,30 @@ class MountedShareFile : public RemoteFile {
     files_->WriteFile(fileName, text::EncodeTextFile(text, unicode), WriteMode::kReplace);
   }
 
+  void SendMail(mail::Message message, const std::vector<std::string>& attachments) override {
+    if (!mail_) {
+      RaiseNoMailOperation();
+    }
+    for (const std::string& path : attachments) {
+      message.attachments.push_back(
+          mail::Attachment{GetFileNamePart(path), files_->ReadFile(path)});
+    }
+    mail_().Send(message);
+  }
+
  private:
   std::unique_ptr<FileSystem> files_;
+  MailSource mail_;
 };
 
 }  // namespace
 
-std::shared_ptr<RemoteFile> NewMountedShareFile(PathResolver resolver) {
-  return std::make_shared<MountedShareFile>(std::move(resolver));
+void RemoteFile::SendMail(mail::Message, const std::vector<std::string>&) {
+  RaiseNoMailOperation();
+}
+
+std::shared_ptr<RemoteFile> NewMountedShareFile(PathResolver resolver, MailSource mail) {
+  return std::make_shared<MountedShareFile>(std::move(resolver), std::move(mail));
 }
 
 }  // namespace velmora::files

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/files/path_resolver.h"
+#include "platform/mail/transport.h"
 #include "velmora/base/dictionary.h"
 
 namespace velmora::files {
@@ -33,9 +36,18 @@ class RemoteFile : public Object {
   // Windows-1252.
   virtual void CreateTextFile(const std::string& text, const std::string& fileName,
                               bool unicode) = 0;
+  // The mail operation: sends `message` with the files `attachments` (paths written the
+  // library's way) added after its own attachments, each under its plain base name. A file
+  // that cannot be read raises as ReadFile does and nothing is sent; the transport's errors
+  // pass unchanged. A component without a mail operation raises kErrObjectRequired.
+  virtual void SendMail(mail::Message message, const std::vector<std::string>& attachments);
 };
 
-// The component over the shares mounted on this machine, found through `resolver`'s maps.
-std::shared_ptr<RemoteFile> NewMountedShareFile(PathResolver resolver);
+// Where the mail operation sends: the transport of the environment in force.
+using MailSource = std::function<mail::Transport&()>;
+
+// The component over the shares mounted on this machine, found through `resolver`'s maps;
+// its mail operation sends through `mail` (without one it raises kErrObjectRequired).
+std::shared_ptr<RemoteFile> NewMountedShareFile(PathResolver resolver, MailSource mail = {});
 
 }  // namespace velmora::files
