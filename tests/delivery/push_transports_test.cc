@@ -9,6 +9,7 @@
 #include "delivery/push_fixture.h"
 #include "platform/net/transfer_client.h"
 #include "support/expectations.h"
+#include "support/fake_mail_transport.h"
 #include "support/scoped_environment.h"
 #include "support/test_peers.h"
 #include "velmora/base/enumeration_errors.h"
@@ -323,6 +324,43 @@ TEST_P(PushTransportsTest, PluginsReceiveTheDocumentThroughTheirInterface) {
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PushTransportsTest);
+
+TEST_P(PushTransportsTest, MailAndFaxCarryTheDocumentAsAFileFromItsSender) {
+  auto mail = std::make_shared<testing::FakeMailTransport>();
+  core::Env env = core::CurrentEnv();
+  env.mail = mail;
+  core::ScopedEnv with_mail(env);
+  struct Case {
+    ESendMethodProtocol protocol;
+    std::string address;
+    std::string to;
+  };
+  for (const Case& c :
+       {Case{ESendMethodProtocol::Email, "orders@partner.example", "orders@partner.example"},
+        Case{ESendMethodProtocol::Fax, "0301234", "0301234@fax.localhost"}}) {
+    SCOPED_TRACE(c.to);
+    doc_ = 0;
+    const Error raised = Execute(Method(c.protocol, c.address));
+    EXPECT_EQ(raised.number(), 0) << raised.description();
+    ASSERT_FALSE(mail->Sent().empty());
+    const mail::Message& sent = mail->Sent().back();
+    EXPECT_EQ(sent.to, c.to);
+    EXPECT_EQ(sent.from, "sam@example.com");
+    EXPECT_TRUE(Contains(sent.subject, std::to_string(doc_))) << sent.subject;
+    ASSERT_EQ(sent.attachments.size(), 1u);
+    EXPECT_TRUE(Contains(sent.attachments[0].name, std::to_string(doc_) + ".xml"))
+        << sent.attachments[0].name;
+    EXPECT_TRUE(Contains(sent.attachments[0].content, "FLAG")) << sent.attachments[0].content;
+  }
+  mail->FailNext(1);
+  doc_ = 0;
+  const Error failed = Execute(Method(ESendMethodProtocol::Email, "orders@partner.example"));
+  EXPECT_EQ(failed.number(), mail::kErrMailNotSent);
+  EXPECT_TRUE(Contains(failed.description(), "Velmora.PushDocUtils.SendByEmail2"))
+      << failed.description();
+  ASSERT_FALSE(History(doc_).empty());
+  EXPECT_EQ(History(doc_).back().status, 0) << "a mail the relay refused is not sent";
+}
 
 }  // namespace
 }  // namespace velmora

@@ -84,6 +84,10 @@ void PushDocument(int32_t partner, int32_t doc_id, const std::string& xml,
         return SendByMethodCall(partner, doc_id, data, record, extension);
       case ESendMethodProtocol::EDI:
         return SendByEDI(doc_id, data, record, extension);
+      case ESendMethodProtocol::Email:
+        return SendByEmail2(doc_id, data, record, extension);
+      case ESendMethodProtocol::Fax:
+        return SendByFax2(doc_id, data, record, extension);
       default:
         RaiseError(EnumerationErrors::SendMethodProtocolNotSupported, PushPath("PushDocument"),
                    Label("ZODAR4325",

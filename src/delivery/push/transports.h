@@ -46,4 +46,12 @@ bool IMethodCall24Supported(const std::string& method_string);
 void SendByEDI(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
                const VariantArray& extension);
 
+// Mails the document as a file to the send method's user (in the user's language) or address,
+// from the document's sender, with the sender's attachments when the flag is set.
+void SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
+                  const VariantArray& extension);
+// SendByEmail2 to the address at the mail-to-fax gateway of parameter "FaxServer".
+void SendByFax2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
+                const VariantArray& extension);
+
 }  // namespace velmora::delivery
