@@ -106,7 +106,10 @@ Installation& TheInstallation() {
 const std::vector<mail::Message>& DocumentMessages() {
   static const std::vector<mail::Message> messages = [] {
     auto recorder = std::make_shared<Recorder>();
-    core::ScopedEnv env(core::Env{TheInstallation().home(), recorder, nullptr});
+    core::Env with_recorder;
+    with_recorder.home = TheInstallation().home();
+    with_recorder.mail = recorder;
+    core::ScopedEnv env(with_recorder);
     Notification().SendNotifications(TheInstallation().document());
     return recorder->messages;
   }();
@@ -130,8 +133,10 @@ void BM_SendNotifications(benchmark::State& state) {
   }
   mail::TransportSettings settings;
   settings.service = service;
-  core::ScopedEnv env(
-      core::Env{TheInstallation().home(), std::shared_ptr(mail::NewTransport(settings)), nullptr});
+  core::Env with_service;
+  with_service.home = TheInstallation().home();
+  with_service.mail = std::shared_ptr(mail::NewTransport(settings));
+  core::ScopedEnv env(with_service);
   Notification notification;
   for (auto _ : state) {
     notification.SendNotifications(TheInstallation().document());

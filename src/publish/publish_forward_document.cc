@@ -101,40 +101,49 @@ int32_t PublishForwardDocument::Main(int32_t /*iDocID*/, const std::string& /*iU
 int32_t PublishForwardDocument::Main2(int32_t iDocID, const std::string& iNewDocTypeID,
                                       const std::string& iUser, const std::string& iAttPath) {
   const std::string old_id = std::to_string(iDocID);
-  ReceivedDocument received =
-      core::Guarded(kMain2, LabelInfo("ZODAR4307", One("[%DOCTYPEID%]", old_id)), [&] {
+  ReceivedDocument received = core::Guarded(
+      kMain2,
+      [&] {
         ReceivedDocument read = GetXMLFileAndDocTypeAndDefaultReceiverFromDB(iDocID);
         if (OBI().GetObiDocumentInfo(nullptr, read.xml)) {
           RaiseError(EnumerationErrors::CannotLoadFile, kMain2, core::GetLabel("ZODAR4303"));
         }
         return read;
-      });
+      },
+      [&] { return LabelInfo("ZODAR4307", One("[%DOCTYPEID%]", old_id)); });
   Dictionary partner_values = One("[%ID%]", received.sender);
   partner_values.Add("[%DOCTYPEID%]", Variant(received.type));
-  int32_t partner = core::Guarded(kMain2, LabelInfo("ZODAR4306", partner_values), [&] {
-    return Utility().GetAUBusinessPartnerID(received.sender);
-  });
+  int32_t partner = core::Guarded(
+      kMain2, [&] { return Utility().GetAUBusinessPartnerID(received.sender); },
+      [&] { return LabelInfo("ZODAR4306", partner_values); });
   Dictionary process_values = One("[%TYPE%]", received.type);
   process_values.Add("[%BP%]", Variant(std::to_string(partner)));
-  const int32_t new_id = core::Guarded(kMain2, LabelInfo("ZODAR4305", process_values), [&] {
-    std::string original_type = received.type;
-    std::string recipient = iUser;
-    int32_t doc_id = 0;
-    std::string type = iNewDocTypeID;
-    std::string sender = iUser;
-    std::string default_receiver;
-    int16_t status = 0;
-    int32_t parent = iDocID;
-    Document().ProcessDocument(-1, received.xml, original_type, recipient, doc_id, partner, type,
-                               sender, default_receiver, status, parent);
-    return doc_id;
-  });
-  core::Guarded(kMain2, LabelInfo("ZODAR4308", One("[%DOCID%]", old_id)), [&] {
-    RecordFailure(new_id, "ZODAR1808",
-                  "\r\nCopy from document: '" + old_id + "'" + "\r\n" + "Path : '" + iAttPath + "'",
-                  [&] { publish::CopyAttachments(iDocID, new_id, iAttPath); });
-    RecordFailure(new_id, "ZODAR1814", "", [&] { SetForwardFlagToForwarded(iDocID, iUser); });
-  });
+  const int32_t new_id = core::Guarded(
+      kMain2,
+      [&] {
+        std::string original_type = received.type;
+        std::string recipient = iUser;
+        int32_t doc_id = 0;
+        std::string type = iNewDocTypeID;
+        std::string sender = iUser;
+        std::string default_receiver;
+        int16_t status = 0;
+        int32_t parent = iDocID;
+        Document().ProcessDocument(-1, received.xml, original_type, recipient, doc_id, partner,
+                                   type, sender, default_receiver, status, parent);
+        return doc_id;
+      },
+      [&] { return LabelInfo("ZODAR4305", process_values); });
+  core::Guarded(
+      kMain2,
+      [&] {
+        RecordFailure(
+            new_id, "ZODAR1808",
+            "\r\nCopy from document: '" + old_id + "'" + "\r\n" + "Path : '" + iAttPath + "'",
+            [&] { publish::CopyAttachments(iDocID, new_id, iAttPath); });
+        RecordFailure(new_id, "ZODAR1814", "", [&] { SetForwardFlagToForwarded(iDocID, iUser); });
+      },
+      [&] { return LabelInfo("ZODAR4308", One("[%DOCID%]", old_id)); });
   return new_id;
 }
 
