@@ -16,6 +16,7 @@
 #include "app/service.h"
 #include "automation/call_service.h"
 #include "automation/program_env.h"
+#include "core/env.h"
 #include "platform/cli/command_line.h"
 #include "velmora/base/error.h"
 
@@ -61,7 +62,18 @@ int RunCall(const Options& options) {
   return reply.failed ? 1 : 0;
 }
 
+// Ends the installed environment's adapters (the office processes among them) when the
+// command ends, before the process's static objects are destroyed.
+class EnvironmentScope {
+ public:
+  EnvironmentScope() = default;
+  ~EnvironmentScope() { core::InstallEnv(core::Env{}); }
+  EnvironmentScope(const EnvironmentScope&) = delete;
+  EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+};
+
 int Main(int argc, char** argv) {
+  const EnvironmentScope environment;
   Options options;
   auto command_line = cli::NewCommandLine(
       "velmora", "Velmora: business-to-business document exchange server and library");

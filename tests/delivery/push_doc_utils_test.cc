@@ -169,7 +169,7 @@ TEST_P(PushDocUtilsTest, AutomationLayerReachesPushDocUtils) {
   const auto encoded = automation::CallAndReply("Velmora.PushDocUtils", "URLEncode",
                                                 {Variant(std::string("a=b c&ü"))});
   EXPECT_FALSE(encoded.failed);
-  EXPECT_TRUE(Contains(encoded.json, "a%3Db+c%26%C3%BC")) << encoded.json;
+  EXPECT_TRUE(Contains(encoded.json, "a%3Db%20c%26%C3%BC")) << encoded.json;
   const auto check = automation::CallAndReply("Velmora.PushDocUtils", "ErrorIsExecSendMethodError",
                                               {Variant(int32_t{-2147220952})});
   EXPECT_TRUE(Contains(check.json, "\"result\": true") || Contains(check.json, "\"result\":true"))
