@@ -16,7 +16,7 @@ namespace {
 void CheckCount(const VariantArray& array, int32_t count, const std::string& what,
                 boxes::ErrorList& errors) {
   const int32_t last = array.dimensions() == 1 ? array.UBound() : -1;
-  if (count <= last) {
+  if (count <= 0 || count <= last) {
     return;
   }
   errors[0] =

@@ -17,7 +17,7 @@ class ServeProcess {
  public:
   explicit ServeProcess(const std::string& home)
       : output_(popen(("echo $$; exec " VELMORA_PROGRAM " --home " + ShellQuoted(home) +
-                       " serve --listen 127.0.0.1:0")
+                       " serve --listen 127.0.0.1:0 --allow-root")
                           .c_str(),
                       "r")) {
     char pid[32];
