@@ -13,6 +13,7 @@
 #include "app/admin_runner.h"
 #include "app/home.h"
 #include "core/db_utils.h"
+#include "core/env.h"
 #include "core/sql_literals.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
@@ -106,7 +107,7 @@ Variant DocumentOutcome(int32_t id) {
 std::string Absolute(const std::string& path) { return fs::absolute(path).string(); }
 
 Variant Publish(const PublishOptions& o) {
-  const std::string home = ResolveHome("");
+  const std::string home = core::CurrentEnv().home;
   const std::string mail_folder = home + "/folders/mail-pickup";
   const std::string pickup_folder = FileHandling().GetFolderName(EFolderType::XmlPath2Folder);
   const std::set<std::string> mails_before = FilesIn(mail_folder);
