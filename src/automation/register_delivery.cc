@@ -210,7 +210,13 @@ void RegisterPushDocUtils(ClassRegistry& registry) {
              "o_sSender"})
       .Bind("ErrorIsExecSendMethodError", &PushDocUtils::ErrorIsExecSendMethodError,
             {"i_lErrNumber"})
-      .Bind("URLEncode", &PushDocUtils::URLEncode, {"iStr"});
+      .Bind("URLEncode", &PushDocUtils::URLEncode, {"iStr"})
+      .Bind("SendByEmail2", &PushDocUtils::SendByEmail2,
+            {"i_lDocID", "i_vSendData", "i_uProperties", "i_aProperties24"})
+      .Bind("SendByEmail", &PushDocUtils::SendByEmail, {"i_lDocID", "i_vSendData", "i_uProperties"})
+      .Bind("SendByFax2", &PushDocUtils::SendByFax2,
+            {"i_lDocID", "i_vSendData", "i_uProperties", "i_aProperties24"})
+      .Bind("SendByFax", &PushDocUtils::SendByFax, {"i_lDocID", "i_vSendData", "i_uProperties"});
 }
 
 }  // namespace

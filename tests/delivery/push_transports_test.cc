@@ -360,6 +360,11 @@ TEST_P(PushTransportsTest, MailAndFaxCarryTheDocumentAsAFileFromItsSender) {
   EXPECT_TRUE(Contains(LastError(), "The relay is down.")) << LastError();
   ASSERT_FALSE(History(doc_).empty());
   EXPECT_EQ(History(doc_).back().status, 0) << "a mail the relay refused is not sent";
+
+  TSendMethodProperties older = Method(ESendMethodProtocol::Email, "old@partner.example");
+  push_.SendByEmail(doc_, Variant(std::string("<ORDER/>")), older);
+  EXPECT_EQ(mail->Sent().back().to, "old@partner.example");
+  EXPECT_TRUE(Logged("This function is not supported any more, use SendByEmail2"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "velmora/base/variant.h"
 #include "velmora/db/recordset.h"
+#include "velmora/delivery/send_method.h"
 
 namespace velmora {
 
@@ -70,6 +71,23 @@ class PushDocUtils {
   bool ErrorIsExecSendMethodError(const Variant& i_lErrNumber);
   // The text form-encoded, with every "=" as "%3D".
   std::string URLEncode(const std::string& iStr);
+
+  // The e-mail transport: mails the document (`i_vSendData` as prepared for the send method's
+  // format) as a file to the send method's user, in the user's language, or to its address,
+  // from the document's sender, with the sender's attachments when the extension array's flag
+  // is set. Raises, with the recipient, sender and file named, when the mail cannot be sent.
+  void SendByEmail2(int32_t i_lDocID, const Variant& i_vSendData,
+                    TSendMethodProperties& i_uProperties, VariantArray& i_aProperties24);
+  // The older form, without attachments: mails the document, removes the written file and logs
+  // that the form is no longer supported.
+  void SendByEmail(int32_t i_lDocID, const Variant& i_vSendData,
+                   TSendMethodProperties& i_uProperties);
+  // The fax transport: SendByEmail2 to the address at the mail-to-fax gateway of parameter
+  // "FaxServer".
+  void SendByFax2(int32_t i_lDocID, Variant& i_vSendData, TSendMethodProperties& i_uProperties,
+                  VariantArray& i_aProperties24);
+  // The older form through SendByEmail; logs that the form is no longer supported.
+  void SendByFax(int32_t i_lDocID, Variant& i_vSendData, TSendMethodProperties& i_uProperties);
 };
 
 }  // namespace velmora

@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "core/db_utils.h"
+#include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "core/url_encode.h"
 #include "delivery/push/push_document.h"
 #include "delivery/push/push_records.h"
 #include "delivery/push/push_support.h"
+#include "delivery/push/transports.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/collaboration.h"
 #include "velmora/document/document.h"
@@ -329,6 +331,41 @@ bool PushDocUtils::ErrorIsExecSendMethodError(const Variant& i_lErrNumber) {
 std::string PushDocUtils::URLEncode(const std::string& iStr) {
   return core::Guarded(PushPath("URLEncode"),
                        [&] { return text::ReplaceAll(core::URLEncode(iStr), "=", "%3D"); });
+}
+
+void PushDocUtils::SendByEmail2(int32_t i_lDocID, const Variant& i_vSendData,
+                                TSendMethodProperties& i_uProperties,
+                                VariantArray& i_aProperties24) {
+  delivery::SendByEmail2(i_lDocID, i_vSendData, i_uProperties, i_aProperties24);
+}
+
+void PushDocUtils::SendByEmail(int32_t i_lDocID, const Variant& i_vSendData,
+                               TSendMethodProperties& i_uProperties) {
+  const std::string file =
+      delivery::SendByEmail2(i_lDocID, i_vSendData, i_uProperties, VariantArray(0));
+  core::Guarded(PushPath("SendByEmail"), [&] {
+    if (!file.empty()) {
+      Utility().DeleteXMLFileFromDisk(file);
+    }
+  });
+  core::LogError(Error(0, PushPath("SendByEmail"),
+                       "This function is not supported any more, use SendByEmail2"),
+                 PushPath("SendByEmail"));
+}
+
+void PushDocUtils::SendByFax2(int32_t i_lDocID, Variant& i_vSendData,
+                              TSendMethodProperties& i_uProperties, VariantArray& i_aProperties24) {
+  delivery::SendByFax2(i_lDocID, i_vSendData, i_uProperties, i_aProperties24);
+}
+
+void PushDocUtils::SendByFax(int32_t i_lDocID, Variant& i_vSendData,
+                             TSendMethodProperties& i_uProperties) {
+  core::Guarded(PushPath("SendByFax"),
+                [&] { i_uProperties.sAddress += "@" + core::GetParameter("FaxServer"); });
+  SendByEmail(i_lDocID, i_vSendData, i_uProperties);
+  core::LogError(
+      Error(0, PushPath("SendByFax"), "This function is not supported any more, use SendByFax2"),
+      PushPath("SendByFax"));
 }
 
 }  // namespace velmora

@@ -85,7 +85,8 @@ void PushDocument(int32_t partner, int32_t doc_id, const std::string& xml,
       case ESendMethodProtocol::EDI:
         return SendByEDI(doc_id, data, record, extension);
       case ESendMethodProtocol::Email:
-        return SendByEmail2(doc_id, data, record, extension);
+        SendByEmail2(doc_id, data, record, extension);
+        return;
       case ESendMethodProtocol::Fax:
         return SendByFax2(doc_id, data, record, extension);
       default:

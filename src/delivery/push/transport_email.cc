@@ -77,8 +77,8 @@ std::string DocumentFile(int32_t doc_id, const Variant& data, TSendMethodPropert
 
 }  // namespace
 
-void SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
-                  const VariantArray& extension) {
+std::string SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
+                         const VariantArray& extension) {
   std::string recipient;
   std::string from;
   std::string file;
@@ -111,6 +111,7 @@ void SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& re
                                            Variant(std::move(attachments)));
         }
       });
+  return file;
 }
 
 void SendByFax2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,

@@ -48,8 +48,9 @@ void SendByEDI(int32_t doc_id, const Variant& data, TSendMethodProperties& recor
 
 // Mails the document as a file to the send method's user (in the user's language) or address,
 // from the document's sender, with the sender's attachments when the flag is set.
-void SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
-                  const VariantArray& extension);
+// Returns the file that carried the document ("" for OBI).
+std::string SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
+                         const VariantArray& extension);
 // SendByEmail2 to the address at the mail-to-fax gateway of parameter "FaxServer".
 void SendByFax2(int32_t doc_id, const Variant& data, TSendMethodProperties& record,
                 const VariantArray& extension);
