@@ -12,6 +12,7 @@
 #include "app/admin.h"
 #include "app/admin_runner.h"
 #include "app/home.h"
+#include "automation/class_registry.h"
 #include "core/db_utils.h"
 #include "core/env.h"
 #include "core/sql_literals.h"
@@ -213,6 +214,8 @@ void AddPublishCommand(cli::Command& root, const std::function<void()>& use_home
   publish.Flag("--json", options->json, "Machine-readable output");
   publish.OnRun([options, use_home] {
     use_home();
+    // Processing creates "Velmora.OBI" and "Velmora.Notification" by their ProgIDs.
+    automation::RegisterAllClasses();
     return RunAdminCommand(
         options->json, [&] { return PublishReportingMessage(*options); }, PlainOutcome,
         ErrorText::kTrimmed, "velmora publish");

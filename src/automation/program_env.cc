@@ -1,6 +1,5 @@
 #include "automation/program_env.h"
 
-#include "automation/class_registry.h"
 #include "core/home_env.h"
 #include "core/sheet_engine.h"
 #include "platform/sheet/office_engine.h"
@@ -14,9 +13,6 @@ void InstallProgramEnv(const std::string& home) {
   core::InstallEnv(env);
   env.sheets = sheet::NewOfficeEngine(core::ReadSheetSettings());
   core::InstallEnv(std::move(env));
-  // Every public class can be created by its ProgID, as processing creates "Velmora.OBI" and
-  // "Velmora.Notification".
-  RegisterAllClasses();
 }
 
 }  // namespace velmora::automation
