@@ -7,9 +7,9 @@ namespace velmora::automation {
 void RegisterNotificationClasses(ClassRegistry& registry) {
   const std::vector<ParamSpec> key{"i_sDocTypeID", "i_lBPID", "i_yNotificationMode"};
   const auto with = [&key](std::vector<ParamSpec> more) {
-    std::vector<ParamSpec> specs = key;
-    specs.insert(specs.end(), more.begin(), more.end());
-    return specs;
+    std::vector<ParamSpec> params = key;
+    params.insert(params.end(), more.begin(), more.end());
+    return params;
   };
   const std::vector<ParamSpec> template_outputs{"o_sSubject", "o_sBody", "o_bCcDoc", "o_bCcAtt"};
   const std::vector<ParamSpec> email_values{"i_lBPID",    "i_lDocID", "i_yNotificationMode",
