@@ -44,9 +44,9 @@ struct Tag {
   std::string column;
 };
 
-std::vector<Column> ListColumns(int32_t mode) {
+std::vector<Column> ListColumns(SENDERMODE mode) {
   switch (mode) {
-    case 1:
+    case SENDERMODE::RECEIVERMODE:
       return {{"DOCUMENTID", "DOCUMENTID"},
               {"CREATIONDATE", "CREATIONDATE"},
               {"SENDER", "SENDER"},
@@ -55,7 +55,7 @@ std::vector<Column> ListColumns(int32_t mode) {
               {"FORWARD", "FORWARD"},
               {"CHILDREN", "CHILDID", Column::kPresent},
               {"ATTACHMENTS", "NR", Column::kCount}};
-    case 2:
+    case SENDERMODE::ERRORMODE:
       return {{"DOCUMENTID", "DOCUMENTID"},
               {"CREATIONDATE", "CREATIONDATE"},
               {"SENDER", "SENDER"},
@@ -156,7 +156,7 @@ Variant Cell(const db::Recordset& row, const Column& column) {
 
 // One page of the list of `mode` for the options' user and type, newest first, with the cursor
 // of the next page: {"documents": [...], "next": "..."}.
-Variant ListDocuments(int32_t mode, const BoxOptions& o) {
+Variant ListDocuments(SENDERMODE mode, const BoxOptions& o) {
   RequireText("--user", o.user, 255);
   RequireText("--type", o.type, 100);
   PartnerOfUser(o.user);
@@ -183,9 +183,10 @@ Variant ListDocuments(int32_t mode, const BoxOptions& o) {
   Variant next;
   std::shared_ptr<db::Recordset> rows;
   try {
-    rows = BoxList().List(mode, o.type, FromOne(tag_ids), static_cast<int32_t>(tag_ids.size()),
-                          FromOne(names), FromOne(values), static_cast<int32_t>(names.size()),
-                          o.user, next, static_cast<int32_t>(limit), o.after);
+    rows = BoxList().List(static_cast<int32_t>(mode), o.type, FromOne(tag_ids),
+                          static_cast<int32_t>(tag_ids.size()), FromOne(names), FromOne(values),
+                          static_cast<int32_t>(names.size()), o.user, next,
+                          static_cast<int32_t>(limit), o.after);
   } catch (const Error& failure) {
     throw Error(failure.number(), failure.source(), RaisedMessage(failure));
   }
@@ -212,7 +213,7 @@ std::string PlainPage(const Variant& page, const std::vector<std::string>& names
   return out;
 }
 
-std::vector<std::string> Names(int32_t mode, const BoxOptions& o) {
+std::vector<std::string> Names(SENDERMODE mode, const BoxOptions& o) {
   std::vector<Column> columns = ListColumns(mode);
   std::vector<std::string> names;
   for (const Column& column : columns) {
@@ -240,42 +241,45 @@ Variant TextOrNull(const Variant& value) {
   return value.IsNull() || value.IsEmpty() ? Variant::MakeNull() : Variant(value.ToText());
 }
 
-// The document's details as its sender (detail mode 0) or a recipient (mode 1) sees them.
+// The document's details as its sender or a recipient sees them.
 Variant ShowDocument(const BoxOptions& o) {
   const int32_t id = ParseId("The document id", o.document);
   RequireText("--user", o.user, 255);
   PartnerOfUser(o.user);
   Document document;
   const std::string sender = document.GetSenderOfDocument(id);
-  const int16_t mode = sender == o.user ? 0 : 1;
+  const SENDERMODE mode = sender == o.user ? SENDERMODE::SENDERMODE : SENDERMODE::RECEIVERMODE;
+  const bool as_sender = mode == SENDERMODE::SENDERMODE;
   Collaboration collaboration;
   auto details = std::make_shared<Dictionary>();
   VariantArray tags(0);
   bool found = false;
-  ForEachRow(collaboration.GetDocumentDetails2(mode, id, o.user), [&](const db::Recordset& row) {
-    if (!found) {
-      found = true;
-      details->Add("DOCUMENTID", Variant(id));
-      details->Add("DOCUMENTTYPEID", Variant(document.GetDocumentTypeOfDocument(id)));
-      details->Add("DESCRIPTION", TextOrNull(row.Field("DESCRIPTION")));
-      details->Add("SENDER", Variant(sender));
-      details->Add("CREATIONDATE", TextOrNull(row.Field("CREATIONDATE")));
-      details->Add("VIEW", Variant(std::string(mode == 0 ? "sender" : "recipient")));
-      details->Add(mode == 0 ? "DOCUMENTSTATUS" : "PUBLICATIONSTATUS", row.Field("STATUS"));
-      if (mode == 1) {
-        details->Add("FORWARD", row.Field("FORWARD"));
-      }
-    }
-    if (!row.Field("TAGDESCRIPTION").IsNull()) {
-      tags.Append(Record({{"DESCRIPTION", TextOrNull(row.Field("TAGDESCRIPTION"))},
-                          {"VALUE", TextOrNull(row.Field("TAGVALUE"))}}));
-    }
-  });
+  ForEachRow(collaboration.GetDocumentDetails2(static_cast<int16_t>(mode), id, o.user),
+             [&](const db::Recordset& row) {
+               if (!found) {
+                 found = true;
+                 details->Add("DOCUMENTID", Variant(id));
+                 details->Add("DOCUMENTTYPEID", Variant(document.GetDocumentTypeOfDocument(id)));
+                 details->Add("DESCRIPTION", TextOrNull(row.Field("DESCRIPTION")));
+                 details->Add("SENDER", Variant(sender));
+                 details->Add("CREATIONDATE", TextOrNull(row.Field("CREATIONDATE")));
+                 details->Add("VIEW", Variant(std::string(as_sender ? "sender" : "recipient")));
+                 details->Add(as_sender ? "DOCUMENTSTATUS" : "PUBLICATIONSTATUS",
+                              row.Field("STATUS"));
+                 if (!as_sender) {
+                   details->Add("FORWARD", row.Field("FORWARD"));
+                 }
+               }
+               if (!row.Field("TAGDESCRIPTION").IsNull()) {
+                 tags.Append(Record({{"DESCRIPTION", TextOrNull(row.Field("TAGDESCRIPTION"))},
+                                     {"VALUE", TextOrNull(row.Field("TAGVALUE"))}}));
+               }
+             });
   if (!found) {
     Missing("Document " + o.document + " is not in a box of user '" + o.user + "'");
   }
   VariantArray attachments(0);
-  ForEachRow(collaboration.GetDocumentAttachmentsQueryStr(mode == 0, id, o.user),
+  ForEachRow(collaboration.GetDocumentAttachmentsQueryStr(as_sender, id, o.user),
              [&](const db::Recordset& row) {
                attachments.Append(
                    Record({{"ATTACHMENTID", row.Field("ATTACHMENTID")},
@@ -314,7 +318,7 @@ std::string PlainDetails(const Variant& result) {
 }
 
 void AddList(cli::Command& root, const std::string& name, const std::string& description,
-             int32_t mode, const std::function<void()>& use_home) {
+             SENDERMODE mode, const std::function<void()>& use_home) {
   auto options = std::make_shared<BoxOptions>();
   cli::Command& command = root.Add(name, description);
   command.Option("--user", options->user, "The viewing user id (required)");
@@ -338,10 +342,11 @@ void AddList(cli::Command& root, const std::string& name, const std::string& des
 }  // namespace
 
 void AddBoxCommands(cli::Command& root, const std::function<void()>& use_home) {
-  AddList(root, "inbox", "List the documents published to a user", 1, use_home);
-  AddList(root, "outbox", "List the documents a user sent", 0, use_home);
-  AddList(root, "errors", "List the documents with open delivery errors that concern a user", 2,
+  AddList(root, "inbox", "List the documents published to a user", SENDERMODE::RECEIVERMODE,
           use_home);
+  AddList(root, "outbox", "List the documents a user sent", SENDERMODE::SENDERMODE, use_home);
+  AddList(root, "errors", "List the documents with open delivery errors that concern a user",
+          SENDERMODE::ERRORMODE, use_home);
 
   auto options = std::make_shared<BoxOptions>();
   cli::Command& show = root.Add("show", "Print a document's details and attachments");

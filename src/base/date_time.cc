@@ -7,28 +7,60 @@
 namespace velmora {
 namespace {
 
-bool IsLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeap(year) ? 29 : kDays[month - 1];
+// Exactly `digits` digits at `pos`.
+bool ReadNumber(std::string_view text, size_t pos, size_t digits, int& value) {
+  const std::optional<int> read = ReadDigitRun(text.substr(0, pos + digits), pos, digits, digits);
+  if (read) {
+    value = *read;
+  }
+  return read.has_value();
 }
 
-bool ReadNumber(std::string_view text, size_t pos, size_t digits, int& value) {
-  if (pos + digits > text.size()) {
-    return false;
-  }
-  value = 0;
-  for (size_t i = pos; i < pos + digits; ++i) {
-    if (text[i] < '0' || text[i] > '9') {
-      return false;
-    }
-    value = value * 10 + (text[i] - '0');
-  }
-  return true;
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+  y -= m <= 2 ? 1 : 0;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
 }
 
 }  // namespace
+
+bool DateTime::IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DateTime::DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+int64_t DateTime::DaysSinceEpoch() const { return DaysFromCivil(year, month, day); }
+
+int DateTime::Weekday() const {
+  return static_cast<int>(((DaysSinceEpoch() % 7) + 11) % 7);  // 1970-01-01 was a Thursday
+}
+
+int DateTime::DayOfYear() const {
+  return static_cast<int>(DaysSinceEpoch() - DaysFromCivil(year, 1, 1)) + 1;
+}
+
+std::optional<int> ReadDigitRun(std::string_view text, size_t& pos, size_t min_digits,
+                                size_t max_digits) {
+  size_t end = pos;
+  int value = 0;
+  while (end < text.size() && end - pos < max_digits && text[end] >= '0' && text[end] <= '9') {
+    value = value * 10 + (text[end] - '0');
+    ++end;
+  }
+  if (end - pos < min_digits || (end < text.size() && text[end] >= '0' && text[end] <= '9')) {
+    return std::nullopt;
+  }
+  pos = end;
+  return value;
+}
 
 std::string DateTime::DateText() const {
   char buffer[16];

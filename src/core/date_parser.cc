@@ -1,8 +1,10 @@
 #include "core/date_parser.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 
+#include "velmora/base/date_time.h"
 #include "velmora/base/text.h"
 
 namespace velmora::core {
@@ -27,20 +29,13 @@ FieldOrder OrderOf(int32_t locale_id) {
   }
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Reads a run of 1 to `max_digits` digits at `pos`; `pos` moves past it.
 bool ReadDigits(std::string_view text, size_t& pos, size_t max_digits, int& value, size_t& digits) {
-  value = 0;
-  digits = 0;
-  while (pos < text.size() && IsDigit(text[pos])) {
-    if (++digits > max_digits) {
-      return false;
-    }
-    value = value * 10 + (text[pos] - '0');
-    ++pos;
-  }
-  return digits > 0;
+  const size_t start = pos;
+  const std::optional<int> read = ReadDigitRun(text, pos, 1, max_digits);
+  digits = pos - start;
+  value = read.value_or(0);
+  return read.has_value();
 }
 
 // "h:mm" or "h:mm:ss" making up all of `text`.

@@ -3,9 +3,9 @@
 
 #include "core/general.h"
 #include "core/guarded.h"
-#include "routing/utility_xml_format.h"
 #include "routing/xml_text.h"
 #include "velmora/base/error.h"
+#include "velmora/base/picture_format.h"
 #include "velmora/base/text.h"
 #include "velmora/base/text_encoding.h"
 #include "velmora/routing/utility.h"
@@ -120,7 +120,7 @@ std::string Utility::HTMLDecode(const Variant& vText) {
 }
 
 Variant Utility::Formats(const Variant& vValue, const Variant& vFormat) {
-  return routing::FormatValue(vValue, vFormat);
+  return FormatPicture(vValue, vFormat);
 }
 
 }  // namespace velmora

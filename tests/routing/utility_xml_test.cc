@@ -60,10 +60,6 @@ class UtilityXmlTest : public ::testing::Test {
 
   std::string Decode(std::string encoded) { return utility_.urlDecode(encoded); }
 
-  std::string Format(const Variant& value, const std::string& picture) {
-    return utility_.Formats(value, Variant(picture)).ToText();
-  }
-
   Utility utility_;
   testing::CaptureLog log_;
   testing::TempFolder folder_;
@@ -213,88 +209,6 @@ TEST_F(UtilityXmlTest, HtmlDecodeReplacesTheFourEscapesInOrder) {
   EXPECT_EQ(utility_.HTMLDecode(Variant(int32_t{5})), "5");
   EXPECT_EQ(RaisedBy([&] { utility_.HTMLDecode(Variant::MakeNull()); }).number(),
             kErrInvalidUseOfNull);
-}
-
-TEST_F(UtilityXmlTest, FormatsNumbersWithDigitPictures) {
-  EXPECT_EQ(Format(1234.567, "#,##0.00"), "1,234.57");
-  EXPECT_EQ(Format(0.125, "0.00"), "0.13");
-  EXPECT_EQ(Format(1.005, "0.00"), "1.01");
-  EXPECT_EQ(Format(2.5, "0"), "3");
-  EXPECT_EQ(Format(-1234.5, "0.0"), "-1234.5");
-  EXPECT_EQ(Format(int32_t{5}, "000"), "005");
-  EXPECT_EQ(Format(0.5, "#.##"), ".5");
-  EXPECT_EQ(Format(int32_t{5}, "#.##"), "5.");
-  EXPECT_EQ(Format(Variant("12.5"), "0.00"), "12.50");
-  EXPECT_EQ(Format(int64_t{5551234567}, "(###) ###-####"), "(555) 123-4567");
-  EXPECT_EQ(Format(int32_t{1234567}, "#,##0,"), "1,235");
-  EXPECT_EQ(Format(0.256, "0.0%"), "25.6%");
-  EXPECT_EQ(Format(int32_t{123456}, "00"), "123456");
-  EXPECT_EQ(Format(-0.001, "0.00"), "0.00");
-  EXPECT_EQ(Format(int32_t{7}, "\"No. \"0"), "No. 7");
-}
-
-TEST_F(UtilityXmlTest, FormatsNumbersInSectionsAndScientificNotation) {
-  EXPECT_EQ(Format(int32_t{-5}, "0;(0)"), "(5)");
-  EXPECT_EQ(Format(int32_t{5}, "0;(0)"), "5");
-  EXPECT_EQ(Format(int32_t{0}, "0;(0);\"zero\""), "zero");
-  EXPECT_EQ(Format(1234.5, "0.00E+00"), "1.23E+03");
-  EXPECT_EQ(Format(0.00012, "0.0E-00"), "1.2E-04");
-  EXPECT_EQ(Format(12345.0, "0.0E-0"), "1.2E4");
-  EXPECT_EQ(Format(9.999, "0.00E+00"), "1.00E+01");
-  EXPECT_EQ(Format(0.0, "0.00E+00"), "0.00E+00");
-}
-
-TEST_F(UtilityXmlTest, FormatsWithNamedPictures) {
-  EXPECT_EQ(Format(1234.5, "Currency"), "$1,234.50");
-  EXPECT_EQ(Format(int32_t{-3}, "currency"), "($3.00)");
-  EXPECT_EQ(Format(0.5, "Percent"), "50.00%");
-  EXPECT_EQ(Format(1234.5, "Standard"), "1,234.50");
-  EXPECT_EQ(Format(1234.5, "Fixed"), "1234.50");
-  EXPECT_EQ(Format(1234.5, "Scientific"), "1.23E+03");
-  EXPECT_EQ(Format(Variant("1.50"), "General Number"), "1.5");
-  EXPECT_EQ(Format(int32_t{0}, "Yes/No"), "No");
-  EXPECT_EQ(Format(int32_t{3}, "Yes/No"), "Yes");
-  EXPECT_EQ(Format(true, "True/False"), "True");
-  EXPECT_EQ(Format(false, "On/Off"), "Off");
-}
-
-TEST_F(UtilityXmlTest, FormatsDatesWithSundayWeeksAndTheWeekOfFirstJanuary) {
-  const Variant date(DateTime{2003, 3, 5, 14, 7, 9});
-  EXPECT_EQ(Format(date, "yyyy-mm-dd hh:nn:ss"), "2003-03-05 14:07:09");
-  EXPECT_EQ(Format(date, "d/m/yy"), "5/3/03");
-  EXPECT_EQ(Format(date, "dddd, mmmm d, yyyy"), "Wednesday, March 5, 2003");
-  EXPECT_EQ(Format(date, "ddd mmm"), "Wed Mar");
-  EXPECT_EQ(Format(date, "hh:mm"), "14:07");
-  EXPECT_EQ(Format(date, "h:mm AM/PM"), "2:07 PM");
-  EXPECT_EQ(Format(date, "h a/p"), "2 p");
-  EXPECT_EQ(Format(date, "w ww q y"), "4 10 1 64");
-  EXPECT_EQ(Format(date, "\"Day\" d \\d"), "Day 5 d");
-  EXPECT_EQ(Format(date, "c"), "2003-03-05 14:07:09");
-  EXPECT_EQ(Format(date, ""), "2003-03-05 14:07:09");
-  EXPECT_EQ(Format(date, "Long Date"), "Wednesday, March 5, 2003");
-  EXPECT_EQ(Format(date, "Short Time"), "14:07");
-  EXPECT_EQ(Format(Variant(DateTime{2003, 3, 5, 0, 0, 0}), ""), "2003-03-05");
-  EXPECT_EQ(Format(Variant("2003-03-05"), "dd.mm.yyyy"), "05.03.2003");
-  EXPECT_EQ(Format(Variant(DateTime{2005, 1, 1, 0, 0, 0}), "ww"), "1");
-  EXPECT_EQ(Format(Variant(DateTime{2005, 1, 2, 0, 0, 0}), "ww"), "2");
-  EXPECT_EQ(Format(Variant(DateTime{2003, 3, 5, 0, 30, 0}), "hh:nn AMPM"), "12:30 AM");
-}
-
-TEST_F(UtilityXmlTest, FormatsTextWithCharacterPlaceholders) {
-  EXPECT_EQ(Format(Variant("abc"), ">@@@@"), " ABC");
-  EXPECT_EQ(Format(Variant("ABC"), "<&&&&"), "abc");
-  EXPECT_EQ(Format(Variant("abc"), "!@@@@&"), "abc ");
-  EXPECT_EQ(Format(Variant("5551234"), "@@@-@@@@"), "555-1234");
-  EXPECT_EQ(Format(Variant("123456"), "@@@@"), "123456");
-  EXPECT_EQ(Format(Variant(""), "@;\"empty\""), "empty");
-}
-
-TEST_F(UtilityXmlTest, FormatsNullAsNullAndOtherTextUnchanged) {
-  EXPECT_TRUE(utility_.Formats(Variant::MakeNull(), Variant("0.00")).IsNull());
-  EXPECT_EQ(Format(Variant(), "0.00"), "");
-  EXPECT_EQ(Format(Variant("abc"), "0.00"), "abc");
-  EXPECT_EQ(utility_.Formats(Variant("abc"), Variant::MakeNull()).ToText(), "abc");
-  EXPECT_EQ(utility_.Formats(Variant(int32_t{12}), Variant()).ToText(), "12");
 }
 
 // ---- Rendering ----

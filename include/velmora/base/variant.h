@@ -120,6 +120,12 @@ class Variant {
   bool IsEmpty() const { return kind() == Kind::kEmpty; }
   bool IsNull() const { return kind() == Kind::kNull; }
   bool IsNumeric() const;
+  // Whether the value is held as a number: a Boolean, an integer or a Double (not a numeric
+  // text, not a date).
+  bool IsNumberKind() const {
+    return kind() == Kind::kBool || kind() == Kind::kInt16 || kind() == Kind::kInt32 ||
+           kind() == Kind::kInt64 || kind() == Kind::kDouble;
+  }
   bool IsObject() const { return kind() == Kind::kObject; }
   bool IsArray() const { return kind() == Kind::kArray; }
   // A variant holding an empty object reference ("Nothing") is an object that is nothing.

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "velmora/base/date_time.h"
 #include "velmora/base/text.h"
 
 namespace velmora::db {
@@ -114,43 +115,20 @@ void FindOwnerPrefixes(std::string_view sql, const std::vector<Piece>& pieces,
   }
 }
 
-// Reads an unsigned decimal number of 1 to max_digits digits at text[pos], advancing pos.
-std::optional<int> ReadNumber(std::string_view s, size_t& pos, size_t min_digits,
-                              size_t max_digits) {
-  size_t start = pos;
-  int value = 0;
-  while (pos < s.size() && pos - start < max_digits &&
-         std::isdigit(static_cast<unsigned char>(s[pos]))) {
-    value = value * 10 + (s[pos] - '0');
-    ++pos;
-  }
-  if (pos - start < min_digits ||
-      (pos < s.size() && std::isdigit(static_cast<unsigned char>(s[pos])))) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 // "M/D/YYYY" with an optional " h:mm[:ss] [AM|PM]" as ISO text, or nullopt.
 std::optional<std::string> IsoDate(std::string_view s) {
   size_t pos = 0;
-  std::optional<int> month = ReadNumber(s, pos, 1, 2);
+  std::optional<int> month = ReadDigitRun(s, pos, 1, 2);
   if (!month || pos >= s.size() || s[pos++] != '/') {
     return std::nullopt;
   }
-  std::optional<int> day = ReadNumber(s, pos, 1, 2);
+  std::optional<int> day = ReadDigitRun(s, pos, 1, 2);
   if (!day || pos >= s.size() || s[pos++] != '/') {
     return std::nullopt;
   }
-  std::optional<int> year = ReadNumber(s, pos, 4, 4);
-  if (!year || *month < 1 || *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month)) {
+  std::optional<int> year = ReadDigitRun(s, pos, 4, 4);
+  if (!year || *month < 1 || *month > 12 || *day < 1 ||
+      *day > DateTime::DaysInMonth(*year, *month)) {
     return std::nullopt;
   }
   char buffer[64];
@@ -164,18 +142,18 @@ std::optional<std::string> IsoDate(std::string_view s) {
   while (pos < s.size() && s[pos] == ' ') {
     ++pos;
   }
-  std::optional<int> hour = ReadNumber(s, pos, 1, 2);
+  std::optional<int> hour = ReadDigitRun(s, pos, 1, 2);
   if (!hour || pos >= s.size() || s[pos++] != ':') {
     return std::nullopt;
   }
-  std::optional<int> minute = ReadNumber(s, pos, 2, 2);
+  std::optional<int> minute = ReadDigitRun(s, pos, 2, 2);
   if (!minute) {
     return std::nullopt;
   }
   int second = 0;
   if (pos < s.size() && s[pos] == ':') {
     ++pos;
-    std::optional<int> read = ReadNumber(s, pos, 2, 2);
+    std::optional<int> read = ReadDigitRun(s, pos, 2, 2);
     if (!read) {
       return std::nullopt;
     }

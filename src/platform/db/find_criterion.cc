@@ -89,19 +89,6 @@ bool Compare(FindCriterion::Operator op, const T& a, const T& b) {
   return false;
 }
 
-bool IsNumberKind(const Variant& value) {
-  switch (value.kind()) {
-    case Variant::Kind::kBool:
-    case Variant::Kind::kInt16:
-    case Variant::Kind::kInt32:
-    case Variant::Kind::kInt64:
-    case Variant::Kind::kDouble:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 FindCriterion ParseFindCriterion(std::string_view criterion) {
@@ -209,7 +196,7 @@ bool MatchesCriterion(const FindCriterion& criterion, const Variant& field) {
     return Compare(criterion.op, field_text, wanted);
   }
   double wanted = criterion.value.ToDouble();
-  if (IsNumberKind(field)) {
+  if (field.IsNumberKind()) {
     return Compare(criterion.op, field.ToDouble(), wanted);
   }
   if (field.kind() == Variant::Kind::kText) {

@@ -60,17 +60,7 @@ void RequireSheet(int32_t sheet, int32_t count) {
 }
 
 bool IsSheetNumber(const Variant& value) {
-  switch (value.kind()) {
-    case Variant::Kind::kBool:
-    case Variant::Kind::kInt16:
-    case Variant::Kind::kInt32:
-    case Variant::Kind::kInt64:
-    case Variant::Kind::kDouble:
-    case Variant::Kind::kDate:
-      return true;
-    default:
-      return false;
-  }
+  return value.IsNumberKind() || value.kind() == Variant::Kind::kDate;
 }
 
 double SheetNumber(const Variant& value) {

@@ -1,10 +1,8 @@
 #pragma once
 
-// Internal to src/routing: the value formatting of Utility.Formats.
-
 #include "velmora/base/variant.h"
 
-namespace velmora::routing {
+namespace velmora {
 
 // `value` formatted by the picture `picture`. English names; weeks start on Sunday and week 1
 // is the week holding 1 January. Null gives Null; an Empty or Null picture gives the value as
@@ -43,6 +41,13 @@ namespace velmora::routing {
 // ">" upper case; a second section is used for an empty text.
 //
 // In every picture "\" writes the next character and "..." writes the quoted text.
-Variant FormatValue(const Variant& value, const Variant& picture);
+//
+// Malformed pictures never fail and never drop a digit: an unterminated quote writes the rest
+// of the picture, a trailing "\" writes nothing, surplus sections are ignored, an empty chosen
+// section writes the value by the first one, a number picture without digit placeholders
+// writes the digits at its end (before its exponent, if it has one), an exponent without
+// placeholders is written in full, and date letters are read greedily ("yyyyy" is "yyyy" then
+// "y"; "AM/" is no clock marker, so its "M" is the month).
+Variant FormatPicture(const Variant& value, const Variant& picture);
 
-}  // namespace velmora::routing
+}  // namespace velmora
