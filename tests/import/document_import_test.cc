@@ -12,6 +12,8 @@
 #include "core/env.h"
 #include "platform/mail/transports.h"
 #include "publish/publish_fixture.h"
+#include "support/fake_workbook.h"
+#include "support/scoped_sheet_engine.h"
 
 namespace velmora::testing {
 namespace {
@@ -189,6 +191,27 @@ TEST_P(DocumentImportTest, LeavesAFileItCannotClaimAndWarnsAboutOldClaims) {
   EXPECT_TRUE(Contains(report.warnings[0], "'~a.xml'"));
   EXPECT_TRUE(Logged("was claimed by an earlier run"));
   EXPECT_EQ(Documents(), 0);
+}
+
+TEST_P(DocumentImportTest, CopiesFailedWorkbooksUnderFreeNamesAndMovesThemWithoutAnEngine) {
+  auto engine = std::make_shared<FakeEngine>();
+  const ScopedSheetEngine scope(engine);
+  for (int run = 0; run < 2; ++run) {
+    Drop("order.xls", "workbook");
+    engine->PutWorkbook(Dir("in/~order.xls"), FakeBookContent{{{"Sheet1", {}}}, {}});
+    EXPECT_EQ(RunImport().refused, 1);
+    EXPECT_FALSE(InImport("~order.xls"));
+  }
+  engine->SetAvailable(false);
+  Drop("plain.xls", "workbook");
+  EXPECT_EQ(RunImport().refused, 1);
+  EXPECT_TRUE(Logged("Excel workbooks cannot be processed"));
+  std::vector<std::string> names;
+  for (const std::string& kept : ErrorFiles()) {
+    names.push_back(fs::path(kept).filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"order.xls", "order_1.xls", "plain.xls"}));
 }
 
 TEST_P(DocumentImportTest, NeverRaisesWithTheDatabaseDown) {
