@@ -42,7 +42,8 @@ TEST_P(RunCommandTest, PublishesASampleOrderDroppedIntoTheImportFolder) {
     EXPECT_EQ(Field(report, key).ToInt32(), count) << key << "\n" << outcome.output;
   }
   EXPECT_FALSE(fs::exists(dropped));
-  auto rows = ProgramDatabase()->Query("SELECT SENDER FROM DOCUMENT");
+  auto database = ProgramDatabase();
+  auto rows = database->Query("SELECT SENDER FROM DOCUMENT");
   ASSERT_FALSE(rows->IsEOF());
   EXPECT_EQ(rows->Field("SENDER").ToText(), "sam");
 }
