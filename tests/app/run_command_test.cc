@@ -26,7 +26,8 @@ TEST_P(RunCommandTest, PublishesASampleOrderDroppedIntoTheImportFolder) {
            {"user", "add", "rita", "--partner", "20", "--email", "rita@brix.test"},
            {"user", "add", "ron", "--partner", "20", "--email", "ron@brix.test"},
            {"doctype", "add", "ORDERS", "Purchase orders"},
-           {"senderlist", "add", "ORDERS", "sam"}}) {
+           {"senderlist", "add", "ORDERS", "sam"},
+           {"param", "set", "XMLPath1", home_ + "/folders/import/"}}) {
     Ok(command);
   }
   const fs::path dropped = fs::path(home_) / "folders/import/order.xml";
