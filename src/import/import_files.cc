@@ -1,10 +1,14 @@
 // The folder import, one claimed file by kind: XML files (single documents and batches), the
 // XML of a workbook, OBI objects.
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "core/guarded.h"
+#include "import/batch_documents.h"
 #include "import/folder_import_run.h"
 #include "import/import_rules.h"
+#include "platform/xml/content_check.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/convert/obi.h"
 #include "velmora/routing/utility.h"
@@ -14,20 +18,6 @@ namespace velmora::import {
 namespace {
 
 constexpr const char* kProcessXmlFile = "Velmora.DocumentImport.processXMLFile";
-
-// Whether a child of a batch is a document: blank text between documents, comments and
-// processing instructions are not.
-bool IsBatchDocument(const xml::Node& child) {
-  switch (child.Type()) {
-    case xml::NodeType::kText:
-      return child.Text().find_first_not_of(" \t\r\n") != std::string::npos;
-    case xml::NodeType::kComment:
-    case xml::NodeType::kProcessingInstruction:
-      return false;
-    default:
-      return true;
-  }
-}
 
 }  // namespace
 
@@ -45,7 +35,6 @@ void FolderImportRun::processXMLFile(FileObject& file) {
     stage_failed("ZODAR0017");
     return;
   }
-  auto batch = std::make_unique<xml::Document>();
   try {
     auto single = std::make_unique<xml::Document>();
     if (single->LoadXml(content)) {
@@ -56,40 +45,26 @@ void FolderImportRun::processXMLFile(FileObject& file) {
       FileHandling().DeleteFileFromDisk(file.Path());
       return;
     }
-    single.reset();
-    // Concatenated documents: each top-level element is one document.
-    content.insert(0, "<CustomTag>");
-    content.append("</CustomTag>");
-    if (!batch->LoadXml(content)) {
-      throw Error(ErrNumber(EnumerationErrors::XMLLoadError), "MSXML.DOMDocument",
-                  batch->parse_error().reason);
+    // Concatenated documents: checked as a whole, as the content of one element, before any of
+    // them is processed.
+    xml::ParseError error;
+    if (!xml::IsWellFormedContent(content, error)) {
+      throw Error(ErrNumber(EnumerationErrors::XMLLoadError), "MSXML.DOMDocument", error.reason);
     }
-    content.clear();
-    content.shrink_to_fit();
   } catch (...) {
     stage_failed("ZODAR1819");
     return;
   }
-  xml::NodeList children;
+  std::vector<std::string_view> documents;
   try {
-    children = batch->DocumentElement()->ChildNodes();
+    documents = BatchDocuments(content);
   } catch (...) {
     stage_failed("ZODAR0015");
     return;
   }
-  for (const xml::Node& child : children) {
-    std::string document;
-    try {
-      if (!IsBatchDocument(child)) {
-        continue;
-      }
-      document = child.Xml();
-    } catch (...) {
-      continue;
-    }
-    ImportDocument(document, file, kProcessXmlFile);
+  for (const std::string_view document : documents) {
+    ImportDocument(std::string(document), file, kProcessXmlFile);
   }
-  batch.reset();
   FileHandling().DeleteFileFromDisk(file.Path());
 }
 
