@@ -13,6 +13,7 @@
 #include "app/home.h"
 #include "app/publish_command.h"
 #include "app/push_command.h"
+#include "app/run_command.h"
 #include "app/service.h"
 #include "automation/call_service.h"
 #include "automation/program_env.h"
@@ -117,6 +118,7 @@ int Main(int argc, char** argv) {
   AddPushCommand(root, [&] { UseHome(options); });
 
   AddPublishCommand(root, [&] { UseHome(options); });
+  AddRunCommand(root, [&] { UseHome(options); });
 
   cli::Command& version = root.Add("version", "Print the version");
   version.OnRun([] {
