@@ -36,7 +36,8 @@ void ProcessEdiNetwork(const edi::Network& network, edi::Run& run) {
 }
 
 void ProcessEdiNetworks(edi::Run& run) {
-  auto networks = core::getDisconnectedReadOnlyRecordSet("SELECT * FROM EDINETWORK ORDER BY SEQUENCE");
+  auto networks =
+      core::getDisconnectedReadOnlyRecordSet("SELECT * FROM EDINETWORK ORDER BY SEQUENCE");
   for (; !networks->IsEOF() && !run.stop.stop_requested(); networks->MoveNext()) {
     const edi::Network network = edi::ReadNetwork(*networks);
     try {
@@ -83,17 +84,15 @@ bool EDI::filePresentViaFTP(const std::string& file, const std::string& folder,
 void EDI::deleteFileViaFTP(const std::string& file, const std::string& folder,
                            const std::string& server, int32_t port, const std::string& user,
                            const std::string& password) {
-  core::Guarded(edi::Path("deleteFileViaFTP"), [&] {
-    edi::FtpConnection(server, port, user, password, folder).Delete(file);
-  });
+  core::Guarded(edi::Path("deleteFileViaFTP"),
+                [&] { edi::FtpConnection(server, port, user, password, folder).Delete(file); });
 }
 
 std::string EDI::checkEdiReferences(const std::string& networkID, int32_t languageID) {
   return core::Guarded(edi::Path("checkEdiReferences"), [&] {
     const auto rows = core::getDisconnectedReadOnlyRecordSet(
-        std::string("SELECT TOP 1 ADDRESS FROM SENDMETHODPROPERTY ") +
-        "WHERE PROTOCOL = " + core::SqlLong(80) + " " + "AND ADDRESS = " +
-        core::SqlText(networkID));
+        std::string("SELECT TOP 1 ADDRESS FROM SENDMETHODPROPERTY ") + "WHERE PROTOCOL = " +
+        core::SqlLong(80) + " " + "AND ADDRESS = " + core::SqlText(networkID));
     if (rows->IsEOF() || rows->Field("ADDRESS").IsNull()) {
       return std::string();
     }

@@ -85,8 +85,7 @@ void FtpConnection::Get(const std::string& name, const std::string& local_name,
 }
 
 void FtpConnection::Delete(const std::string& name) {
-  Attempt("WinInet.FtpDeleteFile", {{"lpszFileName", name}},
-          [&] { session_->Delete(name); });
+  Attempt("WinInet.FtpDeleteFile", {{"lpszFileName", name}}, [&] { session_->Delete(name); });
 }
 
 }  // namespace velmora::edi

@@ -52,9 +52,8 @@ std::string XmlPath1Folder() {
 // the network, "_", the time stamp, ".xml"; made unique within the folder.
 std::string IncomingPath(const std::string& destination, const Network& network,
                          const std::string& name) {
-  const std::string file =
-      name.substr(0, name.find('.')) + "_" + network.id + "_" + StampText(CurrentClock().Now()) +
-      ".xml";
+  const std::string file = name.substr(0, name.find('.')) + "_" + network.id + "_" +
+                           StampText(CurrentClock().Now()) + ".xml";
   return FileHandling().GetUniqueFileName(destination, file);
 }
 
@@ -86,8 +85,8 @@ void WarnFile(Run& run, const std::string& source, const std::string& destinatio
   WarnFailure(run, kStep, "Error in moving file '" + source + "' to '" + destination + "'");
 }
 
-void FromFolder(const Network& network, const std::string& folder,
-                const std::string& destination, Run& run) {
+void FromFolder(const Network& network, const std::string& folder, const std::string& destination,
+                Run& run) {
   const std::unique_ptr<files::FileSystem> fs = core::NewSiteFileSystem();
   const DateTime list_time = CurrentClock().Now();
   for (const files::FolderEntry& entry : fs->List(folder)) {
@@ -117,8 +116,8 @@ void FromFolder(const Network& network, const std::string& folder,
 
 void FromFtp(const Network& network, const FtpPlace& place, const std::string& destination,
              Run& run) {
-  FtpConnection connection(place.server, network.ftp_port, network.ftp_user,
-                           network.ftp_password, place.folder);
+  FtpConnection connection(place.server, network.ftp_port, network.ftp_user, network.ftp_password,
+                           place.folder);
   const std::unique_ptr<files::FileSystem> fs = core::NewSiteFileSystem();
   for (const std::string& name : connection.List()) {
     if (run.stop.stop_requested()) {
@@ -180,10 +179,9 @@ void MoveFilesFromEDINetworkToB2B(const Network& network, Run& run) {
         const std::string end = "\r\n";
         return Variant("Error in moving files to Collaboration for : " + end +
                        "EDI Network       : " + network.id + end + "Source Folder     : " + source +
-                       end + "Destination Folder: " + destination + end +
-                       "Protocol          : " + std::to_string(network.protocol) + end +
-                       "FTP Server        : " + server + end +
-                       "FTP Server Port   : " + std::to_string(network.ftp_port) + end +
+                       end + "Destination Folder: " + destination + end + "Protocol          : " +
+                       std::to_string(network.protocol) + end + "FTP Server        : " + server +
+                       end + "FTP Server Port   : " + std::to_string(network.ftp_port) + end +
                        "User              : " + network.ftp_user);
       });
 }

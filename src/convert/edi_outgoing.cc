@@ -77,8 +77,8 @@ void TransferBatch(const Network& network, files::FileSystem& fs, const Batch& b
                "Unknown protocol: " + std::to_string(network.protocol));
   }
   const FtpPlace place = ReadServerAndFolderFromFTPAddress(network.root, network.out_folder);
-  FtpConnection connection(place.server, network.ftp_port, network.ftp_user,
-                           network.ftp_password, place.folder);
+  FtpConnection connection(place.server, network.ftp_port, network.ftp_user, network.ftp_password,
+                           place.folder);
   if (connection.Exists(batch.name)) {
     RaiseError(EnumerationErrors::PushByFTPError, Path("moveFilesFromB2BToEDINetwork"),
                "The OUT folder still holds a file '" + batch.name + "'");
@@ -93,8 +93,7 @@ void DeleteMergedFiles(files::FileSystem& fs, const Batch& batch, Run& run) {
       fs.DeleteFile(path);
     } catch (const Error& failure) {
       const std::string info = "Could not delete file '" + path + "'\r\n" +
-                               "Error description: " + failure.description() + "\r\n" +
-                               kTakeCare;
+                               "Error description: " + failure.description() + "\r\n" + kTakeCare;
       try {
         throw;
       } catch (...) {

@@ -97,8 +97,8 @@ void RemoveWorkFile(files::FileSystem& fs, const std::string& path) {
 
 std::string StampText(const DateTime& time) {
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d-%02d-%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d-%02d-%02d-%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
   return text;
 }
 

@@ -113,8 +113,7 @@ class FtpSession {
   // chunks to a local file). Binary transfer. `name` must be a plain file name without control
   // characters, else raises at kReceive before any transfer. An exception from `write` ends the
   // transfer and is raised as it is; other failures raise at kReceive.
-  virtual void Get(const std::string& name,
-                   const std::function<void(std::string_view)>& write) = 0;
+  virtual void Get(const std::string& name, const std::function<void(std::string_view)>& write) = 0;
   // Deletes the file `name` of the current directory. `name` as for Get; raises at kSend when
   // the name is refused or the server refuses the deletion.
   virtual void Delete(const std::string& name) = 0;
