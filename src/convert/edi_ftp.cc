@@ -72,6 +72,11 @@ bool FtpConnection::Exists(const std::string& name) {
                  [&] { return session_->Exists(name); });
 }
 
+std::optional<DateTime> FtpConnection::ModifiedTime(const std::string& name) {
+  return Attempt("WinInet.FtpFindFirstFile", {{"lpszSearchFile", name}},
+                 [&] { return session_->ModifiedTime(name); });
+}
+
 void FtpConnection::Put(const std::string& local_name, const std::string& name,
                         const std::string& bytes, bool ascii) {
   Attempt("WinInet.FtpPutFile", {{"lpszLocalFile", local_name}, {"lpszNewRemoteFile", name}},

@@ -2,6 +2,7 @@
 // folder; a file leaves the network only once its copy is complete.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,7 @@ void FromFtp(const Network& network, const FtpPlace& place, const std::string& d
   FtpConnection connection(place.server, network.ftp_port, network.ftp_user, network.ftp_password,
                            place.folder);
   const std::unique_ptr<files::FileSystem> fs = core::NewSiteFileSystem();
+  const DateTime list_time = CurrentClock().Now();
   for (const std::string& name : connection.List()) {
     if (run.stop.stop_requested()) {
       return;
@@ -129,6 +131,11 @@ void FromFtp(const Network& network, const FtpPlace& place, const std::string& d
     std::string target = destination;
     std::string work;
     try {
+      const std::optional<DateTime> modified = connection.ModifiedTime(name);
+      if (modified && ChangedTooLate(*modified, list_time)) {
+        ++run.report.left;
+        continue;
+      }
       target = IncomingPath(destination, network, name);
       work = WorkPath(target);
       fs->WriteFile(work, "", files::WriteMode::kReplace);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <string_view>
@@ -103,6 +104,7 @@ class FtpConnection {
 
   std::vector<std::string> List();
   bool Exists(const std::string& name);
+  std::optional<DateTime> ModifiedTime(const std::string& name);
   void Put(const std::string& local_name, const std::string& name, const std::string& bytes,
            bool ascii);
   void Get(const std::string& name, const std::string& local_name,

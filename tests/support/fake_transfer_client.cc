@@ -71,6 +71,11 @@ class FakeFtpSession : public net::FtpSession {
     write(bytes);
   }
 
+  std::optional<DateTime> ModifiedTime(const std::string&) override {
+    client_.MaybeFail(Number(), net::TransferStage::kReceive);
+    return std::nullopt;
+  }
+
   void Delete(const std::string& name) override {
     client_.MaybeFail(Number(), net::TransferStage::kSend);
     std::lock_guard<std::mutex> lock(client_.mutex_);

@@ -23,7 +23,9 @@ namespace velmora {
 //
 // Files wait for a later run when their name begins with "~" (outgoing) or when they were
 // changed less than two seconds before the run looked at their folder or later (file times of
-// shares and FTP servers may be rounded to two seconds). The marker files "ASCII" and
+// shares and FTP servers may be rounded to two seconds); an FTP server's time of a file (MDTM)
+// is compared with this machine's clock, and a file whose time the server does not report is
+// fetched. The marker files "ASCII" and
 // "Unicode" are never merged or deleted. A batch is never written over a file of its name in
 // the OUT folder: that transfer fails and the messages wait. Names of incoming files that are
 // not plain file names (a separator, "..", control characters) are refused, logged and left on

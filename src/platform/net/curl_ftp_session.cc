@@ -1,6 +1,7 @@
 // FTP transfers over libcurl: one connection per session, single CWD to absolute directories.
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ bool IsCommandSafeName(const std::string& name) {
            return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
          });
 }
+
+// Drops what libcurl writes without being asked (the header lines of a request without body).
+size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
 // Passes downloaded chunks on; the first exception of the receiver stops the transfer.
 struct Download {
@@ -167,6 +171,30 @@ class CurlFtpSession : public FtpSession {
     }
   }
 
+  std::optional<DateTime> ModifiedTime(const std::string& name) override {
+    RequireCommandSafe(name, TransferStage::kReceive);
+    CURL* handle = curl_.get();
+    curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
+    try {
+      Perform(base_ + directory_ + EscapePath(name, false), TransferStage::kReceive, Mode::kNoBody);
+    } catch (...) {
+      curl_easy_setopt(handle, CURLOPT_FILETIME, 0L);
+      throw;
+    }
+    curl_easy_setopt(handle, CURLOPT_FILETIME, 0L);
+    curl_off_t seconds = -1;
+    struct tm local {};
+    if (curl_easy_getinfo(handle, CURLINFO_FILETIME_T, &seconds) != CURLE_OK || seconds < 0) {
+      return std::nullopt;
+    }
+    const auto time = static_cast<time_t>(seconds);
+    if (localtime_r(&time, &local) == nullptr) {
+      return std::nullopt;
+    }
+    return DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                    local.tm_hour,        local.tm_min,     local.tm_sec};
+  }
+
   void Delete(const std::string& name) override {
     RequireCommandSafe(name, TransferStage::kSend);
     const std::string command = "DELE " + name;
@@ -200,6 +228,10 @@ class CurlFtpSession : public FtpSession {
     curl_easy_setopt(handle, CURLOPT_NOBODY, mode == Mode::kNoBody ? 1L : 0L);
     curl_easy_setopt(handle, CURLOPT_UPLOAD, mode == Mode::kUpload ? 1L : 0L);
     curl_easy_setopt(handle, CURLOPT_DIRLISTONLY, mode == Mode::kNameList ? 1L : 0L);
+    if (mode == Mode::kNoBody || mode == Mode::kUpload) {
+      curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, Discard);
+      curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
+    }
     error_buffer_[0] = '\0';
     const CURLcode code = curl_easy_perform(handle);
     if (code != CURLE_OK) {

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "velmora/base/date_time.h"
 #include "velmora/base/error.h"
 
 // HTTP(S) form posts and FTP uploads to business partners: the transfers of the delivery
@@ -114,6 +116,10 @@ class FtpSession {
   // characters, else raises at kReceive before any transfer. An exception from `write` ends the
   // transfer and is raised as it is; other failures raise at kReceive.
   virtual void Get(const std::string& name, const std::function<void(std::string_view)>& write) = 0;
+  // The time of the last change of the file `name` of the current directory as the server
+  // reports it (MDTM), in this machine's local time; nullopt when the server does not say.
+  // `name` as for Get; raises at kReceive.
+  virtual std::optional<DateTime> ModifiedTime(const std::string& name) = 0;
   // Deletes the file `name` of the current directory. `name` as for Get; raises at kSend when
   // the name is refused or the server refuses the deletion.
   virtual void Delete(const std::string& name) = 0;
