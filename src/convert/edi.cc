@@ -16,6 +16,12 @@
 namespace velmora {
 namespace {
 
+// Whether `sql` gives a row whose `column` is not null.
+bool Referenced(const std::string& sql, const char* column) {
+  const auto rows = core::getDisconnectedReadOnlyRecordSet(sql);
+  return !rows->IsEOF() && !rows->Field(column).IsNull();
+}
+
 void ProcessEdiNetwork(const edi::Network& network, edi::Run& run) {
   core::Guarded(
       edi::Path("processEdiNetwork"),
@@ -90,10 +96,17 @@ void EDI::deleteFileViaFTP(const std::string& file, const std::string& folder,
 
 std::string EDI::checkEdiReferences(const std::string& networkID, int32_t languageID) {
   return core::Guarded(edi::Path("checkEdiReferences"), [&] {
-    const auto rows = core::getDisconnectedReadOnlyRecordSet(
-        std::string("SELECT TOP 1 ADDRESS FROM SENDMETHODPROPERTY ") + "WHERE PROTOCOL = " +
-        core::SqlLong(80) + " " + "AND ADDRESS = " + core::SqlText(networkID));
-    if (rows->IsEOF() || rows->Field("ADDRESS").IsNull()) {
+    const bool by_address =
+        Referenced(std::string("SELECT TOP 1 ADDRESS FROM SENDMETHODPROPERTY ") +
+                       "WHERE PROTOCOL = " + core::SqlLong(80) + " " +
+                       "AND ADDRESS = " + core::SqlText(networkID),
+                   "ADDRESS");
+    const bool referenced =
+        by_address ||
+        Referenced("SELECT TOP 1 NETWORKID FROM SENDMETHODPROPERTY WHERE PROTOCOL = " +
+                       core::SqlLong(80) + " AND NETWORKID = " + core::SqlText(networkID),
+                   "NETWORKID");
+    if (!referenced) {
       return std::string();
     }
     return "Array(\"" + core::GetLabel("ZODAR5852", languageID) + "\")";

@@ -75,6 +75,9 @@ void RemoveWorkFile(files::FileSystem& fs, const std::string& path);
 // "yyyy-mm-dd-hh-mm-ss".
 std::string StampText(const DateTime& time);
 
+// Seconds since 1970-01-01 00:00:00 of a date and time of the same zone.
+int64_t Seconds(const DateTime& time);
+
 // Whether a file last changed at `modified` must wait for a later run that looks at its folder
 // at `run_time`: changed within two seconds before `run_time`, or later.
 bool ChangedTooLate(const DateTime& modified, const DateTime& run_time);

@@ -6,6 +6,7 @@
 
 #include "convert/edi_internal.h"
 #include "core/file_service.h"
+#include "core/general.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/base/text_encoding.h"
@@ -42,6 +43,20 @@ std::string BatchBytes(const std::string& bytes, bool unicode) {
   return text::Utf8ToUtf16Le(text::DecodeTextFile(bytes), false);
 }
 
+// A message the EDI send method is still writing has a "~" name for moments; one that keeps it
+// for an hour was left by a write that never finished and is never sent on its own.
+void WarnIfAbandoned(const std::string& path, const DateTime& modified, const DateTime& run_time,
+                     Run& run) {
+  if (Seconds(run_time) - Seconds(modified) < 3600) {
+    return;
+  }
+  const std::string line = "The message file '" + path +
+                           "' has kept its \"~\" name for more than an hour; it is not sent";
+  core::LogWarning(Error(ErrNumber(EnumerationErrors::FileError), Path("mergeFilesInFolder"), line),
+                   Path("mergeFilesInFolder"));
+  run.Warn(line);
+}
+
 void MergeFilesInFolder(files::FileSystem& fs, const std::string& folder, bool top, Batch& batch,
                         Run& run) {
   for (const files::FolderEntry& entry : fs.List(folder)) {
@@ -51,7 +66,11 @@ void MergeFilesInFolder(files::FileSystem& fs, const std::string& folder, bool t
       continue;
     }
     const bool marker = top && (entry.name == "ASCII" || entry.name == "Unicode");
-    if (marker || entry.name.front() == '~' || path == batch.batch || path == batch.log) {
+    if (marker || path == batch.batch || path == batch.log) {
+      continue;
+    }
+    if (entry.name.front() == '~') {
+      WarnIfAbandoned(path, entry.modified, batch.run_time, run);
       continue;
     }
     ++run.report.found;

@@ -24,14 +24,6 @@ int32_t NumberField(const db::Recordset& row, const char* column) {
   return value.IsNull() || value.IsEmpty() ? 0 : value.ToInt32();
 }
 
-int64_t Seconds(const DateTime& time) {
-  const std::chrono::sys_days day = std::chrono::year_month_day(
-      std::chrono::year(time.year), std::chrono::month(static_cast<unsigned>(time.month)),
-      std::chrono::day(static_cast<unsigned>(time.day)));
-  return static_cast<int64_t>(day.time_since_epoch().count()) * 86400 + time.hour * 3600 +
-         time.minute * 60 + time.second;
-}
-
 std::string TrimSlashes(const std::string& text) {
   const size_t first = text.find_first_not_of('/');
   if (first == std::string::npos) {
@@ -41,6 +33,14 @@ std::string TrimSlashes(const std::string& text) {
 }
 
 }  // namespace
+
+int64_t Seconds(const DateTime& time) {
+  const std::chrono::sys_days day = std::chrono::year_month_day(
+      std::chrono::year(time.year), std::chrono::month(static_cast<unsigned>(time.month)),
+      std::chrono::day(static_cast<unsigned>(time.day)));
+  return static_cast<int64_t>(day.time_since_epoch().count()) * 86400 + time.hour * 3600 +
+         time.minute * 60 + time.second;
+}
 
 Network ReadNetwork(const db::Recordset& row) {
   Network network;

@@ -122,7 +122,7 @@ TEST_P(EdiTest, OutgoingMergeKeepsClaimedLateFilesAndTheMarkers) {
   Message("N1", "ORD/ASCII", "");
   Message("N1", "ORD/ORDERS/Acme_1/a.xml", "<a/>");
   Message("N1", "ORD/ORDERS/Bolt_2/b.xml", "<b/>");
-  Message("N1", "ORD/ORDERS/Acme_1/~c.xml", "<c/>");
+  Message("N1", "ORD/ORDERS/Acme_1/~c.xml", "<c/>", 7200);
   Message("N1", "ORD/ORDERS/Acme_1/late.xml", "<late/>", -3600);
   Message("N1", "UNI/Unicode", "");
   Message("N1", "UNI/INV/u.xml", text::Utf8ToUtf16Le("<Ü/>", true));
@@ -135,6 +135,7 @@ TEST_P(EdiTest, OutgoingMergeKeepsClaimedLateFilesAndTheMarkers) {
   EXPECT_EQ(Names(dir_ / "temp-N1/Messages/ORD/ORDERS/Acme_1"),
             (std::vector<std::string>{"late.xml", "~c.xml"}));
   EXPECT_FALSE(fs::exists(dir_ / "temp-N1/Messages/ORD/ORDERS/Bolt_2/b.xml"));
+  EXPECT_TRUE(Logged("~c.xml' has kept its \"~\" name for more than an hour"));
   EXPECT_TRUE(fs::exists(dir_ / "temp-N1/Messages/ORD/ASCII"));
   const auto logs = Names(dir_ / "temp-N1/Log");
   ASSERT_EQ(logs.size(), 2u);
@@ -258,13 +259,15 @@ TEST_P(EdiTest, StopRequestedBeforeTheFirstNetworkLeavesEverything) {
 }
 
 TEST_P(EdiTest, CheckEdiReferencesNamesSendMethodsOfTheNetwork) {
-  Exec("INSERT INTO SENDMETHODPROPERTY (PROTOCOL, ADDRESS) VALUES (80, 'N1'), (30, 'N2')");
+  Exec(
+      "INSERT INTO SENDMETHODPROPERTY (PROTOCOL, ADDRESS, NETWORKID) VALUES (80, 'N1', NULL), "
+      "(30, 'N2', 'N2'), (80, 'x', 'N4')");
   struct Case {
     std::string network;
     std::string expected;
   };
   for (const Case& c : {Case{"N1", "Array(\"Send methods\")"}, Case{"N2", ""}, Case{"N3", ""},
-                        Case{"N1' OR 1=1 --", ""}}) {
+                        Case{"N4", "Array(\"Send methods\")"}, Case{"N1' OR 1=1 --", ""}}) {
     EXPECT_EQ(EDI().checkEdiReferences(c.network), c.expected) << c.network;
   }
   EXPECT_TRUE(

@@ -25,11 +25,11 @@ namespace velmora {
 // changed less than two seconds before the run looked at their folder or later (file times of
 // shares and FTP servers may be rounded to two seconds); an FTP server's time of a file (MDTM)
 // is compared with this machine's clock, and a file whose time the server does not report is
-// fetched. The marker files "ASCII" and
-// "Unicode" are never merged or deleted. A batch is never written over a file of its name in
-// the OUT folder: that transfer fails and the messages wait. Names of incoming files that are
-// not plain file names (a separator, "..", control characters) are refused, logged and left on
-// the network.
+// fetched. A message that keeps its "~" name for an hour is named in a warning of every run. The
+// marker files "ASCII" and "Unicode" are never merged or deleted. A batch is never written over a
+// file of its name in the OUT folder: that transfer fails and the messages wait. Names of incoming
+// files that are not plain file names (a separator, "..", control characters) are refused, logged
+// and left on the network.
 //
 // Errors of FTP calls are described as "Error '<n>' occured in the following WinInet command :
 // WinInet.<call>" with the call's arguments, the server, port, folder and user, and the reason
@@ -52,7 +52,8 @@ class EDI {
   void deleteFileViaFTP(const std::string& file, const std::string& folder,
                         const std::string& server, int32_t port, const std::string& user,
                         const std::string& password);
-  // "" when no send method delivers to network `networkID`, else
+  // "" when no EDI send method (protocol 80) names network `networkID` in its ADDRESS or its
+  // NETWORKID, else
   // Array("<label ZODAR5852 in language `languageID`>").
   std::string checkEdiReferences(const std::string& networkID, int32_t languageID = 1033);
 };
