@@ -13,8 +13,10 @@
 #include "automation/call_service.h"
 #include "automation/class_registry.h"
 #include "core/env.h"
+#include "core/file_service.h"
 #include "core/job_lock.h"
 #include "core/sql_literals.h"
+#include "platform/files/file_system.h"
 #include "platform/net/transfer_client.h"
 #include "support/expectations.h"
 #include "support/fake_transfer_client.h"
@@ -29,6 +31,32 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Contains;
 
+// The local file system, except that files named "stuck..." cannot be deleted.
+class StuckFiles : public files::FileSystem {
+ public:
+  bool FileExists(std::string_view p) override { return fs_->FileExists(p); }
+  bool FolderExists(std::string_view p) override { return fs_->FolderExists(p); }
+  void CreateFolder(std::string_view p) override { fs_->CreateFolder(p); }
+  void DeleteFile(std::string_view p) override {
+    if (Contains(std::string(p), "stuck")) {
+      throw Error(kErrPermissionDenied, "Velmora.Files", "Permission denied");
+    }
+    fs_->DeleteFile(p);
+  }
+  void DeleteFolder(std::string_view p) override { fs_->DeleteFolder(p); }
+  void CopyFile(std::string_view f, std::string_view t, bool o) override { fs_->CopyFile(f, t, o); }
+  void MoveFile(std::string_view f, std::string_view t) override { fs_->MoveFile(f, t); }
+  std::string ReadFile(std::string_view p) override { return fs_->ReadFile(p); }
+  void WriteFile(std::string_view p, std::string_view b, files::WriteMode m) override {
+    fs_->WriteFile(p, b, m);
+  }
+  std::vector<files::FolderEntry> List(std::string_view p) override { return fs_->List(p); }
+  std::string ToNative(std::string_view p) override { return fs_->ToNative(p); }
+
+ private:
+  std::unique_ptr<files::FileSystem> fs_ = core::NewLocalSiteFileSystem();
+};
+
 class EdiTest : public testing::LibraryDbTest {
  protected:
   void SetUpDatabase() override {
@@ -37,10 +65,13 @@ class EdiTest : public testing::LibraryDbTest {
     SetParameter("XMLPath1", dir_ / "import/");
     UseTransfer(fake_);
   }
-  void UseTransfer(std::shared_ptr<net::TransferClient> client) {
+  void UseTransfer(std::shared_ptr<net::TransferClient> client, bool stuck_files = false) {
     env_.reset();
     core::Env env;
     env.transfer = std::move(client);
+    if (stuck_files) {
+      env.new_file_system = [] { return std::make_unique<StuckFiles>(); };
+    }
     env_ = std::make_unique<core::ScopedEnv>(std::move(env));
   }
   // A network; `root` a folder or ftp address, folders "cmd", "out", "in" below it.
@@ -141,6 +172,23 @@ TEST_P(EdiTest, OutgoingMergeKeepsClaimedLateFilesAndTheMarkers) {
   ASSERT_EQ(logs.size(), 2u);
   EXPECT_EQ(logs[0].size(), std::string("yyyy-mm-dd-hh-mm-ss_ORD.log").size());
   EXPECT_TRUE(Contains(testing::ReadFile(dir_ / "temp-N1/Log/" + logs[0]), "a.xml\r\n"));
+}
+
+TEST_P(EdiTest, SentMessageThatCannotBeDeletedIsNamedWithAWarning) {
+  UseTransfer(fake_, true);
+  fs::create_directories(dir_ / "net/out");
+  AddNetwork("N1", 1, 30, dir_ / "net");
+  Message("N1", "ORD/stuck.xml", "<s/>");
+  Message("N1", "ORD/a.xml", "<a/>");
+  const JobRunReport report = EDI().RunOnce({});
+  EXPECT_EQ(report.moved, 1);
+  EXPECT_EQ(testing::ReadFile(dir_ / "net/out/ORD").size(), 8u);
+  EXPECT_EQ(Names(dir_ / "temp-N1/Messages/ORD"), std::vector<std::string>{"stuck.xml"});
+  EXPECT_TRUE(Logged("Could not delete file '"));
+  EXPECT_TRUE(
+      Logged("Error description: Permission denied\r\nTAKE CARE: if individual EDI "
+             "message files cannot be removed, you risk that they are sent again to the "
+             "backend; Please, solve this problem as soon as possible!"));
 }
 
 TEST_P(EdiTest, FailedTransfersKeepTheMessagesAndOneBadNetworkStopsNoOther) {
