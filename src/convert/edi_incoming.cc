@@ -66,9 +66,14 @@ std::string WorkPath(const std::string& path) {
                                     : path.substr(0, slash + 1) + "~" + path.substr(slash + 1);
 }
 
-// Whether `name` may be fetched; a refused name is logged and stays on the network.
+// Whether `name` may be fetched; a refused name is logged and stays on the network. A "~" name
+// is a file still being written (and one the folder import would never take): it waits.
 bool Acceptable(const std::string& name, const Network& network, Run& run) {
   ++run.report.found;
+  if (!name.empty() && name.front() == '~') {
+    ++run.report.left;
+    return false;
+  }
   if (IsSafeIncomingName(name)) {
     return true;
   }
@@ -84,6 +89,17 @@ bool Acceptable(const std::string& name, const Network& network, Run& run) {
 void WarnFile(Run& run, const std::string& source, const std::string& destination) {
   ++run.report.left;
   WarnFailure(run, kStep, "Error in moving file '" + source + "' to '" + destination + "'");
+}
+
+// Moves a file claimed under a work name back to the network, when there is one.
+void PutBack(files::FileSystem& fs, const std::string& claimed, const std::string& source) {
+  try {
+    if (!claimed.empty()) {
+      fs.MoveFile(claimed, source);
+    }
+  } catch (const Error&) {
+    return;
+  }
 }
 
 void FromFolder(const Network& network, const std::string& folder, const std::string& destination,
@@ -103,14 +119,17 @@ void FromFolder(const Network& network, const std::string& folder, const std::st
     }
     const std::string source = JoinPath(folder, entry.name);
     std::string target = destination;
+    std::string claimed;
     try {
       target = IncomingPath(destination, network, entry.name);
       const std::string work = WorkPath(target);
       fs->MoveFile(source, work);
+      claimed = work;
       fs->MoveFile(work, target);
       ++run.report.moved;
     } catch (...) {
       WarnFile(run, source, target);
+      PutBack(*fs, claimed, source);
     }
   }
 }

@@ -220,17 +220,17 @@ TEST_P(EdiTest, FailedTransfersKeepTheMessagesAndOneBadNetworkStopsNoOther) {
 TEST_P(EdiTest, IncomingNamesAreRefusedUnlessPlain) {
   AddNetwork("N1", 1, 40, "ftp://edi.example/");
   fake_->AddDirectory("/in");
-  for (const std::string name : {"../evil.xml", "a/b.xml", "ok.v1.edi"}) {
+  for (const std::string name : {"../evil.xml", "a/b.xml", "~part.edi", "ok.v1.edi"}) {
     fake_->PlaceFile("edi.example", "/in", name, "<" + name + "/>");
   }
   const JobRunReport report = EDI().RunOnce({});
   EXPECT_EQ(report.moved, 1);
-  EXPECT_EQ(report.left, 2);
+  EXPECT_EQ(report.left, 3);
   const auto names = Names(dir_ / "import");
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0].rfind("ok_N1_", 0), 0u);
   EXPECT_FALSE(fs::exists(dir_ / "evil.xml"));
-  EXPECT_EQ(fake_->uploads().size(), 2u);
+  EXPECT_EQ(fake_->uploads().size(), 3u);
   EXPECT_TRUE(Logged("Refused the file name '../evil.xml'"));
 }
 

@@ -21,7 +21,7 @@ namespace velmora {
 // yyyy-mm-dd-hh-mm-ss>.xml (with "_1", "_2" ... before ".xml" when that name is taken) and only
 // then removed from the network.
 //
-// Files wait for a later run when their name begins with "~" (outgoing) or when they were
+// Files wait for a later run when their name begins with "~" or when they were
 // changed less than two seconds before the run looked at their folder or later (file times of
 // shares and FTP servers may be rounded to two seconds); an FTP server's time of a file (MDTM)
 // is compared with this machine's clock, and a file whose time the server does not report is
