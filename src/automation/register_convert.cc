@@ -2,6 +2,7 @@
 #include <string>
 
 #include "automation/registration.h"
+#include "velmora/convert/edi.h"
 #include "velmora/convert/obi.h"
 
 namespace velmora::automation {
@@ -65,7 +66,7 @@ class ObiAutomation {
 
 }  // namespace
 
-// Velmora.OBI with all its methods.
+// Velmora.OBI and Velmora.EDI with all their methods.
 void RegisterConvertClasses(ClassRegistry& registry) {
   registry.Add("Velmora.OBI")
       .Bind("ConstructObiObject", &OBI::ConstructObiObject,
@@ -81,6 +82,14 @@ void RegisterConvertClasses(ClassRegistry& registry) {
              Opt("oReceiverUser", Omitted())})
       .Bind("XmlToDom", &OBI::XmlToDom, {"iXml"})
       .Bind("IsOBIEnabled", &OBI::IsOBIEnabled);
+  registry.Add("Velmora.EDI")
+      .Bind("Run", &EDI::Run)
+      .Bind("filePresentViaFTP", &EDI::filePresentViaFTP,
+            {"file", "folder", "server", "port", "user", "password"})
+      .Bind("deleteFileViaFTP", &EDI::deleteFileViaFTP,
+            {"file", "folder", "server", "port", "user", "password"})
+      .Bind("checkEdiReferences", &EDI::checkEdiReferences,
+            {"networkID", Opt("languageID", Variant(int32_t{1033}))});
 }
 
 }  // namespace velmora::automation

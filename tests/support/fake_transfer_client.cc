@@ -1,5 +1,7 @@
 #include "support/fake_transfer_client.h"
 
+#include <algorithm>
+
 #include "velmora/base/enumeration_errors.h"
 
 namespace velmora::testing {
@@ -42,7 +44,57 @@ class FakeFtpSession : public net::FtpSession {
     return false;
   }
 
+  std::vector<std::string> List() override {
+    client_.MaybeFail(Number(), net::TransferStage::kReceive);
+    std::lock_guard<std::mutex> lock(client_.mutex_);
+    std::vector<std::string> names{".", ".."};
+    for (const auto& upload : client_.uploads_) {
+      if (upload.host == login_.host && upload.directory == directory_) {
+        names.push_back(upload.name);
+      }
+    }
+    return names;
+  }
+
+  void Get(const std::string& name, const std::function<void(std::string_view)>& write) override {
+    client_.MaybeFail(Number(), net::TransferStage::kReceive);
+    std::string bytes;
+    {
+      std::lock_guard<std::mutex> lock(client_.mutex_);
+      auto found = Find(name);
+      if (found == client_.uploads_.end()) {
+        throw net::TransferError(Number(), net::TransferStage::kReceive, "FakeFtp",
+                                 "550 No such file: " + name, 78);
+      }
+      bytes = found->bytes;
+    }
+    write(bytes);
+  }
+
+  std::optional<DateTime> ModifiedTime(const std::string&) override {
+    client_.MaybeFail(Number(), net::TransferStage::kReceive);
+    return std::nullopt;
+  }
+
+  void Delete(const std::string& name) override {
+    client_.MaybeFail(Number(), net::TransferStage::kSend);
+    std::lock_guard<std::mutex> lock(client_.mutex_);
+    auto found = Find(name);
+    if (found == client_.uploads_.end()) {
+      throw net::TransferError(Number(), net::TransferStage::kSend, "FakeFtp",
+                               "550 No such file: " + name, 21);
+    }
+    client_.uploads_.erase(found);
+  }
+
  private:
+  // REQUIRES: the client's mutex held.
+  std::vector<FakeTransferClient::Upload>::iterator Find(const std::string& name) {
+    return std::find_if(client_.uploads_.begin(), client_.uploads_.end(), [&](const auto& upload) {
+      return upload.host == login_.host && upload.directory == directory_ && upload.name == name;
+    });
+  }
+
   static int32_t Number() { return ErrNumber(EnumerationErrors::PushByFTPError); }
 
   FakeTransferClient& client_;
@@ -83,6 +135,12 @@ void FakeTransferClient::FailAt(std::optional<net::TransferStage> stage) {
 void FakeTransferClient::AddDirectory(const std::string& directory) {
   std::lock_guard<std::mutex> lock(mutex_);
   directories_.insert(directory);
+}
+
+void FakeTransferClient::PlaceFile(const std::string& host, const std::string& directory,
+                                   const std::string& name, const std::string& bytes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  uploads_.push_back({host, 0, "", directory, name, bytes, false});
 }
 
 std::vector<net::HttpPost> FakeTransferClient::posts() const {

@@ -37,6 +37,9 @@ class FakeTransferClient : public net::TransferClient {
   void FailAt(std::optional<net::TransferStage> stage);
   // Directories the FTP server has besides the login directory.
   void AddDirectory(const std::string& directory);
+  // Puts a file on the FTP server of `host` (also listed by uploads()).
+  void PlaceFile(const std::string& host, const std::string& directory, const std::string& name,
+                 const std::string& bytes);
 
   std::vector<net::HttpPost> posts() const;
   std::vector<Upload> uploads() const;

@@ -9,6 +9,7 @@
 
 #include "core/general.h"
 #include "core/guarded.h"
+#include "core/transfer_limits.h"
 #include "platform/net/transfer_client.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/variant.h"
@@ -48,9 +49,7 @@ bool AttachmentsFlag(const VariantArray& extension);
 // Element `offset` (from the lower bound) of the extension array as text; "" when missing.
 std::string ExtensionElement(const VariantArray& extension, int32_t offset);
 
-// The limits of section "TRANSFER" of the site configuration, defaults for what is missing,
-// not a positive number, or unreadable.
-net::TransferLimits SiteTransferLimits();
+using core::SiteTransferLimits;
 
 // The transfer client of the environment, or nullptr when none is installed.
 net::TransferClient* CurrentTransferClient();

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "velmora/base/date_time.h"
 #include "velmora/base/error.h"
 
 // HTTP(S) form posts and FTP uploads to business partners: the transfers of the delivery
@@ -60,15 +64,21 @@ enum class TransferStage {
 };
 
 // The failure of a transfer: number PushByHTTPError or PushByFTPError, the transport's own
-// reason as description, and the stage at which it happened. Passwords never appear in it.
+// reason as description, the stage at which it happened and the transport library's own error
+// number (0 when the failure did not come from the library). Passwords never appear in it.
 class TransferError : public Error {
  public:
-  TransferError(int32_t number, TransferStage stage, std::string source, std::string reason)
-      : Error(number, std::move(source), std::move(reason)), stage_(stage) {}
+  TransferError(int32_t number, TransferStage stage, std::string source, std::string reason,
+                int32_t library_code = 0)
+      : Error(number, std::move(source), std::move(reason)),
+        stage_(stage),
+        library_code_(library_code) {}
   TransferStage stage() const { return stage_; }
+  int32_t library_code() const { return library_code_; }
 
  private:
   TransferStage stage_;
+  int32_t library_code_;
 };
 
 // An FTP server and account. The password is used for the login only.
@@ -96,6 +106,23 @@ class FtpSession {
   virtual void Put(const std::string& name, const std::string& bytes, bool ascii) = 0;
   // Whether a name listing of the current directory holds `name` exactly.
   virtual bool Exists(const std::string& name) = 0;
+  // The names of a name listing of the current directory, in the server's order ("." and ".."
+  // when the server lists them). The names are the server's own: callers check each one before
+  // they use it as a local name. A listing beyond limits.max_reply_bytes raises at kReceive.
+  virtual std::vector<std::string> List() = 0;
+  // Streams the file `name` of the current directory to `write`, chunk by chunk as it arrives;
+  // nothing is kept in memory, so the size of a file is the caller's concern (EDI writes the
+  // chunks to a local file). Binary transfer. `name` must be a plain file name without control
+  // characters, else raises at kReceive before any transfer. An exception from `write` ends the
+  // transfer and is raised as it is; other failures raise at kReceive.
+  virtual void Get(const std::string& name, const std::function<void(std::string_view)>& write) = 0;
+  // The time of the last change of the file `name` of the current directory as the server
+  // reports it (MDTM), in this machine's local time; nullopt when the server does not say.
+  // `name` as for Get; raises at kReceive.
+  virtual std::optional<DateTime> ModifiedTime(const std::string& name) = 0;
+  // Deletes the file `name` of the current directory. `name` as for Get; raises at kSend when
+  // the name is refused or the server refuses the deletion.
+  virtual void Delete(const std::string& name) = 0;
 };
 
 // Carries transfers. Implementations are safe to use from several threads at once; each call

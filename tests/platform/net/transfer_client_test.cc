@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "support/fake_transfer_client.h"
 #include "support/scoped_environment.h"
@@ -90,6 +93,34 @@ TEST_P(FtpSessionContract, RefusedDirectoryAndFolderNamesFailAtTheirStage) {
     EXPECT_FALSE(
         std::filesystem::exists(std::filesystem::path(root_).parent_path() / "escape.xml"));
   }
+}
+
+TEST_P(FtpSessionContract, ListedFilesAreStreamedAndDeletedByPlainNameOnly) {
+  auto session = client_->ConnectFtp(login_);
+  session->ChangeDirectory("/in/orders");
+  const std::string name = Unique("big") + ".edi";
+  const std::string bytes(300000, 'x');
+  session->Put(name, bytes, false);
+  const auto names = session->List();
+  EXPECT_NE(std::find(names.begin(), names.end(), name), names.end());
+  std::string received;
+  int chunks = 0;
+  session->Get(name, [&](std::string_view chunk) {
+    received += chunk;
+    ++chunks;
+  });
+  EXPECT_EQ(received, bytes);
+  EXPECT_GE(chunks, GetParam() ? 2 : 1);
+  EXPECT_THROW(session->Get(name, [](std::string_view) { throw std::runtime_error("disk"); }),
+               std::runtime_error);
+  for (const std::string& bad : {name + "\r\nDELE other", "../" + name, name + ".missing"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(FailingStage([&] { session->Get(bad, [](std::string_view) {}); }),
+              TransferStage::kReceive);
+    EXPECT_EQ(FailingStage([&] { session->Delete(bad); }), TransferStage::kSend);
+  }
+  session->Delete(name);
+  EXPECT_FALSE(session->Exists(name));
 }
 
 INSTANTIATE_TEST_SUITE_P(FakeAndReal, FtpSessionContract, ::testing::Values(false, true),
