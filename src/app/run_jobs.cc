@@ -1,5 +1,6 @@
 // The table of scheduled jobs behind `velmora run`: one entry per job.
 #include "app/run_command.h"
+#include "velmora/convert/edi.h"
 #include "velmora/import/document_import.h"
 
 namespace velmora::app {
@@ -7,6 +8,7 @@ namespace velmora::app {
 const std::map<std::string, JobFunction>& ScheduledJobs() {
   static const std::map<std::string, JobFunction> jobs = {
       {"document-import", [](std::stop_token stop) { return DocumentImport().RunOnce(stop); }},
+      {"edi", [](std::stop_token stop) { return EDI().RunOnce(stop); }},
   };
   return jobs;
 }

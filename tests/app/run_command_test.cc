@@ -1,6 +1,9 @@
 // `velmora run` end to end on a fresh installation: a sample order dropped into the import
 // folder is published by one run of the folder import.
+#include <array>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -58,6 +61,35 @@ TEST_P(RunCommandTest, RefusesAnUnknownJobAndABadInterval) {
     const Outcome outcome = Run(arguments);
     EXPECT_EQ(outcome.exit_code, 2) << outcome.output;
     EXPECT_TRUE(testing::Contains(outcome.output, message)) << outcome.output;
+  }
+}
+
+// With --every the program runs until SIGTERM and then exits 0 after the run in hand; on a
+// fresh installation every job runs without further set-up.
+TEST_P(RunCommandTest, EveryRunsEachJobUntilTerminated) {
+  Init();
+  for (const std::string job : {"document-import", "edi"}) {
+    const std::string out = home_ + "/" + job + ".out";
+    const std::string script =
+        std::string(VELMORA_PROGRAM) + " --home " + ShellQuoted(home_) + " run " + job +
+        " --every 1 --json >" + ShellQuoted(out) + " 2>&1 & pid=$!; " +
+        "for i in $(seq 600); do [ -s " + ShellQuoted(out) + " ] && break; sleep 0.1; done; " +
+        "kill -TERM $pid; wait $pid; echo \"exit=$?\"";
+    FILE* pipe = popen(script.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string status;
+    std::array<char, 256> buffer{};
+    while (size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) {
+      status.append(buffer.data(), n);
+    }
+    pclose(pipe);
+    EXPECT_EQ(status, "exit=0\n") << job;
+    std::ifstream lines(out);
+    std::string first;
+    ASSERT_TRUE(std::getline(lines, first)) << job;
+    const Variant report = json::Parse(first);
+    EXPECT_EQ(Field(report, "job").ToText(), job);
+    EXPECT_FALSE(Field(report, "skipped").ToBool()) << first;
   }
 }
 
