@@ -29,6 +29,7 @@ void RegisterAllClasses() {
     RegisterPublishingClasses(registry);
     RegisterEmailOperations(registry);
     RegisterNotificationClasses(registry);
+    RegisterEmailImportClasses(registry);
   });
 }
 

@@ -45,5 +45,6 @@ ClassInfo& AddReferentialIntegrity(ClassInfo& info, const std::vector<ParamSpec>
 void RegisterPublishingClasses(ClassRegistry& registry);
 void RegisterEmailOperations(ClassRegistry& registry);
 void RegisterNotificationClasses(ClassRegistry& registry);
+void RegisterEmailImportClasses(ClassRegistry& registry);
 
 }  // namespace velmora::automation
