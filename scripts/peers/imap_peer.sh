@@ -36,6 +36,7 @@ first_valid_uid = 0
 ssl = no
 disable_plaintext_auth = no
 auth_mechanisms = plain login
+auth_failure_delay = 0
 log_path = $dir/dovecot.log
 mail_location = maildir:$dir/mail/%u
 passdb {

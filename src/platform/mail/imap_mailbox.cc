@@ -107,7 +107,12 @@ class ImapMailbox : public Mailbox {
 
   void Delete(const std::string& id) override {
     CheckUid(id);
-    Perform(address_.mailbox_url, "UID STORE " + id + " +FLAGS (\\Deleted)");
+    // The server answers a flagged message with its FETCH line; silence means it is gone.
+    const std::string flagged =
+        Perform(address_.mailbox_url, "UID STORE " + id + " +FLAGS (\\Deleted)");
+    if (flagged.find("FETCH") == std::string::npos) {
+      Raise("The message " + id + " of the mailbox " + name_ + " is gone.");
+    }
     Perform(address_.mailbox_url, "UID EXPUNGE " + id);
   }
 

@@ -39,7 +39,7 @@ class Mailbox {
   virtual std::vector<std::string> List() = 0;
   // The raw bytes of message `id`.
   virtual std::string Fetch(const std::string& id) = 0;
-  // Removes message `id` from the inbox for good.
+  // Removes message `id` from the inbox for good; a message that is no longer there raises.
   virtual void Delete(const std::string& id) = 0;
 };
 

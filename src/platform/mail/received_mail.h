@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/mail/mailbox.h"
 #include "platform/mail/transport.h"
 
 // Received messages taken apart, and the check of the file names they carry.
