@@ -34,11 +34,21 @@ void EmailImportRun::HandleEmailsWithDocumentAttachments(const std::string& serv
       if (StopBefore(i, ids.size())) {
         break;
       }
+      ImportMail mail;
       try {
-        ImportMail mail = ReadMail(*mailbox, ids[i]);
-        HandleEmailWithDocumentAttachments(mail, temp_folder);
+        mail = ReadMail(*mailbox, ids[i]);
       } catch (...) {
         core::LogError("Velmora.EmailImport.HandleEmailsWithDocumentAttachments");
+        ++report_.left;
+        continue;
+      }
+      try {
+        HandleEmailWithDocumentAttachments(mail, temp_folder);
+      } catch (...) {
+        // Reported by the step that failed; the next mail is handled all the same.
+      }
+      if (!mail.deleted) {
+        ++report_.left;
       }
     }
   });

@@ -35,6 +35,7 @@ void EmailImportRun::DeleteEmail(ImportMail& mail) {
     const std::string sender = mail.sender;
     try {
       mail.mailbox->Delete(mail.id);
+      mail.deleted = true;
     } catch (...) {
       PendingError pending;
       pending.Capture();

