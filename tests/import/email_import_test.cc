@@ -12,9 +12,11 @@
 #include "platform/mail/mailbox.h"
 #include "platform/mail/transports.h"
 #include "publish/publish_fixture.h"
+#include "support/fake_workbook.h"
 #include "support/imap_requests.h"
 #include "support/parsed_mail.h"
 #include "support/scoped_environment.h"
+#include "support/scoped_sheet_engine.h"
 #include "support/test_peers.h"
 
 namespace velmora::testing {
@@ -164,6 +166,23 @@ TEST_P(EmailImportTest, DocumentMailPublishesTheFirstXmlWithTheOtherFilesAttache
   }
 }
 
+TEST_P(EmailImportTest, WithASpreadsheetEngineTheFirstWorkbookIsTheDocument) {
+  SetParameter("EmailImportForDocumentAttachmentsUserID", "docs");
+  const ScopedSheetEngine engine(std::make_shared<FakeEngine>());
+  Deliver("docs@localhost", "1",
+          MailWith({{"data.xls", "not a workbook"}, {"order.xml", kOrder}, {"terms.pdf", "%"}}));
+  const JobRunReport report = import_.RunOnce({});
+  EXPECT_EQ(std::make_tuple(report.published, report.refused), std::make_tuple(0, 1));
+  EXPECT_EQ(Documents(), 0);
+  std::vector<std::string> kept;
+  for (const std::string& file : FilesBelow("error")) {
+    kept.push_back(fs::path(file).filename().string());
+  }
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"data.xls", "message.eml", "order.xml", "terms.pdf"}));
+  EXPECT_TRUE(Inbox("docs@localhost").empty());
+}
+
 TEST_P(EmailImportTest, AMailWithoutDocumentGoesToAnErrorFolderAndTheAdministratorIsMailed) {
   SetParameter("EmailImportForDocumentAttachmentsUserID", "docs");
   Deliver("docs@localhost", "1", MailWith({}));
@@ -226,6 +245,17 @@ TEST_P(EmailImportTest, DropsFromTheImapMailboxOfTheSiteConfiguration) {
   EXPECT_EQ(import_.RunOnce({}).moved, 1);
   EXPECT_EQ(ReadFile(Dir("import/a.xml")), "<a/>");
   EXPECT_TRUE(mail::OpenMailbox(server + box, {})->List().empty());
+}
+
+TEST_P(EmailImportTest, AStopRequestLeavesTheMailsNotReachedInTheMailbox) {
+  SetParameter("EmailImportSMTPUserID", "drop");
+  Deliver("drop@localhost", "1", MailWith({{"a.xml", "<a/>"}}));
+  Deliver("drop@localhost", "2", MailWith({{"b.xml", "<b/>"}}));
+  std::stop_source stop;
+  stop.request_stop();
+  const JobRunReport report = import_.RunOnce(stop.get_token());
+  EXPECT_EQ(std::make_tuple(report.found, report.moved, report.left), std::make_tuple(2, 0, 2));
+  EXPECT_EQ(Inbox("drop@localhost").size(), 2u);
 }
 
 TEST_P(EmailImportTest, IsReachedThroughTheAutomationLayer) {
