@@ -247,6 +247,25 @@ TEST_P(EmailImportTest, DropsFromTheImapMailboxOfTheSiteConfiguration) {
   EXPECT_TRUE(mail::OpenMailbox(server + box, {})->List().empty());
 }
 
+TEST_P(EmailImportTest, MailsStayWhenTheirFilesCannotBeWritten) {
+  WriteFile(Dir("not-a-folder"), "");
+  SetParameter("EmailImportSMTPUserID", "drop");
+  SetParameter("XMLPath1", Dir("missing/"));
+  SetParameter("EmailImportForDocumentAttachmentsUserID", "docs");
+  SetParameter("XMLErrorPath", Dir("not-a-folder/"));
+  Deliver("drop@localhost", "1", MailWith({{"a.xml", "<a/>"}}));
+  Deliver("docs@localhost", "1", MailWith({{"notes.txt", "no document"}}));
+  const JobRunReport report = import_.RunOnce({});
+  EXPECT_EQ(std::make_tuple(report.found, report.left, report.refused), std::make_tuple(2, 2, 0));
+  EXPECT_EQ(Inbox("drop@localhost").size(), 1u);
+  EXPECT_EQ(Inbox("docs@localhost").size(), 1u);
+  EXPECT_TRUE(
+      Logged("The attachment 'a.xml' of the e-mail from 'sender@example.com' could not be "
+             "saved.\r\nDestination folder: '" +
+             Dir("missing/") + "'."));
+  EXPECT_TRUE(Logged("Its attachments could not be saved in the folder"));
+}
+
 TEST_P(EmailImportTest, AStopRequestLeavesTheMailsNotReachedInTheMailbox) {
   SetParameter("EmailImportSMTPUserID", "drop");
   Deliver("drop@localhost", "1", MailWith({{"a.xml", "<a/>"}}));
