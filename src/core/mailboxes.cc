@@ -46,6 +46,13 @@ std::string Configured(const std::string& home, const std::string& mailbox) {
   return "";
 }
 
+std::string InHome(const std::string& home, const std::string& path) {
+  if (path.empty() || path.front() == '/') {
+    return path;
+  }
+  return (std::filesystem::path(home) / path).lexically_normal().string();
+}
+
 void MakeFolder(const std::string& folder) {
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     Raise("The mailbox folder '" + folder + "' cannot be created: " + std::strerror(errno));
@@ -61,9 +68,8 @@ std::string MailboxAddress(const std::string& home, const std::string& mailbox) 
   if (address.empty()) {
     return "maildir:" + root + "/mailboxes/" + mailbox;
   }
-  if (address.rfind("maildir:", 0) == 0 && address.size() > 8 && address[8] != '/') {
-    return "maildir:" +
-           (std::filesystem::path(root) / address.substr(8)).lexically_normal().string();
+  if (address.rfind("maildir:", 0) == 0 && address.size() > 8) {
+    return "maildir:" + InHome(root, address.substr(8));
   }
   return address;
 }
@@ -79,7 +85,9 @@ std::unique_ptr<mail::Mailbox> OpenSiteMailbox(const std::string& home,
       MakeFolder(path);
     }
   }
-  return mail::OpenMailbox(address, mail::MailboxSettings{});
+  mail::MailboxSettings settings;
+  settings.ca_file = InHome(root, Configured(root, "CAFile"));
+  return mail::OpenMailbox(address, settings);
 }
 
 }  // namespace velmora::core

@@ -118,6 +118,21 @@ TEST_F(ImapMailboxTest, ListsFetchesAndDeletesByUid) {
   EXPECT_EQ(OpenMailbox(Url(name_), {})->List().size(), 1u);
 }
 
+TEST_F(ImapMailboxTest, ImapsTrustsOnlyAVerifiedServer) {
+  std::string tls_host, ca_file;
+  VELMORA_REQUIRE_PEER(tls_host, "VELMORA_TEST_IMAPS_HOST");
+  VELMORA_REQUIRE_PEER(ca_file, "VELMORA_TEST_IMAP_CA");
+  ASSERT_EQ(testing::ImapRequest(Url(name_), "", Message("one")), "");
+  const std::string url =
+      "imaps://" + user_ + ":" + password_ + "@" + tls_host + ":" + port_ + "/" + name_;
+  MailboxSettings trusted;
+  trusted.ca_file = ca_file;
+  EXPECT_EQ(Subjects(*OpenMailbox(url, trusted)), std::vector<std::string>{"one"});
+  const auto unverified = ErrorOf([&] { OpenMailbox(url, {})->List(); });
+  ASSERT_TRUE(unverified.has_value());
+  EXPECT_EQ(unverified->number(), kErrMailboxFailed);
+}
+
 TEST_F(ImapMailboxTest, RefusedLoginAndDeadServerFailClearlyWithoutThePassword) {
   const auto refused = ErrorOf([&] { OpenMailbox(Url(name_, "wrong-secret"), {})->List(); });
   ASSERT_TRUE(refused.has_value());
