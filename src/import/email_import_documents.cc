@@ -50,6 +50,11 @@ void EmailImportRun::HandleEmailsWithDocumentAttachments(const std::string& serv
       if (!mail.deleted) {
         ++report_.left;
       }
+      if (document_import_disabled_) {
+        // Disabled by this mail: the others wait until the operator enables the import again.
+        report_.left += static_cast<int32_t>(ids.size() - i - 1);
+        break;
+      }
     }
   });
 }

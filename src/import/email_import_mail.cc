@@ -45,6 +45,7 @@ void EmailImportRun::DeleteEmail(ImportMail& mail) {
           Label("ZODAR4597", {{"[%PARAMETERNAME%]", "EmailImportForDocumentAttachmentsUserID"}}) +
           kCrLf + kCrLf + Label("ZODAR4595"));
       DisableEmailImport();
+      document_import_disabled_ = true;
       report_.warnings.push_back("The e-mail from '" + sender +
                                  "' could not be deleted; the import of documents with "
                                  "attachments has been disabled.");

@@ -2,7 +2,6 @@
 #include "core/general.h"
 #include "import/email_import_run.h"
 #include "velmora/base/enumeration_errors.h"
-#include "velmora/base/text.h"
 
 namespace velmora::import {
 namespace {

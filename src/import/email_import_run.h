@@ -101,6 +101,8 @@ class EmailImportRun {
   std::stop_token stop_;
   JobRunReport& report_;
   std::optional<bool> excel_installed_;
+  // Set when a mail could not be deleted: the document import stops for this run too.
+  bool document_import_disabled_ = false;
 };
 
 }  // namespace velmora::import

@@ -204,7 +204,8 @@ TEST_P(EmailImportTest, AMailThatCannotBeDeletedDisablesTheDocumentImport) {
   SetParameter("EmailImportForDocumentAttachmentsUserID", "docs");
   undeletable_ = true;
   Deliver("docs@localhost", "1", MailWith({{"order.xml", kOrder}}));
-  import_.Run();
+  Deliver("docs@localhost", "2", MailWith({{"order.xml", kOrder}}));
+  EXPECT_EQ(import_.RunOnce({}).left, 2);
   EXPECT_EQ(Documents(), 1);
   EXPECT_EQ(import_.GetEmailParameter("EmailImportForDocumentAttachmentsUserID"), "~docs");
   const std::vector<ParsedMail> mails = AdminMails();
