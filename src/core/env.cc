@@ -6,6 +6,7 @@
 
 #include "core/connection_factory.h"
 #include "core/file_service.h"
+#include "core/mailboxes.h"
 #include "platform/files/file_system.h"
 #include "velmora/base/error.h"
 
@@ -78,6 +79,10 @@ net::TransferClient& Env::Transfer() const {
     RaiseMissing("transfer client");
   }
   return *transfer;
+}
+
+std::unique_ptr<mail::Mailbox> Env::OpenMailbox(const std::string& address) const {
+  return open_mailbox ? open_mailbox(address) : OpenSiteMailbox(home, address);
 }
 
 const Env& CurrentEnv() { return Current().env; }

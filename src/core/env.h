@@ -12,8 +12,9 @@ namespace velmora::files {
 class FileSystem;
 }
 namespace velmora::mail {
+class Mailbox;
 class Transport;
-}
+}  // namespace velmora::mail
 namespace velmora::net {
 class TransferClient;
 }
@@ -59,6 +60,9 @@ struct Env {
   std::shared_ptr<mail::Transport> mail;
   // HTTP(S) and FTP transfers. Unset: none.
   std::shared_ptr<net::TransferClient> transfer;
+  // Opens the inbox of the import mailbox `address` ("<user>@<server>"); the caller owns it.
+  // Unset: the mailbox of section "MAILBOXES" of the site configuration (core/mailboxes.h).
+  std::function<std::unique_ptr<mail::Mailbox>(const std::string& address)> open_mailbox;
   // When set, the only folders (POSIX paths) below which the library's file service reads,
   // writes, copies, moves, lists or deletes (the HTTP service sets them). Unset: no limit.
   std::optional<std::vector<std::string>> allowed_roots;
@@ -73,6 +77,7 @@ struct Env {
   std::unique_ptr<files::FileSystem> NewFileSystem() const;
   mail::Transport& Mail() const;
   net::TransferClient& Transfer() const;
+  std::unique_ptr<mail::Mailbox> OpenMailbox(const std::string& address) const;
 };
 
 // The installed environment; an empty one (every default) until InstallEnv.

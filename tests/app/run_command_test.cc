@@ -68,13 +68,13 @@ TEST_P(RunCommandTest, RefusesAnUnknownJobAndABadInterval) {
 // fresh installation every job runs without further set-up.
 TEST_P(RunCommandTest, EveryRunsEachJobUntilTerminated) {
   Init();
-  for (const std::string job : {"document-import", "edi"}) {
+  for (const std::string job : {"document-import", "email-import", "edi"}) {
     const std::string out = home_ + "/" + job + ".out";
-    const std::string script =
-        std::string(VELMORA_PROGRAM) + " --home " + ShellQuoted(home_) + " run " + job +
-        " --every 1 --json >" + ShellQuoted(out) + " 2>&1 & pid=$!; " +
-        "for i in $(seq 600); do [ -s " + ShellQuoted(out) + " ] && break; sleep 0.1; done; " +
-        "kill -TERM $pid; wait $pid; echo \"exit=$?\"";
+    const std::string script = std::string(VELMORA_PROGRAM) + " --home " + ShellQuoted(home_) +
+                               " run " + job + " --every 1 --json >" + ShellQuoted(out) +
+                               " 2>&1 & pid=$!; " + "for i in $(seq 600); do [ -s " +
+                               ShellQuoted(out) + " ] && break; sleep 0.1; done; " +
+                               "kill -TERM $pid; wait $pid; echo \"exit=$?\"";
     FILE* pipe = popen(script.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string status;
