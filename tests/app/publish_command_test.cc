@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/admin_program_test.h"
+#include "support/loopback_http_server.h"
 #include "support/temp_folder.h"
 
 namespace velmora::app {
@@ -85,6 +86,37 @@ TEST_P(PublishCommandTest, AFailurePrintsTheLocalisedMessageAndExitsOne) {
   const Outcome async = Publish({order, "--async", "--json"});
   ASSERT_EQ(async.exit_code, 0) << async.output;
   EXPECT_EQ(Field(json::Parse(async.output), "pickupFile").AsArray().Count(), 1u) << async.output;
+}
+
+// A partner's system and the mail relay that are down (nothing listens on their ports) cost
+// the delivery and the mails, never the document: it stays, published, with one publication
+// error for each failure, and the program reports them.
+TEST_P(PublishCommandTest, PeersDownLeaveThePublishedDocumentWithItsErrors) {
+  const std::string site = home_ + "/config/SiteConfiguration.xml";
+  std::string configuration = testing::ReadFile(site);
+  const size_t service = configuration.find("pickup:");
+  ASSERT_NE(service, std::string::npos) << configuration;
+  configuration.replace(service, configuration.find('<', service) - service,
+                        "smtp://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()));
+  testing::WriteFile(site, configuration);
+  Ok({"sendmethod", "add", "20", "ORDERS", "--protocol", "http", "--address",
+      "http://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()) + "/in", "--autopush",
+      "yes"});
+  const Outcome outcome = Publish(
+      {File("order.xml", "<ORDER><DOCTYPE-ID>ORDERS</DOCTYPE-ID><SENDER>sam</SENDER></ORDER>"),
+       "--json"});
+  ASSERT_TRUE(outcome.exit_code == 0 || outcome.exit_code == 1) << outcome.output;
+  auto database = ProgramDatabase();
+  auto document = database->Query("SELECT DOCUMENTID, DOCUMENTTYPEID FROM DOCUMENT");
+  ASSERT_FALSE(document->IsEOF()) << "the document is kept: " << outcome.output;
+  EXPECT_EQ(document->Field("DOCUMENTTYPEID").ToText(), "ORDERS");
+  EXPECT_GE(database
+                ->Query("SELECT COUNT(*) AS N FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
+                        document->Field("DOCUMENTID").ToText())
+                ->Field("N")
+                .ToInt32(),
+            2)
+      << "one error for the partner's system and one for the mail: " << outcome.output;
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PublishCommandTest);
