@@ -7,6 +7,7 @@
 #include "core/db_utils.h"
 #include "core/guarded.h"
 #include "platform/db/errors.h"
+#include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "velmora/base/text.h"
 
@@ -36,6 +37,7 @@ TEST_P(DbErrorTextTest, CallersSeeThePlainDescriptionAndTheLogTheDetail) {
   };
   for (const Case& item : cases) {
     SCOPED_TRACE(item.name);
+    log_.reset();
     log_ = std::make_unique<testing::CaptureLog>();
     Error error = testing::RaisedBy([&] {
       core::Guarded("Velmora.Probe.Run", [&] { core::GetConnection()->Execute(item.sql); });
