@@ -35,7 +35,7 @@ class FaultyConnectionFactory : public core::ConnectionFactory {
     fail_from_ = n > 0 ? n : std::numeric_limits<int64_t>::max();
     fail_count_ = count;
   }
-  // The connections asked for since the last FailFrom.
+  // The connections asked for since the last Fail.
   int64_t opened() const { return opened_; }
 
  private:
