@@ -47,6 +47,16 @@ std::string ParametersText(const Variant& result) {
   return out;
 }
 
+// Writes a failure whose detail is for the log only (a database engine's message) to the log; a
+// log that cannot be written is passed over, the command's own failure matters more.
+void LogDetail(const Error& error, const std::string& program) {
+  try {
+    core::LogError(error, program);
+  } catch (const Error&) {
+    // The command's own failure is what it reports.
+  }
+}
+
 }  // namespace
 
 int RunAdminCommand(bool json, const std::function<Variant()>& body,
@@ -62,6 +72,9 @@ int RunAdminCommand(bool json, const std::function<Variant()>& body,
     return 0;
   } catch (...) {
     const Error error = CurrentError();
+    if (!error.detail().empty()) {
+      LogDetail(error, program);
+    }
     if (json) {
       auto details = std::make_shared<Dictionary>();
       details->Add("number", Variant(error.number()));

@@ -13,6 +13,12 @@ Error::Error(int32_t number, std::string source, std::string description, std::s
       help_file_(std::move(help_file)),
       help_context_(help_context) {}
 
+Error Error::WithDescription(std::string description) const {
+  Error copy = *this;
+  copy.description_ = std::move(description);
+  return copy;
+}
+
 Error CurrentError() {
   try {
     throw;

@@ -44,9 +44,14 @@ std::string InfoTail(const Info& info) {
   return info ? " Additional information: " + InfoText(*info) : std::string();
 }
 
+// The detail an error carries for the log only (see Error::detail).
+std::string DetailTail(const Error& error) {
+  return error.detail().empty() ? std::string() : " Detail: " + error.detail();
+}
+
 std::string LogText(const Error& error, std::string_view path, const Info& info) {
   return std::string(path) + " caught: " + error.description() + "(" + text::Hex(error.number()) +
-         ")." + InfoTail(info);
+         ")." + InfoTail(info) + DetailTail(error);
 }
 
 std::shared_ptr<host::Log> NewLog() {
@@ -102,8 +107,7 @@ void ReportError(std::string_view path, const Info& info) {
   const Error current = ErrorInFlight();
   LogError(current, path, info);
   if (current.number() != 0) {
-    throw Error(current.number(), current.source(), ChainText(current, path, info),
-                current.help_file(), current.help_context());
+    throw current.WithDescription(ChainText(current, path, info));
   }
 }
 
@@ -116,8 +120,7 @@ void ReportError(const PendingError& current, std::string_view path, const Info&
   LogError(current.error(), path, info);
   if (current.IsSet()) {
     const Error& error = current.error();
-    throw Error(error.number(), error.source(), ChainText(error, path, info), error.help_file(),
-                error.help_context());
+    throw error.WithDescription(ChainText(error, path, info));
   }
 }
 
@@ -132,8 +135,7 @@ void RethrowError(std::string_view path, const Info& info) {
 void RethrowError(const PendingError& current, std::string_view path, const Info& info) {
   if (current.IsSet()) {
     const Error& error = current.error();
-    throw Error(error.number(), error.source(), ChainText(error, path, info), error.help_file(),
-                error.help_context());
+    throw error.WithDescription(ChainText(error, path, info));
   }
 }
 
@@ -165,11 +167,11 @@ void LogTrace(const Error& current, std::string_view path, const Info& info) {
 
 void RaiseLoggedWithSuffix(const std::string& suffix) {
   const Error failure = CurrentError();
-  const Error extended(failure.number(), failure.source(), failure.description() + suffix,
-                       failure.help_file(), failure.help_context());
+  const Error extended = failure.WithDescription(failure.description() + suffix);
   try {
     if (auto log = GetComponent<host::Log>("Tarvex.Log")) {
-      log->WriteErrorEntry(extended.source(), extended.description(), 0, Variant());
+      log->WriteErrorEntry(extended.source(), extended.description() + DetailTail(extended), 0,
+                           Variant());
     }
   } catch (...) {
     // The failure being reported matters more than the failure to log it.

@@ -38,6 +38,22 @@ std::string KeyFile() {
   return host::KeyFilePath(files::ToNativePath(files::GetParentFolderPart(site)));
 }
 
+// The width of SENDMETHODPROPERTY.PASSWORD. The column keeps this width on both engines (an
+// existing PostgreSQL installation would need its table altered to hold more); instead a
+// password whose sealed text would not fit is refused where it is set.
+constexpr size_t kPasswordColumnWidth = 255;
+
+// Raises InvalidParamValue, naming the longest password accepted, when the sealed text of
+// `password` would not fit the PASSWORD column. The stored-password mark passes.
+void CheckPasswordFits(const std::string& password) {
+  const size_t longest = host::LongestSealable(kPasswordColumnWidth);
+  if (password.size() > longest && text::Trim(password) != kStoredPassword) {
+    RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.SendMethod",
+               "The password of a send method may be at most " + std::to_string(longest) +
+                   " bytes long; this one has " + std::to_string(password.size()));
+  }
+}
+
 // A password as the PASSWORD column holds it: sealed with the installation's key; "" stays "".
 std::string SealedPassword(const std::string& password) {
   return password.empty() ? password : host::Seal(KeyFile(), password);
@@ -168,6 +184,7 @@ void SendMethod::AddSendMethodToHistory(int32_t iSendMethodID, int32_t iBusiness
 // ---- Adding properties ----
 
 int32_t SendMethod::AddProperties(TSendMethodProperties& p, const VariantArray* extension_array) {
+  CheckPasswordFits(p.sPassword);
   Extension extension;
   if (extension_array != nullptr) {
     extension = ReadWriterExtension(*extension_array, "i_aProperties24");
@@ -417,6 +434,7 @@ void SendMethod::GetSendMethodPropertiesFromAsp2(
 
 void SendMethod::UpdateProperties(int32_t id, TSendMethodProperties& p,
                                   const VariantArray* extension_array) {
+  CheckPasswordFits(p.sPassword);
   Extension extension;
   if (extension_array != nullptr) {
     extension = ReadWriterExtension(*extension_array, "i_aProperties24");

@@ -212,9 +212,11 @@ int32_t PublishCreateDocument::PublishDocumentSync(const std::string& xml,
   if (!failure.IsSet()) {
     return doc_id;
   }
-  const Error& cause = failure.error();
-  failure.Set(Error(ErrNumber(EnumerationErrors::ProcessDocumentError), cause.source(),
-                    cause.description(), cause.help_file(), cause.help_context()));
+  Error cause = failure.error();
+  Error processing(ErrNumber(EnumerationErrors::ProcessDocumentError), cause.source(),
+                   cause.description(), cause.help_file(), cause.help_context());
+  processing.set_detail(cause.detail());
+  failure.Set(std::move(processing));
   core::ReportError(
       failure, kSyncPath,
       Variant(core::GetLabelForMessage("ZODAR0003", {}) + "\r\n" + failure.error().description()));

@@ -227,6 +227,29 @@ TEST_P(AdminStoresTest, SendMethodCommandsRefuseBadInput) {
       << "nothing was stored by the refused commands";
 }
 
+// The sealed password must fit its column on both engines: the longest one accepted is stored
+// and read back whole, one byte more is refused on add and on set with the limit named.
+TEST_P(AdminStoresTest, SendMethodPasswordLongerThanItsColumnHoldsIsRefused) {
+  Init();
+  Ok({"partner", "add", "10", "Acme"});
+  Ok({"doctype", "add", "ORDERS", "Orders"});
+  const size_t longest = host::LongestSealable(255);
+  EXPECT_EQ(longest, 143u);
+  const std::string fits(longest, 'p');
+  const std::string too_long(longest + 1, 'p');
+  const std::string refusal = "may be at most 143 bytes long; this one has 144";
+  const int32_t id = Field(Json({"sendmethod", "add", "10", "ORDERS", "--protocol", "ftp",
+                                 "--address", "ftp.acme.example", "--password", fits, "--json"}),
+                           "id")
+                         .ToInt32();
+  Refused({"sendmethod", "add", "10", "ORDERS", "--protocol", "ftp", "--password", too_long},
+          refusal);
+  Refused({"sendmethod", "set", std::to_string(id), "--password", too_long}, refusal);
+  auto database = ProgramDatabase();
+  EXPECT_EQ(StoredSendMethod(*database, id, host::KeyFilePath(home_ + "/config")).sPassword, fits);
+  EXPECT_EQ(Json({"sendmethod", "list", "--json"}).AsArray().values().size(), 1u);
+}
+
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(AdminStoresTest);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/admin_program_test.h"
+#include "support/loopback_http_server.h"
 #include "support/temp_folder.h"
 
 namespace velmora::app {
@@ -85,6 +86,43 @@ TEST_P(PublishCommandTest, AFailurePrintsTheLocalisedMessageAndExitsOne) {
   const Outcome async = Publish({order, "--async", "--json"});
   ASSERT_EQ(async.exit_code, 0) << async.output;
   EXPECT_EQ(Field(json::Parse(async.output), "pickupFile").AsArray().Count(), 1u) << async.output;
+}
+
+// A partner's system and the mail relay that are down (nothing listens on their ports) cost
+// the delivery and the mails, never the document: it stays with one publication error for
+// each failure, shown by the command.
+TEST_P(PublishCommandTest, PeersDownLeaveTheDocumentWithItsErrors) {
+  const std::string site = home_ + "/config/SiteConfiguration.xml";
+  std::string configuration = testing::ReadFile(site);
+  const size_t service = configuration.find("pickup:");
+  ASSERT_NE(service, std::string::npos) << configuration;
+  configuration.replace(service, configuration.find('<', service) - service,
+                        "smtp://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()));
+  testing::WriteFile(site, configuration);
+  Ok({"sendmethod", "add", "20", "ORDERS", "--protocol", "http", "--address",
+      "http://127.0.0.1:" + std::to_string(testing::UnusedLoopbackPort()) + "/in", "--autopush",
+      "yes"});
+  const Outcome outcome =
+      Publish({File("order.xml",
+                    "<ORDER><DOCTYPE-ID>ORDERS</DOCTYPE-ID><SENDER>sam</SENDER><RECEIVER>rita"
+                    "</RECEIVER><B2BSHOW>1</B2BSHOW></ORDER>")});
+  EXPECT_EQ(outcome.exit_code, 0) << outcome.output;
+  for (const char* shown : {"Could not connect to the web server", "could not be sent through"}) {
+    EXPECT_TRUE(Contains(outcome.output, shown)) << outcome.output;
+  }
+  auto database = ProgramDatabase();
+  auto document = database->Query("SELECT DOCUMENTID, DOCUMENTTYPEID FROM DOCUMENT");
+  ASSERT_FALSE(document->IsEOF()) << "the document is kept: " << outcome.output;
+  EXPECT_EQ(document->Field("DOCUMENTTYPEID").ToText(), "ORDERS");
+  std::vector<std::string> labels;
+  for (auto rows =
+           database->Query("SELECT LABEL FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
+                           document->Field("DOCUMENTID").ToText() + " ORDER BY PUBLICATIONERRORID");
+       !rows->IsEOF(); rows->MoveNext()) {
+    labels.push_back(rows->Field("LABEL").ToText());
+  }
+  // The partner's system and the recipient's mail.
+  EXPECT_EQ(labels, (std::vector<std::string>{"ZODAR0883", "ZODAR6082"}));
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PublishCommandTest);

@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace velmora {
 
@@ -22,6 +23,11 @@ class Error : public std::exception {
   const std::string& description() const { return description_; }
   const std::string& help_file() const { return help_file_; }
   int32_t help_context() const { return help_context_; }
+  const std::string& detail() const { return detail_; }
+
+  void set_detail(std::string detail) { detail_ = std::move(detail); }
+  // The same error (number, source, help, detail) with another description.
+  Error WithDescription(std::string description) const;
 
   const char* what() const noexcept override { return description_.c_str(); }
 
@@ -31,6 +37,7 @@ class Error : public std::exception {
   std::string description_;
   std::string help_file_;
   int32_t help_context_ = 0;
+  std::string detail_;
 };
 
 // Numbers of the runtime's own failures, raised by conversions and the automation layer.

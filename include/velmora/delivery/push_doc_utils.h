@@ -35,7 +35,8 @@ class PushDocUtils {
   // and only the send methods of the selected rule (-1 when none) with bAutoPush run. Every
   // failure becomes a publication error ("ZODAR0883" per send method, "ZODAR0875" otherwise)
   // and a NOTSENT row; the status becomes DOCUMENTSENT when a push was attempted. A blank
-  // `i_sXMLStr` is the stored XML body. Never raises.
+  // `i_sXMLStr` is the stored XML body. Raises only a failure that cannot be recorded either
+  // (the database is gone), so that an unrecorded failure is never taken for success.
   void PushDocumentToReceivers(int32_t i_lDocID, const std::string& i_sDocTypeID,
                                const std::string& i_sXMLStr = "");
   // Executes every send method of one partner for the rule its rules select (bAutoPush not

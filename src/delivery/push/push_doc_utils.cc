@@ -139,7 +139,9 @@ void PushToReceivers(int32_t doc_id, const std::string& doc_type, const std::str
         attempted = true;
       }
     } catch (const Error&) {
-      delivery::RecordRunFailure(doc_id, path);
+      if (!delivery::RecordRunFailure(doc_id, path)) {
+        throw;
+      }
     }
   }
   if (attempted) {
@@ -174,11 +176,16 @@ void PushDocUtils::PushDocumentToReceiversWithErrorRaise(int32_t i_lDocID,
 
 void PushDocUtils::PushDocumentToReceivers(int32_t i_lDocID, const std::string& i_sDocTypeID,
                                            const std::string& i_sXMLStr) {
-  try {
-    PushToReceivers(i_lDocID, i_sDocTypeID, i_sXMLStr);
-  } catch (...) {
-    delivery::RecordRunFailure(i_lDocID, PushPath("PushDocumentToReceivers"));
-  }
+  const std::string path = PushPath("PushDocumentToReceivers");
+  core::Guarded(path, [&] {
+    try {
+      PushToReceivers(i_lDocID, i_sDocTypeID, i_sXMLStr);
+    } catch (...) {
+      if (!delivery::RecordRunFailure(i_lDocID, path)) {
+        throw;
+      }
+    }
+  });
 }
 
 bool PushDocUtils::PushDocumentToReceiver(int32_t i_lBPID, int32_t i_lDocID,

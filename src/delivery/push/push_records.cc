@@ -57,17 +57,19 @@ void AddNotSentHistory(int32_t send_method, int32_t partner, int32_t rule, int32
                                store.getSendMethodStatus_NOTSENT());
 }
 
-void RecordRunFailure(int32_t doc_id, const std::string& source) {
+bool RecordRunFailure(int32_t doc_id, const std::string& source) {
   const Error error = CurrentError();
   try {
     core::LogPublicationError(doc_id, error.number(), error.description(), source, "ZODAR0875");
+    return true;
   } catch (const Error& failure) {
     try {
       core::LogError(failure, source);
     } catch (const Error&) {
-      return;
+      return false;
     }
   }
+  return false;
 }
 
 }  // namespace velmora::delivery

@@ -25,7 +25,8 @@ void AddNotSentHistory(int32_t send_method, int32_t partner, int32_t rule, int32
 
 // Records the error in flight as a publication error of the document without replacements
 // (its number and description, `source`, label code "ZODAR0875"). When even that fails, the
-// failure is logged. Never raises. REQUIRES: called inside a catch block.
-void RecordRunFailure(int32_t doc_id, const std::string& source);
+// failure to record is logged and the result is false. Never raises. REQUIRES: called inside a
+// catch block.
+bool RecordRunFailure(int32_t doc_id, const std::string& source);
 
 }  // namespace velmora::delivery

@@ -25,6 +25,16 @@ int CheckedTimeout(int seconds) {
   return seconds;
 }
 
+// Runs `run` with `sql`; an engine failure gets the statement in its detail.
+template <class Run>
+auto WithStatement(const std::string& sql, Run&& run) -> decltype(run(sql)) {
+  try {
+    return run(sql);
+  } catch (const Error&) {
+    RaiseWithStatement(sql);
+  }
+}
+
 // The one Connection: the dialect translator in front of an engine's session. Closing drops the
 // session, which gives the native handle back to the pool.
 class SessionConnection final : public Connection {
@@ -41,25 +51,31 @@ class SessionConnection final : public Connection {
   void Close() override { session_.reset(); }
 
   int64_t Execute(std::string_view sql) override {
-    Session& session = OpenSession();
-    return session.Execute(Translate(sql));
+    return WithStatement(Translate(sql), [&](const std::string& translated) {
+      return OpenSession().Execute(translated);
+    });
   }
 
   std::unique_ptr<Recordset> OpenRecordset(std::string_view sql,
                                            const RecordsetOptions& options) override {
-    OpenSession();
-    return OpenSessionRecordset(session_, Translate(sql), options);
+    return WithStatement(Translate(sql), [&](const std::string& translated) {
+      OpenSession();
+      return OpenSessionRecordset(session_, translated, options);
+    });
   }
 
   std::unique_ptr<Recordset> Query(std::string_view sql,
                                    const std::vector<Variant>& params) override {
-    OpenSession();
-    return OpenBoundRecordset(session_, Translate(sql), params);
+    return WithStatement(Translate(sql), [&](const std::string& translated) {
+      OpenSession();
+      return OpenBoundRecordset(session_, translated, params);
+    });
   }
 
   std::unique_ptr<PreparedStatement> Prepare(std::string_view sql) override {
-    Session& session = OpenSession();
-    return session.Prepare(Translate(sql));
+    return WithStatement(Translate(sql), [&](const std::string& translated) {
+      return OpenSession().Prepare(translated);
+    });
   }
 
   void Begin() override { OpenSession().Begin(); }

@@ -115,21 +115,22 @@ std::unique_ptr<PgHandle> PgHandle::Open(const std::string& uri, const std::stri
     RaiseDbError(kErrOutOfMemory, kSource, "Out of memory opening a PostgreSQL connection");
   }
   if (PQstatus(c) != CONNECTION_OK) {
-    RaiseDbError(kErrDbConnect, kSource,
-                 "Cannot connect to the PostgreSQL server: " +
-                     ScrubPassword(TrimMessage(PQerrorMessage(c)), password));
+    RaiseEngineError(kErrDbConnect, kSource, kDescUnreachable,
+                     "Cannot connect to the PostgreSQL server: " +
+                         ScrubPassword(TrimMessage(PQerrorMessage(c)), password));
   }
   PQsetNoticeProcessor(c, &IgnoreNotice, nullptr);
   ResultPtr result(PQexec(c, "SET DateStyle = ISO, YMD"));
   if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
-    RaiseDbError(kErrDbConnect, kSource,
-                 "Cannot prepare the PostgreSQL session: " +
-                     ScrubPassword(TrimMessage(PQerrorMessage(c)), password));
+    RaiseEngineError(kErrDbConnect, kSource, kDescUnreachable,
+                     "Cannot prepare the PostgreSQL session: " +
+                         ScrubPassword(TrimMessage(PQerrorMessage(c)), password));
   }
   return handle;
 }
 
-// The failure reported by `result` (or by the connection when there is no result) as an Error.
+// The failure reported by `result` (or by the connection when there is no result) as an Error
+// with a plain description by class; the server's message, detail and SQL state are its detail.
 [[noreturn]] void RaiseResultFailure(PGconn* conn, const PGresult* result, int timeout_seconds) {
   const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
   std::string sqlstate = state != nullptr ? state : "";
@@ -152,19 +153,31 @@ std::unique_ptr<PgHandle> PgHandle::Open(const std::string& uri, const std::stri
   if (!sqlstate.empty()) {
     message += " [SQLSTATE " + sqlstate + "]";
   }
-  int number = kErrDbSql;
   if (sqlstate == "57014") {
-    RaiseDbError(kErrDbTimeout, kSource,
-                 "The statement was cancelled when it exceeded its time-out of " +
-                     std::to_string(timeout_seconds) + " seconds: " + message);
+    RaiseEngineError(kErrDbTimeout, kSource,
+                     "The statement was cancelled when it exceeded its time-out of " +
+                         std::to_string(timeout_seconds) + " seconds",
+                     message);
+  }
+  int number = kErrDbSql;
+  const char* description = kDescFailed;
+  if (sqlstate == "23505") {
+    number = kErrDbConstraint;
+    description = kDescDuplicateKey;
   } else if (sqlstate.starts_with("23")) {
     number = kErrDbConstraint;
+    description = kDescRuleBroken;
   } else if (sqlstate == "40001" || sqlstate == "40P01" || sqlstate == "55P03") {
     number = kErrDbBusy;
+    description = kDescBusy;
   } else if (sqlstate.starts_with("08") || PQstatus(conn) != CONNECTION_OK) {
     number = kErrDbConnect;
+    description = kDescUnreachable;
+  } else if (sqlstate.starts_with("42") || sqlstate.starts_with("22") ||
+             sqlstate.starts_with("0A")) {
+    description = kDescRefused;
   }
-  RaiseDbError(number, kSource, message);
+  RaiseEngineError(number, kSource, description, message);
 }
 
 int64_t AffectedRows(const PGresult* result) {
@@ -393,9 +406,10 @@ class PgCursor final : public RowCursor {
 
 class PgPreparedStatement final : public PreparedStatement, public Attachable {
  public:
-  PgPreparedStatement(PgSession& session, std::string name, int parameter_count)
+  PgPreparedStatement(PgSession& session, std::string name, std::string sql, int parameter_count)
       : session_(&session),
         name_(std::move(name)),
+        sql_(std::move(sql)),
         params_(std::vector<Variant>(parameter_count, Variant::MakeNull())) {
     session_->Attach(this);
   }
@@ -424,7 +438,11 @@ class PgPreparedStatement final : public PreparedStatement, public Attachable {
 
   int64_t Execute() override {
     CheckOpen();
-    return AffectedRows(session_->RunPrepared(name_, params_).get());
+    try {
+      return AffectedRows(session_->RunPrepared(name_, params_).get());
+    } catch (const Error&) {
+      RaiseWithStatement(sql_);
+    }
   }
 
   void DetachFromSession() noexcept override { session_ = nullptr; }
@@ -438,6 +456,7 @@ class PgPreparedStatement final : public PreparedStatement, public Attachable {
 
   PgSession* session_;
   std::string name_;
+  std::string sql_;
   ParamBuffer params_;
 };
 
@@ -623,7 +642,7 @@ std::unique_ptr<PreparedStatement> PgSession::Prepare(const std::string& sql) {
   ResultPtr result(PQprepare(conn(), name.c_str(), numbered.c_str(), 0, nullptr));
   Check(result, PGRES_COMMAND_OK, PGRES_COMMAND_OK);
   prepared_any_ = true;
-  return std::make_unique<PgPreparedStatement>(*this, std::move(name), count);
+  return std::make_unique<PgPreparedStatement>(*this, std::move(name), sql, count);
 }
 
 void PgSession::Begin() {

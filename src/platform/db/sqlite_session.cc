@@ -87,7 +87,8 @@ std::string EngineMessage(sqlite3* db, int rc) {
   return message + " [SQLite error " + std::to_string(rc) + "]";
 }
 
-// The failure of a statement as an Error.
+// The failure of a statement as an Error with a plain description by class; the engine's
+// message is its detail.
 [[noreturn]] void RaiseStatementFailure(sqlite3* db, int rc, bool timed_out, int timeout_seconds) {
   int primary = rc & 0xff;
   if (primary == SQLITE_INTERRUPT && timed_out) {
@@ -96,12 +97,21 @@ std::string EngineMessage(sqlite3* db, int rc) {
                      std::to_string(timeout_seconds) + " seconds");
   }
   int number = kErrDbSql;
-  if (primary == SQLITE_CONSTRAINT) {
+  const char* description = kDescFailed;
+  if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
     number = kErrDbConstraint;
+    description = kDescDuplicateKey;
+  } else if (primary == SQLITE_CONSTRAINT) {
+    number = kErrDbConstraint;
+    description = kDescRuleBroken;
   } else if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
     number = kErrDbBusy;
+    description = kDescBusy;
+  } else if (primary == SQLITE_ERROR || primary == SQLITE_MISMATCH || primary == SQLITE_RANGE ||
+             primary == SQLITE_TOOBIG) {
+    description = kDescRefused;
   }
-  RaiseDbError(number, kSource, EngineMessage(db, rc));
+  RaiseEngineError(number, kSource, description, EngineMessage(db, rc));
 }
 
 std::unique_ptr<SqliteHandle> SqliteHandle::Open(const std::string& path, bool create) {
@@ -118,8 +128,8 @@ std::unique_ptr<SqliteHandle> SqliteHandle::Open(const std::string& path, bool c
   int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
   handle->db_.reset(raw);  // owned from here on, also when opening failed
   if (rc != SQLITE_OK) {
-    RaiseDbError(kErrDbConnect, kSource,
-                 "Cannot open the SQLite database \"" + path + "\": " + EngineMessage(raw, rc));
+    RaiseEngineError(kErrDbConnect, kSource, kDescUnreachable,
+                     "Cannot open the SQLite database \"" + path + "\": " + EngineMessage(raw, rc));
   }
   handle->ApplySettings(path);
   return handle;
@@ -128,8 +138,9 @@ std::unique_ptr<SqliteHandle> SqliteHandle::Open(const std::string& path, bool c
 void SqliteHandle::ApplySettings(const std::string& path) {
   sqlite3* db = db_.get();
   auto fail = [&](int rc) {
-    RaiseDbError(kErrDbConnect, kSource,
-                 "Cannot prepare the SQLite database \"" + path + "\": " + EngineMessage(db, rc));
+    RaiseEngineError(
+        kErrDbConnect, kSource, kDescUnreachable,
+        "Cannot prepare the SQLite database \"" + path + "\": " + EngineMessage(db, rc));
   };
   int rc = sqlite3_extended_result_codes(db, 1);
   if (rc != SQLITE_OK) {
@@ -168,9 +179,9 @@ void SqliteHandle::ApplySettings(const std::string& path) {
       fail(rc);
     }
     if (setting.expected != nullptr && !text::IEquals(reported, setting.expected)) {
-      RaiseDbError(kErrDbConnect, kSource,
-                   "Cannot prepare the SQLite database \"" + path + "\": \"" + setting.sql +
-                       "\" reported \"" + reported + "\"");
+      RaiseEngineError(kErrDbConnect, kSource, kDescUnreachable,
+                       "Cannot prepare the SQLite database \"" + path + "\": \"" + setting.sql +
+                           "\" reported \"" + reported + "\"");
     }
   }
   sqlite3_progress_handler(db, kProgressInterval, &SqliteHandle::OnProgress, this);
@@ -400,9 +411,11 @@ class SqlitePreparedStatement final : public PreparedStatement, public Attachabl
       try {
         session_->Raise(rc);
       } catch (const Error&) {
+        const char* sql = sqlite3_sql(statement_.get());
+        const std::string statement_text = sql != nullptr ? sql : "";
         // Reset repeats the failure just raised; it only makes the statement ready again.
         sqlite3_reset(statement_.get());
-        throw;
+        RaiseWithStatement(statement_text);
       }
     }
     int64_t changed = sqlite3_changes64(session_->db());

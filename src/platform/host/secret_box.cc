@@ -112,6 +112,23 @@ std::string Seal(const std::string& key_file, std::string_view plain) {
   return std::string(kSealedMark) + text.data();
 }
 
+size_t SealedLength(size_t plain_bytes) {
+  // ENCODED_LEN counts the terminating NUL, which the text does not keep.
+  return kSealedMark.size() +
+         sodium_base64_ENCODED_LEN(
+             crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES + plain_bytes,
+             sodium_base64_VARIANT_ORIGINAL) -
+         1;
+}
+
+size_t LongestSealable(size_t width) {
+  size_t longest = 0;
+  while (SealedLength(longest + 1) <= width) {
+    ++longest;
+  }
+  return SealedLength(0) <= width ? longest : 0;
+}
+
 std::string Unseal(const std::string& key_file, std::string_view stored) {
   if (stored.substr(0, kSealedMark.size()) != kSealedMark) {
     return std::string(stored);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,11 @@ void EnsureKeyFile(const std::string& key_file);
 // `plain` sealed: kSealedMark followed by base64 of nonce and box. Creates the key file when
 // it is missing. Raises kErrPermissionDenied when the key file cannot be read or made.
 std::string Seal(const std::string& key_file, std::string_view plain);
+
+// The length of the sealed text of a secret of `plain_bytes` bytes.
+size_t SealedLength(size_t plain_bytes);
+// The longest secret, in bytes, whose sealed text has at most `width` characters.
+size_t LongestSealable(size_t width);
 
 // The plain text of `stored`. A text without kSealedMark is returned unchanged (stored before
 // secrets were sealed). Raises kErrPermissionDenied when the key cannot be read or does not

@@ -78,8 +78,9 @@ TEST_F(ConnectionStringTest, UnreachableServerGivesAConnectErrorWithoutThePasswo
   Error error = RaisedBy([&] { OpenConnection(url, options); });
   EXPECT_EQ(error.number(), kErrDbConnect);
   EXPECT_EQ(error.source(), "PostgreSQL");
-  EXPECT_NE(error.description().find("Cannot connect"), std::string::npos);
-  EXPECT_EQ(error.description().find("hunter2pw"), std::string::npos) << error.description();
+  EXPECT_EQ(error.description(), kDescUnreachable);
+  EXPECT_NE(error.detail().find("Cannot connect"), std::string::npos);
+  EXPECT_EQ(error.detail().find("hunter2pw"), std::string::npos) << error.detail();
 }
 
 TEST_F(ConnectionStringTest, MissingSqliteFileIsAConnectErrorUnlessCreationIsAsked) {
@@ -89,7 +90,8 @@ TEST_F(ConnectionStringTest, MissingSqliteFileIsAConnectErrorUnlessCreationIsAsk
   options.base_folder = folder;
   Error error = RaisedBy([&] { OpenConnection("sqlite:absent.db", options); });
   EXPECT_EQ(error.number(), kErrDbConnect);
-  EXPECT_NE(error.description().find("absent.db"), std::string::npos);
+  EXPECT_EQ(error.description(), kDescUnreachable);
+  EXPECT_NE(error.detail().find("absent.db"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(folder / "absent.db"));
 
   options.create_if_missing = true;
@@ -107,7 +109,8 @@ TEST_F(ConnectionStringTest, AFileThatIsNotADatabaseIsAConnectError) {
   options.base_folder = folder.path();
   Error error = RaisedBy([&] { OpenConnection("sqlite:notes.db", options); });
   EXPECT_EQ(error.number(), kErrDbConnect);
-  EXPECT_NE(error.description().find("not a database"), std::string::npos) << error.description();
+  EXPECT_EQ(error.description(), kDescUnreachable);
+  EXPECT_NE(error.detail().find("not a database"), std::string::npos) << error.detail();
 }
 
 }  // namespace

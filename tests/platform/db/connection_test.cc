@@ -61,31 +61,50 @@ TEST_P(ConnectionTest, ExecuteReturnsTheRowsTheStatementChanged) {
   EXPECT_EQ(CountOf(*connection, "OTHER"), 3);
 }
 
-TEST_P(ConnectionTest, BadSqlCarriesTheEnginesMessage) {
-  std::unique_ptr<Connection> connection = Open();
-  Error error = RaisedBy([&] { connection->Execute("SELECT * FROM NO_SUCH_TABLE"); });
-  EXPECT_EQ(error.number(), kErrDbSql);
-  EXPECT_EQ(error.source(), EngineName(engine()));
-  EXPECT_NE(text::IFind(error.description(), "no_such_table"), std::string::npos)
-      << error.description();
-  if (!IsSqlite()) {
-    EXPECT_NE(error.description().find("SQLSTATE 42P01"), std::string::npos);
-  }
-  error = RaisedBy([&] { connection->Query("SELEC 1"); });
-  EXPECT_EQ(error.number(), kErrDbSql);
-  EXPECT_NE(error.description().find("syntax error"), std::string::npos) << error.description();
-  // The connection stays usable after a failed statement.
-  EXPECT_EQ(ScalarOf(*connection, "SELECT 7 AS N"), Variant(int32_t{7}));
-}
-
-TEST_P(ConnectionTest, ConstraintViolationHasItsOwnNumber) {
+// Callers see the number and a plain description; the engine's message, which names tables,
+// columns, constraints and values, and the statement are the detail for the log.
+TEST_P(ConnectionTest, EngineFailuresKeepTheirNumberAndHideTheirNamesInTheDetail) {
   std::unique_ptr<Connection> connection = Open();
   AddNote(*connection, "same", 1);
-  Error error = RaisedBy([&] { AddNote(*connection, "same", 2); });
+  struct Case {
+    std::string sql;
+    int32_t number;
+    const char* description;
+    const char* named;  // a name the engine's message gives
+  };
+  const Case cases[] = {
+      {"SELECT * FROM NO_SUCH_TABLE", kErrDbSql, kDescRefused, "no_such_table"},
+      {"SELECT SECRETCOLUMN FROM NOTE", kErrDbSql, kDescRefused, "secretcolumn"},
+      {"SELEC 1", kErrDbSql, kDescRefused, "syntax"},
+      {"INSERT INTO NOTE (TITLE, RANK) VALUES ('same', 2)", kErrDbConstraint, kDescDuplicateKey,
+       "title"},
+      {"INSERT INTO NOTE (RANK) VALUES (1)", kErrDbConstraint, kDescRuleBroken, "title"},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.sql);
+    Error error = RaisedBy([&] { connection->Execute(item.sql); });
+    EXPECT_EQ(error.number(), item.number);
+    EXPECT_EQ(error.source(), EngineName(engine()));
+    EXPECT_EQ(error.description(), item.description);
+    for (const char* name : {"NOTE", "TITLE", "RANK", "SECRETCOLUMN", "NO_SUCH_TABLE", "UNIQUE"}) {
+      EXPECT_EQ(text::IFind(error.description(), name), std::string::npos) << name;
+    }
+    EXPECT_NE(text::IFind(error.detail(), item.named), std::string::npos) << error.detail();
+    EXPECT_NE(error.detail().find("statement: " + item.sql), std::string::npos) << error.detail();
+    if (!IsSqlite()) {
+      EXPECT_NE(error.detail().find("[SQLSTATE "), std::string::npos) << error.detail();
+    }
+  }
+  // A prepared statement's failure names its statement too.
+  std::unique_ptr<PreparedStatement> insert =
+      connection->Prepare("INSERT INTO NOTE (TITLE, RANK) VALUES (?, 3)");
+  insert->Bind(1, Variant("same"));
+  Error error = RaisedBy([&] { insert->Execute(); });
   EXPECT_EQ(error.number(), kErrDbConstraint);
-  EXPECT_NE(text::IFind(error.description(), "unique"), std::string::npos) << error.description();
-  error = RaisedBy([&] { connection->Execute("INSERT INTO NOTE (RANK) VALUES (1)"); });
-  EXPECT_EQ(error.number(), kErrDbConstraint);
+  EXPECT_EQ(error.description(), kDescDuplicateKey);
+  EXPECT_NE(error.detail().find("INSERT INTO NOTE"), std::string::npos) << error.detail();
+  // The connection stays usable after a failed statement.
+  EXPECT_EQ(ScalarOf(*connection, "SELECT 7 AS N"), Variant(int32_t{7}));
 }
 
 TEST_P(ConnectionTest, StatementTimeoutStopsALongStatement) {
