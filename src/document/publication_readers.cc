@@ -55,30 +55,31 @@ void SetPublicationErrorsToClosed(const std::string& sql) {
 
 }  // namespace
 
+std::string PublicationRecipientsSql(int32_t docId, const std::string& docTypeId, bool email,
+                                     bool email_column, bool trailing_blank) {
+  std::string sql =
+      email_column ? "SELECT EMAIL, HTMLATTACHMENTXSL, " : "SELECT HTMLATTACHMENTXSL, ";
+  sql += email
+             ? "PUBLICATION.USERID, DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
+             : "PUBLICATION.USERID, DISTRIBUTIONLIST.HTMLATTACHMENT ";
+  sql += std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
+         "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID = " +
+         "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " + core::SqlLong(docId) +
+         ") " + "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(docTypeId) + ") ";
+  if (email) {
+    sql += "AND (DISTRIBUTIONLIST.EMAIL = 1) ";
+  }
+  sql += "AND (PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() + " )";
+  return trailing_blank ? sql + " " : sql;
+}
+
 std::unique_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t docId,
                                                                  const std::string& docTypeId,
                                                                  bool email) {
   return core::Guarded(
       "Velmora.Utility.GetRecipientsFromPublicationTable", [&]() -> std::unique_ptr<db::Recordset> {
         std::unique_ptr<db::Connection> connection;
-        std::string sql = email ? "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                                  "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
-                                : "SELECT EMAIL, HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                                  "DISTRIBUTIONLIST.HTMLATTACHMENT ";
-        sql +=
-            std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
-            "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID "
-            "= " +
-            "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " +
-            core::SqlLong(docId) + ") " +
-            "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(docTypeId);
-        if (email) {
-          sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
-                 "(PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() + " )";
-        } else {
-          sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN " +
-                 core::DeletedPublicationStatusList() + " )";
-        }
+        const std::string sql = PublicationRecipientsSql(docId, docTypeId, email, true, false);
         connection = core::GetConnection();
         std::unique_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
         core::CloseConnection(connection);

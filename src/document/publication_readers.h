@@ -23,6 +23,12 @@ std::unique_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t docId,
                                                                  const std::string& docTypeId,
                                                                  bool email);
 
+// The text of the query above, which Utility.GetRecipientsFromPublicationTableByUsers extends
+// with a condition on the users: the published texts of the two differ only in EMAIL in the
+// select list (`email_column`) and a blank after the status condition (`trailing_blank`).
+std::string PublicationRecipientsSql(int32_t docId, const std::string& docTypeId, bool email,
+                                     bool email_column, bool trailing_blank);
+
 // Sets bit 1 (closed) of CLOSED on the open publication errors of document `docId` whose
 // LABEL belongs to `category`, compared ignoring case: "CannotPublish" (ZODAR0008 and
 // ZODAR4475 ... ZODAR4482) or "SelectRecipients" (ZODAR0008 and ZODAR4476); the other bits

@@ -146,5 +146,36 @@ TEST_P(PublicationReadersTest, OtherCategoriesAreRefused) {
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PublicationReadersTest);
 
+// The published texts of the recipient queries, as the mail and notification code and the
+// portals' own logs know them.
+TEST(PublicationRecipientsSqlTest, KeepsThePublishedTexts) {
+  const std::string from =
+      "FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = "
+      "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID = "
+      "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = 7) AND "
+      "(DISTRIBUTIONLIST.DOCUMENTTYPEID = 'OR''DERS') ";
+  const std::string live = "AND (PUBLICATION.STATUS NOT IN (2,3,7,8,9) )";
+  const std::string mail = "AND (DISTRIBUTIONLIST.EMAIL = 1) ";
+  const std::string list = "PUBLICATION.USERID, DISTRIBUTIONLIST.HTMLATTACHMENT ";
+  const std::string with_attachments =
+      "PUBLICATION.USERID, DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS ";
+  struct Case {
+    bool email, email_column, trailing_blank;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {false, true, false, "SELECT EMAIL, HTMLATTACHMENTXSL, " + list + from + live},
+      {true, true, false,
+       "SELECT EMAIL, HTMLATTACHMENTXSL, " + with_attachments + from + mail + live},
+      {false, false, true, "SELECT HTMLATTACHMENTXSL, " + list + from + live + " "},
+      {true, false, true,
+       "SELECT HTMLATTACHMENTXSL, " + with_attachments + from + mail + live + " "},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PublicationRecipientsSql(7, "OR'DERS", c.email, c.email_column, c.trailing_blank),
+              c.expected);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::document

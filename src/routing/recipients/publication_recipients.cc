@@ -62,34 +62,18 @@ std::string UsersCondition(const Variant& users) {
 
 std::shared_ptr<db::Recordset> Utility::GetRecipientsFromPublicationTableByUsers(
     int32_t& iDocID, std::string& iDocTypeID, bool& iEmail, Variant& vUserIDs) {
-  return core::Guarded(
-      "Velmora.Utility.GetRecipientsFromPublicationTableByUsers",
-      [&]() -> std::shared_ptr<db::Recordset> {
-        std::unique_ptr<db::Connection> connection;
-        std::string sql = iEmail ? "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                                   "DISTRIBUTIONLIST.HTMLATTACHMENT, DISTRIBUTIONLIST.ATTACHMENTS "
-                                 : "SELECT HTMLATTACHMENTXSL, PUBLICATION.USERID, "
-                                   "DISTRIBUTIONLIST.HTMLATTACHMENT ";
-        sql +=
-            std::string("FROM PUBLICATION INNER JOIN DISTRIBUTIONLIST ON PUBLICATION.USERID = ") +
-            "DISTRIBUTIONLIST.USERID LEFT OUTER JOIN DOCUMENTTYPE ON DOCUMENTTYPE.DOCUMENTTYPEID "
-            "= " +
-            "DISTRIBUTIONLIST.DOCUMENTTYPEID WHERE (PUBLICATION.DOCUMENTID = " +
-            core::SqlLong(iDocID) + ") " +
-            "AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID);
-        if (iEmail) {
-          sql += std::string(") ") + "AND (DISTRIBUTIONLIST.EMAIL = 1) AND " +
-                 "(PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() + " ) ";
-        } else {
-          sql += std::string(") AND ") + "(PUBLICATION.STATUS NOT IN " +
-                 core::DeletedPublicationStatusList() + " ) ";
-        }
-        sql += UsersCondition(vUserIDs);
-        connection = core::GetConnection();
-        std::shared_ptr<db::Recordset> recordset = connection->QueryDisconnected(sql);
-        core::CloseConnection(connection);
-        return recordset;
-      });
+  return core::Guarded("Velmora.Utility.GetRecipientsFromPublicationTableByUsers",
+                       [&]() -> std::shared_ptr<db::Recordset> {
+                         std::unique_ptr<db::Connection> connection;
+                         std::string sql = document::PublicationRecipientsSql(iDocID, iDocTypeID,
+                                                                              iEmail, false, true);
+                         sql += UsersCondition(vUserIDs);
+                         connection = core::GetConnection();
+                         std::shared_ptr<db::Recordset> recordset =
+                             connection->QueryDisconnected(sql);
+                         core::CloseConnection(connection);
+                         return recordset;
+                       });
 }
 
 std::string Utility::GetToRecipientList(int32_t iDocID, const std::string& iDocTypeID) {
