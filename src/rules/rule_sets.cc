@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/date_parser.h"
 #include "core/db_utils.h"
@@ -9,6 +10,7 @@
 #include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "rules/rule_rows.h"
+#include "rules/send_method_rule_set.h"
 #include "velmora/base/error.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
@@ -101,15 +103,29 @@ std::optional<int32_t> Rules::FirstMatchingRule(db::Recordset& rows, const xml::
 
 int32_t Rules::ExecuteSendMethodRuleSet(int32_t& iDocID, std::string& iDocTypeID,
                                         int32_t& iBusinessPartnerID) {
+  return rules::SendMethodRuleSet(iDocID, iDocTypeID).Select(iBusinessPartnerID);
+}
+
+namespace rules {
+
+SendMethodRuleSet::SendMethodRuleSet(int32_t doc_id, std::string doc_type)
+    : doc_id_(doc_id), doc_type_(std::move(doc_type)) {}
+
+int32_t SendMethodRuleSet::Select(int32_t partner) {
   return core::Guarded("Velmora.Rules.ExecuteSendMethodRuleSet", [&]() -> int32_t {
-    Document document;
-    const std::shared_ptr<xml::Document> doc = document.GetXmlDomDocument(iDocID);
-    int32_t locale = SenderLocale(iDocID);
-    auto rows =
-        core::getDisconnectedReadOnlyRecordSet(SendMethodRuleSql(iDocTypeID, iBusinessPartnerID));
-    return FirstMatchingRule(*rows, *doc, locale, nullptr).value_or(-1);
+    if (!document_) {
+      document_ = Document().GetXmlDomDocument(doc_id_);
+    }
+    if (!locale_) {
+      locale_ = SenderLocale(doc_id_);
+    }
+    int32_t locale = *locale_;
+    auto rows = core::getDisconnectedReadOnlyRecordSet(SendMethodRuleSql(doc_type_, partner));
+    return Rules().FirstMatchingRule(*rows, *document_, locale, nullptr).value_or(-1);
   });
 }
+
+}  // namespace rules
 
 std::string Rules::DocumentTypeRules(int32_t partner, const xml::Document& doc, int32_t& locale) {
   auto rows = core::getDisconnectedReadOnlyRecordSet(DocumentTypeRuleSql(partner));

@@ -12,6 +12,10 @@
 
 namespace velmora {
 
+namespace rules {
+class SendMethodRuleSet;
+}
+
 // The rule enumerations; tables RULEHEADER and RULELINE hold the same numbers. A number that is
 // not a member may arrive from stored rows. TagAttrXsl (velmora/routing/utility.h) tells how
 // RULELINE.XSLPATTERN and, through COMPARETYPE, RULELINE.VALUE are read.
@@ -117,6 +121,8 @@ class Rules {
   Variant XSLPatternStringToDate(const Variant& i_vDate);
 
  private:
+  friend class rules::SendMethodRuleSet;
+
   // Walks the rule set `rows` (a rule's rows together, lines in order) and returns the RULEID
   // of the first matching rule, or nullopt; with `assigned_id`, that rule's ASSIGNEDID goes
   // there.

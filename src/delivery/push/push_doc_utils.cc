@@ -15,6 +15,7 @@
 #include "delivery/push/push_records.h"
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
+#include "rules/send_method_rule_set.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/collaboration.h"
 #include "velmora/document/document.h"
@@ -125,6 +126,7 @@ void PushToReceivers(int32_t doc_id, const std::string& doc_type, const std::str
     return;
   }
   const std::string xml = XmlOrStored(doc_id, xml_in);
+  rules::SendMethodRuleSet rule_set(doc_id, doc_type);
   bool attempted = false;
   int32_t previous = 0;
   std::optional<int32_t> rule;
@@ -133,7 +135,7 @@ void PushToReceivers(int32_t doc_id, const std::string& doc_type, const std::str
       if (row.partner != previous) {
         rule.reset();
         previous = row.partner;
-        rule = SelectedRule(doc_id, doc_type, row.partner);
+        rule = rule_set.Select(row.partner);
       }
       if (rule && row.rule == *rule && PushRow(doc_id, doc_type, xml, row)) {
         attempted = true;

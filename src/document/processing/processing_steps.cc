@@ -9,6 +9,7 @@
 #include "document/document_store.h"
 #include "document/processing/processing.h"
 #include "document/processing/processing_outputs.h"
+#include "routing/recipients/parsed_document_lookups.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/obi.h"
@@ -205,8 +206,9 @@ void Processing::FindSender() {
 }
 
 void Processing::FindDocumentType() {
-  const bool ran = Step("getDocumentType_start", "getDocumentType_end",
-                        [&] { a_.doc_type = utility_.GetDocType(xml_, a_.sender_bp); });
+  const bool ran = Step("getDocumentType_start", "getDocumentType_end", [&] {
+    a_.doc_type = recipients::DocTypeOf(utility_, loaded_, a_.sender_bp);
+  });
   if (!ran || (a_.doc_type.empty() && a_.interactive != -1)) {
     Leave(ExitA("ZODAR0006"));
   }
@@ -274,7 +276,7 @@ void Processing::Transform() {
 
 void Processing::FindDefaultReceiver() {
   if (!Step("getDefaultReceiver_start", "getDefaultReceiver_end",
-            [&] { a_.def_recipient = utility_.GetDefaultReceiver(xml_); })) {
+            [&] { a_.def_recipient = recipients::DefaultReceiverOf(utility_, *loaded_); })) {
     Leave(ExitB("ZODAR1827"));
   }
 }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,13 +28,21 @@ constexpr int kBusyTimeoutMs = 5000;
 // Virtual machine instructions between two looks at the statement deadline.
 constexpr int kProgressInterval = 1000;
 
+// Compiled statements kept per native handle.
+constexpr size_t kCachedStatements = 128;
+
+class SqliteHandle;
+
 struct DatabaseCloser {
   void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
-struct StatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+// Finalizes a statement, or gives it back to the cache of the handle that compiled it.
+struct StatementRelease {
+  SqliteHandle* handle = nullptr;
+  std::string sql;
+  void operator()(sqlite3_stmt* statement);
 };
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementRelease>;
 
 // One native handle with its statement deadline. Lives in the pool between leases; its address
 // is stable (the progress handler points at it).
@@ -59,6 +68,14 @@ class SqliteHandle {
   void Disarm() { armed_ = false; }
   bool timed_out() const { return timed_out_; }
 
+  // The compiled statement of `sql` kept by an earlier use, taken out of the cache so that it
+  // serves one user at a time; nullptr when there is none. The cache is emptied first when the
+  // database schema changed since the statements were compiled.
+  sqlite3_stmt* TakeCached(const std::string& sql);
+  // Resets `statement`, clears its bindings and keeps it for the next use of `sql` (when the
+  // cache is full, the statements kept so far are finalized first).
+  void Keep(std::string sql, sqlite3_stmt* statement);
+
  private:
   static int OnProgress(void* self) {
     auto* handle = static_cast<SqliteHandle*>(self);
@@ -70,12 +87,83 @@ class SqliteHandle {
   }
 
   void ApplySettings(const std::string& path);
+  // The schema cookie of the main database, or -1 when it cannot be read.
+  int64_t SchemaVersion();
+  void DropCached();
 
   std::unique_ptr<sqlite3, DatabaseCloser> db_;
   bool armed_ = false;
   bool timed_out_ = false;
   std::chrono::steady_clock::time_point deadline_;
+  // Declared after db_: finalized before the database is closed.
+  std::unique_ptr<sqlite3_stmt, StatementRelease> schema_version_;
+  std::unordered_map<std::string, std::unique_ptr<sqlite3_stmt, StatementRelease>> cached_;
+  int64_t cached_schema_ = -1;
 };
+
+void StatementRelease::operator()(sqlite3_stmt* statement) {
+  if (handle != nullptr) {
+    handle->Keep(std::move(sql), statement);
+  } else {
+    sqlite3_finalize(statement);
+  }
+}
+
+int64_t SqliteHandle::SchemaVersion() {
+  if (!schema_version_) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db(), "PRAGMA schema_version", -1, &raw, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(raw);
+      return -1;
+    }
+    schema_version_.reset(raw);
+  }
+  int64_t version = -1;
+  if (sqlite3_step(schema_version_.get()) == SQLITE_ROW) {
+    version = sqlite3_column_int64(schema_version_.get(), 0);
+  }
+  sqlite3_reset(schema_version_.get());
+  return version;
+}
+
+void SqliteHandle::DropCached() { cached_.clear(); }
+
+sqlite3_stmt* SqliteHandle::TakeCached(const std::string& sql) {
+  if (cached_.empty()) {
+    return nullptr;
+  }
+  const int64_t schema = SchemaVersion();
+  if (schema < 0 || schema != cached_schema_) {
+    DropCached();
+    return nullptr;
+  }
+  auto found = cached_.find(sql);
+  if (found == cached_.end()) {
+    return nullptr;
+  }
+  sqlite3_stmt* statement = found->second.release();
+  cached_.erase(found);
+  return statement;
+}
+
+void SqliteHandle::Keep(std::string sql, sqlite3_stmt* statement) {
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  if (cached_.empty()) {
+    cached_schema_ = SchemaVersion();
+  }
+  if (cached_schema_ < 0) {
+    sqlite3_finalize(statement);
+    return;
+  }
+  if (cached_.size() >= kCachedStatements) {
+    DropCached();
+  }
+  auto [it, inserted] =
+      cached_.try_emplace(std::move(sql), std::unique_ptr<sqlite3_stmt, StatementRelease>());
+  it->second.reset(statement);
+  (void)inserted;
+}
 
 HandlePool<SqliteHandle>& Pool() {
   static HandlePool<SqliteHandle> pool(kMaxPooledHandles);
@@ -452,8 +540,12 @@ SqliteSession::~SqliteSession() {
     healthy = sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK &&
               sqlite3_get_autocommit(database) != 0;
   }
-  if (sqlite3_next_stmt(database, nullptr) != nullptr) {
-    healthy = false;
+  // Only the reset statements of the handle's cache may remain.
+  for (sqlite3_stmt* statement = sqlite3_next_stmt(database, nullptr); statement != nullptr;
+       statement = sqlite3_next_stmt(database, statement)) {
+    if (sqlite3_stmt_busy(statement) != 0) {
+      healthy = false;
+    }
   }
   if (healthy && pool_max_idle_ > 0) {
     Pool().Give(pool_key_, std::move(handle_), pool_max_idle_);
@@ -461,6 +553,9 @@ SqliteSession::~SqliteSession() {
 }
 
 StatementPtr SqliteSession::PrepareOne(const std::string& sql) {
+  if (sqlite3_stmt* cached = handle_->TakeCached(sql)) {
+    return StatementPtr(cached, StatementRelease{handle_.get(), sql});
+  }
   sqlite3_stmt* raw = nullptr;
   const char* tail = nullptr;
   int rc = sqlite3_prepare_v2(db(), sql.data(), static_cast<int>(sql.size()), &raw, &tail);
@@ -476,6 +571,7 @@ StatementPtr SqliteSession::PrepareOne(const std::string& sql) {
     RaiseDbError(kErrDbSql, kSource,
                  "Only one statement can be run here; the SQL text holds more than one");
   }
+  statement.get_deleter() = StatementRelease{handle_.get(), sql};
   return statement;
 }
 

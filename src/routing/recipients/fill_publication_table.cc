@@ -7,6 +7,7 @@
 #include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "routing/recipients/obi_document_info.h"
+#include "routing/recipients/parsed_document_lookups.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
@@ -30,6 +31,16 @@ std::shared_ptr<xml::Document> ParseRoutingDocument(const std::string& xml) {
   auto document = std::make_shared<xml::Document>();
   document->LoadXml(xml);
   return document;
+}
+
+constexpr const char* kDefaultReceiverPath = "Velmora.Utility.GetDefaultReceiver";
+
+// The RECEIVER of a document that names a REQUISITIONER, else "".
+std::string DefaultReceiverOfParsed(Utility& utility, const xml::Document& dom) {
+  if (!utility.ExecuteXSLPattern(dom, "//REQUISITIONER").empty()) {
+    return utility.ExecuteXSLPattern(dom, "//RECEIVER");
+  }
+  return "";
 }
 
 }  // namespace
@@ -125,13 +136,14 @@ bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
 }
 
 std::string Utility::GetDefaultReceiver(std::string& sXML) {
-  return core::Guarded("Velmora.Utility.GetDefaultReceiver", [&]() -> std::string {
-    const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(sXML);
-    if (!ExecuteXSLPattern(*dom, "//REQUISITIONER").empty()) {
-      return ExecuteXSLPattern(*dom, "//RECEIVER");
-    }
-    return "";
+  return core::Guarded(kDefaultReceiverPath, [&]() -> std::string {
+    return DefaultReceiverOfParsed(*this, *ParseRoutingDocument(sXML));
   });
+}
+
+std::string recipients::DefaultReceiverOf(Utility& utility, const xml::Document& document) {
+  return core::Guarded(kDefaultReceiverPath,
+                       [&]() -> std::string { return DefaultReceiverOfParsed(utility, document); });
 }
 
 }  // namespace velmora

@@ -218,6 +218,35 @@ TEST_P(ConnectionTest, PooledHandleIsReusedWithoutTheLastUsersTransaction) {
   EXPECT_EQ(CountOf(*third, "NOTE"), 0);
 }
 
+// Handles keep compiled statements between uses: a statement text run again sees the schema
+// another connection changed, the same text can run twice at once, and the handle still goes
+// back to the pool.
+TEST_P(ConnectionTest, RepeatedStatementsFollowSchemaChangesAndNest) {
+  const std::string& key = database().connection_string();
+  const OpenOptions& options = database().options();
+  ClearConnectionPool(key, options);
+  const std::string sql = "SELECT * FROM NOTE ORDER BY RANK";
+  {
+    std::unique_ptr<Connection> first = Open();
+    AddNote(*first, "a", 1);
+    AddNote(*first, "b", 2);
+    EXPECT_EQ(first->Query(sql)->FieldCount(), 4);
+    std::unique_ptr<Recordset> outer = first->Query(sql);
+    std::unique_ptr<Recordset> inner = first->Query(sql);
+    inner->MoveNext();
+    EXPECT_EQ(outer->Field("TITLE"), Variant("a"));
+    EXPECT_EQ(inner->Field("TITLE"), Variant("b"));
+  }
+  EXPECT_EQ(IdleConnectionCount(key, options), 1u);
+  OpenOptions unpooled;
+  unpooled.pool_max_idle = 0;
+  database().Open(unpooled)->Execute("ALTER TABLE NOTE ADD COLUMN COLOUR INTEGER");
+  std::unique_ptr<Connection> again = Open();
+  std::unique_ptr<Recordset> rows = again->Query(sql);
+  EXPECT_EQ(rows->FieldCount(), 5);
+  EXPECT_TRUE(text::IEquals(rows->FieldName(4), "COLOUR")) << rows->FieldName(4);
+}
+
 TEST_P(ConnectionTest, PooledHandleDoesNotKeepTheLastUsersTimeout) {
   {
     std::unique_ptr<Connection> first = Open();
