@@ -20,6 +20,7 @@
 #include <string>
 
 #include "automation/class_registry.h"
+#include "bench_home.h"
 #include "core/database_setup.h"
 #include "core/db_utils.h"
 #include "platform/host/membership_database.h"
@@ -34,36 +35,16 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
+using bench::WriteText;
 
 // The installation of this process, removed at exit.
-class BenchHome {
+class BenchHome : public bench::BenchHome {
  public:
-  BenchHome() : path_("/tmp/velmora-bench-import-" + std::to_string(getpid())) {
-    const fs::path home = path_;
-    WriteText(home / "config" / "registry.xml",
-              "<registry><installation product=\"R2AVidode\" installdir=\"" + path_ +
-                  "\" configdir=\"" + path_ + "/config\" version=\"0.1.0\"/></registry>\n");
-    WriteText(home / "config" / "R2AVidodeConfiguration.xml",
-              "<configuration><section name=\"GLOBAL\"><key name=\"B2BLogging\">0</key>"
-              "</section><connection application=\"Velmora\">sqlite:" +
-                  path_ + "/data/velmora.db</connection></configuration>\n");
-    WriteText(home / "config" / "SiteConfiguration.xml",
-              "<configuration><section name=\"GLOBAL\"><key name=\"IISVirtId\">1</key>"
-              "</section><section name=\"MEMBERSHIP\"><key name=\"MemScriptUser\">bench</key>"
-              "<key name=\"MemScriptCode\">bench-code</key></section></configuration>\n");
-    fs::create_directories(home / "data");
-    setenv("VELMORA_HOME", path_.c_str(), 1);
-    unsetenv("VELMORA_REGISTRY");
-    db::OpenOptions options;
-    options.create_if_missing = true;
-    auto connection = db::OpenConnection("sqlite:" + path_ + "/data/velmora.db", options);
-    core::SetUpDatabase(*connection, path_);
-    host::MembershipDatabase directory(
-        [this] { return db::OpenConnection("sqlite:" + path_ + "/data/velmora.db"); });
+  BenchHome()
+      : bench::BenchHome("import", [](const std::string&) {
+          return "<section name=\"GLOBAL\"><key name=\"IISVirtId\">1</key></section>";
+        }) {
+    host::MembershipDatabase directory([this] { return db::OpenConnection(Database()); });
     directory.InsertPartner({10, "Sender", "", ""});
     directory.InsertPartner({20, "Receiver", "", ""});
     host::MemberRecord sender;
@@ -74,23 +55,14 @@ class BenchHome {
     receiver.user_id = "rita";
     receiver.business_partner_id = 20;
     directory.InsertUser(receiver);
-    connection->Execute(
+    database().Execute(
         "INSERT INTO DOCUMENTTYPE (DOCUMENTTYPEID, DESCRIPTION) VALUES ('ORDERS', 'Orders')");
-    connection->Execute(
+    database().Execute(
         "INSERT INTO SENDERLIST (DOCUMENTTYPEID, USERID, BUSINESSPARTNERID) "
         "VALUES ('ORDERS', 'sam', 10)");
   }
-  ~BenchHome() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  BenchHome(const BenchHome&) = delete;
-  BenchHome& operator=(const BenchHome&) = delete;
 
-  fs::path Import() const { return fs::path(path_) / "folders" / "import"; }
-
- private:
-  std::string path_;
+  fs::path Import() const { return fs::path(path()) / "folders" / "import"; }
 };
 
 // An order to rita of at least `size` bytes.

@@ -21,6 +21,7 @@
 #include "core/env.h"
 #include "platform/host/membership_database.h"
 #include "platform/mail/transports.h"
+#include "recording_transport.h"
 #include "velmora/notify/notification.h"
 
 namespace velmora {
@@ -30,19 +31,6 @@ namespace fs = std::filesystem;
 
 constexpr int kRecipients = 10;
 constexpr int kMailsPerDocument = kRecipients + 1;
-
-// Keeps the messages it is given; sends nothing.
-class Recorder : public mail::Transport {
- public:
-  void Send(const mail::Message& message) override {
-    std::lock_guard lock(mutex_);
-    messages.push_back(message);
-  }
-  std::vector<mail::Message> messages;
-
- private:
-  std::mutex mutex_;
-};
 
 class Installation {
  public:
@@ -105,7 +93,7 @@ Installation& TheInstallation() {
 // The 11 messages of one document, as the library hands them to its transport.
 const std::vector<mail::Message>& DocumentMessages() {
   static const std::vector<mail::Message> messages = [] {
-    auto recorder = std::make_shared<Recorder>();
+    auto recorder = std::make_shared<bench::RecordingTransport>();
     core::Env with_recorder;
     with_recorder.home = TheInstallation().home();
     with_recorder.mail = recorder;

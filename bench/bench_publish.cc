@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "automation/class_registry.h"
+#include "bench_home.h"
 #include "core/database_setup.h"
 #include "core/db_utils.h"
 #include "core/env.h"
@@ -31,6 +32,7 @@
 #include "platform/host/membership_database.h"
 #include "platform/mail/transports.h"
 #include "platform/xml/stylesheet.h"
+#include "recording_transport.h"
 #include "velmora/db/connection.h"
 #include "velmora/delivery/send_method.h"
 #include "velmora/publish/publish_create_document.h"
@@ -43,65 +45,26 @@ namespace fs = std::filesystem;
 
 constexpr int kRecipients = 10;
 
-// Keeps the messages it is given; sends nothing.
-class Recorder : public mail::Transport {
- public:
-  void Send(const mail::Message& message) override {
-    std::lock_guard lock(mutex_);
-    messages.push_back(message);
-  }
-  std::vector<mail::Message> messages;
-
- private:
-  std::mutex mutex_;
-};
-
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path) << text;
-}
+using bench::WriteText;
 
 // The installation of this process, removed at exit.
-class BenchHome {
+class BenchHome : public bench::BenchHome {
  public:
-  BenchHome() : path_("/tmp/velmora-bench-publish-" + std::to_string(getpid())) {
-    const fs::path home = path_;
-    WriteText(home / "config" / "registry.xml",
-              "<registry><installation product=\"R2AVidode\" installdir=\"" + path_ +
-                  "\" configdir=\"" + path_ + "/config\" version=\"0.1.0\"/></registry>\n");
-    WriteText(home / "config" / "R2AVidodeConfiguration.xml",
-              "<configuration><section name=\"GLOBAL\"><key name=\"B2BLogging\">0</key>"
-              "</section><connection application=\"Velmora\">sqlite:" +
-                  path_ + "/data/velmora.db</connection></configuration>\n");
-    WriteText(home / "config" / "SiteConfiguration.xml",
-              "<configuration><section name=\"MEMBERSHIP\"><key name=\"MemScriptUser\">bench"
-              "</key><key name=\"MemScriptCode\">bench-code</key></section>"
-              "<section name=\"MAIL\"><key name=\"Service\">pickup:" +
-                  PickupFolder() + "</key></section></configuration>\n");
-    WriteText(home / "xsl" / "transform" / "orders.xsl", Stylesheet());
-    fs::create_directories(home / "data");
+  BenchHome()
+      : bench::BenchHome("publish", [](const std::string& home) {
+          return "<section name=\"MAIL\"><key name=\"Service\">pickup:" + home +
+                 "/pickup</key></section>";
+        }) {
+    WriteText(fs::path(path()) / "xsl" / "transform" / "orders.xsl", Stylesheet());
     fs::create_directories(PickupFolder());
-    setenv("VELMORA_HOME", path_.c_str(), 1);
-    unsetenv("VELMORA_REGISTRY");
-    db::OpenOptions options;
-    options.create_if_missing = true;
-    auto connection = db::OpenConnection("sqlite:" + path_ + "/data/velmora.db", options);
-    core::SetUpDatabase(*connection, path_);
-    core::InstallEnv(core::NewHomeEnv(path_));
+    core::InstallEnv(core::NewHomeEnv(path()));
     // Processing creates "Velmora.OBI" and "Velmora.Notification" by their ProgIDs.
     automation::RegisterAllClasses();
-    Seed(*connection);
+    Seed(database());
   }
-  ~BenchHome() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  BenchHome(const BenchHome&) = delete;
-  BenchHome& operator=(const BenchHome&) = delete;
 
-  const std::string& path() const { return path_; }
-  std::string PickupFolder() const { return path_ + "/pickup"; }
-  std::string PartnerFolder(int i) const { return path_ + "/out/" + std::to_string(20 + i); }
+  std::string PickupFolder() const { return path() + "/pickup"; }
+  std::string PartnerFolder(int i) const { return path() + "/out/" + std::to_string(20 + i); }
 
   static std::string Stylesheet() {
     return "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
@@ -113,8 +76,7 @@ class BenchHome {
 
  private:
   void Seed(db::Connection& connection) {
-    host::MembershipDatabase directory(
-        [this] { return db::OpenConnection("sqlite:" + path_ + "/data/velmora.db"); });
+    host::MembershipDatabase directory([this] { return db::OpenConnection(Database()); });
     directory.InsertPartner({10, "Sender", "", ""});
     host::MemberRecord sender;
     sender.user_id = "sam";
@@ -168,8 +130,6 @@ class BenchHome {
     int32_t rule = -1;
     store.AddSendMethod2(id, partner, type, rule);
   }
-
-  std::string path_;
 };
 
 const BenchHome& Home() {
@@ -198,7 +158,7 @@ const std::string& Order() {
 // The mails one publication hands to the transport, recorded once.
 const std::vector<mail::Message>& DocumentMails() {
   static const std::vector<mail::Message> mails = [] {
-    auto recorder = std::make_shared<Recorder>();
+    auto recorder = std::make_shared<bench::RecordingTransport>();
     core::Env with_recorder = core::CurrentEnv();
     with_recorder.mail = recorder;
     core::ScopedEnv env(with_recorder);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/markup_scan.h"
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
@@ -34,23 +35,6 @@ size_t SkipPast(std::string_view text, size_t from, std::string_view opening,
   return close == std::string_view::npos ? close : close + closing.size();
 }
 
-// The position just after the '>' of the tag that opens at `from`, with quoted attribute
-// values skipped, or npos when the text ends first.
-size_t TagEnd(std::string_view text, size_t from) {
-  char quote = 0;
-  for (size_t i = from + 1; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quote != 0) {
-      quote = c == quote ? 0 : quote;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
-}
-
 // The position just after the element that opens at `open`, found by following its tags in
 // one pass (comments, CDATA sections, processing instructions and quoted attribute values
 // skipped), or npos when the text ends first. Exact for a well-formed element; for any other
@@ -67,7 +51,7 @@ size_t ElementEnd(std::string_view text, size_t open) {
     } else if (rest.starts_with("<?")) {
       end = SkipPast(text, at, "<?", "?>");
     } else {
-      end = TagEnd(text, at);
+      end = markup::TagEnd(text, at);
       if (end == std::string_view::npos) {
         return end;
       }

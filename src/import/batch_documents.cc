@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "base/markup_scan.h"
+
 namespace velmora::import {
 namespace {
 
@@ -15,20 +17,11 @@ size_t After(std::string_view content, size_t at, std::string_view end) {
   return found == std::string_view::npos ? content.size() : found + end.size();
 }
 
-// The position after the '>' that ends the tag starting at `at`, quotes in attributes skipped.
+// The position after the '>' that ends the tag starting at `at` (the end of the content when
+// nothing ends it).
 size_t AfterTag(std::string_view content, size_t at) {
-  char quote = 0;
-  for (size_t i = at + 1; i < content.size(); ++i) {
-    const char c = content[i];
-    if (quote != 0) {
-      quote = c == quote ? 0 : quote;
-    } else if (c == '"' || c == '\'') {
-      quote = c;
-    } else if (c == '>') {
-      return i + 1;
-    }
-  }
-  return content.size();
+  const size_t end = markup::TagEnd(content, at);
+  return end == std::string_view::npos ? content.size() : end;
 }
 
 }  // namespace

@@ -1,21 +1,19 @@
 #include <gmime/gmime.h>
 
 #include <memory>
-#include <mutex>
 #include <string_view>
 #include <utility>
 
 #include "platform/mail/composer.h"
+#include "platform/mail/gmime_handles.h"
 #include "velmora/base/error.h"
 
 namespace velmora::mail {
 namespace {
 
-struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <class T>
-using GObjectPtr = std::unique_ptr<T, ObjectUnref>;
+using gmime::GObjectPtr;
+using gmime::GText;
+using gmime::InitializeOnce;
 
 struct FormatOptionsFree {
   void operator()(GMimeFormatOptions* options) const { g_mime_format_options_free(options); }
@@ -23,14 +21,6 @@ struct FormatOptionsFree {
 struct DateTimeUnref {
   void operator()(GDateTime* date) const { g_date_time_unref(date); }
 };
-struct GFree {
-  void operator()(gpointer memory) const { g_free(memory); }
-};
-
-void InitializeOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { g_mime_init(); });
-}
 
 struct TypeByExtension {
   std::string_view extension;
@@ -175,8 +165,7 @@ ComposedMail Compose(const Message& message, const DateTime& date) {
   if (when) {
     g_mime_message_set_date(mime.get(), when.get());
   }
-  std::unique_ptr<char, GFree> id(
-      g_mime_utils_generate_message_id(DomainOf(composed.envelope.sender).c_str()));
+  GText id(g_mime_utils_generate_message_id(DomainOf(composed.envelope.sender).c_str()));
   g_mime_message_set_message_id(mime.get(), id.get());
 
   GObjectPtr<GMimePart> body = BodyPart(message.body);

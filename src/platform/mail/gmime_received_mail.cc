@@ -1,9 +1,9 @@
 #include <gmime/gmime.h>
 
 #include <memory>
-#include <mutex>
 #include <string_view>
 
+#include "platform/mail/gmime_handles.h"
 #include "platform/mail/mailbox.h"
 #include "platform/mail/received_mail.h"
 #include "velmora/base/error.h"
@@ -11,21 +11,9 @@
 namespace velmora::mail {
 namespace {
 
-struct ObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <class T>
-using GObjectPtr = std::unique_ptr<T, ObjectUnref>;
-
-struct GFree {
-  void operator()(gpointer memory) const { g_free(memory); }
-};
-using GText = std::unique_ptr<char, GFree>;
-
-void InitializeOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { g_mime_init(); });
-}
+using gmime::GObjectPtr;
+using gmime::GText;
+using gmime::InitializeOnce;
 
 struct ExtensionByType {
   std::string_view mime_type;
