@@ -63,6 +63,8 @@ TEST(VelmoraProgramTest, InitCreatesAHomeAndKeepsItOnTheSecondRun) {
   EXPECT_EQ(token.find_first_not_of("0123456789abcdef"), std::string::npos);
   EXPECT_NE(ReadFile(home + "/config/registry.xml").find("installdir=\"" + home + "\""),
             std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(home + "/log/velmora.log"))
+      << "a fresh installation logs no error: " << ReadFile(home + "/log/velmora.log");
 
   const Outcome second = RunVelmora("--home " + home + " init");
   ASSERT_EQ(second.exit_code, 0) << second.output;
