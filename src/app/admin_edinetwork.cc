@@ -8,6 +8,7 @@
 
 #include "app/admin_runner.h"
 #include "app/admin_store_queries.h"
+#include "core/secrets.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
 
@@ -61,6 +62,9 @@ int16_t Choice(const std::string& what, const std::string& value,
   BadInput(what + " must be one of " + choices + ", not '" + value + "'");
 }
 
+// The width of EDINETWORK.FTPPASSWORD.
+constexpr size_t kFtpPasswordWidth = 255;
+
 // The (column, value) pairs that the options given set.
 std::vector<std::pair<std::string, Variant>> Assignments(const NetworkOptions& o) {
   std::vector<std::pair<std::string, Variant>> set;
@@ -95,7 +99,13 @@ std::vector<std::pair<std::string, Variant>> Assignments(const NetworkOptions& o
     set.emplace_back("FTPPORT", Variant(port));
   }
   text_column("FTPUSERID", o.ftp_user);
-  text_column("FTPPASSWORD", o.ftp_password);
+  if (o.ftp_password) {
+    // Kept sealed with the installation's key, as send-method passwords are.
+    core::CheckSecretFits(*o.ftp_password, kFtpPasswordWidth, "an EDI network",
+                          "velmora admin edinetwork");
+    set.emplace_back("FTPPASSWORD",
+                     Variant(core::SealSecret(*o.ftp_password, "velmora admin edinetwork")));
+  }
   if (o.ftp_type) {
     set.emplace_back(
         "FTPTRANSFERTYPE",

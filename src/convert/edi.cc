@@ -45,9 +45,8 @@ void ProcessEdiNetworks(edi::Run& run) {
   auto networks =
       core::getDisconnectedReadOnlyRecordSet("SELECT * FROM EDINETWORK ORDER BY SEQUENCE");
   for (; !networks->IsEOF() && !run.stop.stop_requested(); networks->MoveNext()) {
-    const edi::Network network = edi::ReadNetwork(*networks);
     try {
-      ProcessEdiNetwork(network, run);
+      ProcessEdiNetwork(edi::ReadNetwork(*networks), run);
     } catch (...) {
       edi::WarnFailure(run, "processEDINetworks");
     }

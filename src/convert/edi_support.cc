@@ -6,6 +6,7 @@
 
 #include "convert/edi_internal.h"
 #include "core/general.h"
+#include "core/secrets.h"
 #include "platform/files/file_system.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -56,7 +57,7 @@ Network ReadNetwork(const db::Recordset& row) {
   network.protocol = NumberField(row, "PROTOCOL");
   network.ftp_port = NumberField(row, "FTPPORT");
   network.ftp_user = TextField(row, "FTPUSERID");
-  network.ftp_password = TextField(row, "FTPPASSWORD");
+  network.ftp_password = core::UnsealSecret(TextField(row, "FTPPASSWORD"), "Velmora.EDI");
   network.ftp_transfer_type = NumberField(row, "FTPTRANSFERTYPE");
   network.temp_folder = TextField(row, "TEMPFOLDER");
   return network;

@@ -8,10 +8,8 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "core/secrets.h"
 #include "core/sql_literals.h"
-#include "platform/files/native_path.h"
-#include "platform/files/path_text.h"
-#include "platform/host/secret_box.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -27,17 +25,6 @@ using core::SqlText;
 constexpr int16_t kManualDownload = static_cast<int16_t>(ESendMethodProtocol::ManualDownload);
 constexpr const char* kStoredPassword = "********";
 
-// The installation's key file, in the folder of the site configuration.
-std::string KeyFile() {
-  const std::string site = core::getSiteConfigFile();
-  if (site.empty()) {
-    RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.SendMethod",
-               "The installation's configuration folder, which holds the key that seals "
-               "send method passwords, is not known");
-  }
-  return host::KeyFilePath(files::ToNativePath(files::GetParentFolderPart(site)));
-}
-
 // The width of SENDMETHODPROPERTY.PASSWORD. The column keeps this width on both engines (an
 // existing PostgreSQL installation would need its table altered to hold more); instead a
 // password whose sealed text would not fit is refused where it is set.
@@ -46,17 +33,14 @@ constexpr size_t kPasswordColumnWidth = 255;
 // Raises InvalidParamValue, naming the longest password accepted, when the sealed text of
 // `password` would not fit the PASSWORD column. The stored-password mark passes.
 void CheckPasswordFits(const std::string& password) {
-  const size_t longest = host::LongestSealable(kPasswordColumnWidth);
-  if (password.size() > longest && text::Trim(password) != kStoredPassword) {
-    RaiseError(EnumerationErrors::InvalidParamValue, "Velmora.SendMethod",
-               "The password of a send method may be at most " + std::to_string(longest) +
-                   " bytes long; this one has " + std::to_string(password.size()));
+  if (text::Trim(password) != kStoredPassword) {
+    core::CheckSecretFits(password, kPasswordColumnWidth, "a send method", "Velmora.SendMethod");
   }
 }
 
 // A password as the PASSWORD column holds it: sealed with the installation's key; "" stays "".
 std::string SealedPassword(const std::string& password) {
-  return password.empty() ? password : host::Seal(KeyFile(), password);
+  return core::SealSecret(password, "Velmora.SendMethod");
 }
 
 db::RecordsetOptions Updatable() {
@@ -303,7 +287,7 @@ void SendMethod::ReadProperties(int32_t id, TSendMethodProperties& p) {
     p.sXslFileName = TextField(*rs, "XSLFILENAME");
     p.sFileExtension = TextField(*rs, "FILEEXTENSION");
     p.sUser = TextField(*rs, "USERNAME");
-    p.sPassword = text::Trim(host::Unseal(KeyFile(), TextField(*rs, "PASSWORD")));
+    p.sPassword = text::Trim(core::UnsealSecret(TextField(*rs, "PASSWORD"), "Velmora.SendMethod"));
     p.sProxy = TextField(*rs, "PROXY");
     p.sAddress = TextField(*rs, "ADDRESS");
     p.sExcelTemplate = TextField(*rs, "EXCELTEMPLATE");

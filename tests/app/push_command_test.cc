@@ -60,6 +60,11 @@ TEST_P(PushCommandTest, EdiNetworksAreAddedChangedListedAndRemoved) {
   EXPECT_TRUE(Field(network, "useSemaphore").ToBool());
   EXPECT_EQ(Field(network, "ftpPassword").ToText(), "********");
   EXPECT_FALSE(testing::Contains(Ok({"edinetwork", "list"}), "s3cret"));
+  auto database = ProgramDatabase();
+  auto stored = database->Query("SELECT FTPPASSWORD FROM EDINETWORK");
+  EXPECT_TRUE(stored->Field("FTPPASSWORD").ToText().starts_with("sealed:v1:"))
+      << "the FTP password is kept sealed";
+  Refused({"edinetwork", "set", "VAN1", "--ftp-password", std::string(144, 'p')}, "at most 143");
   Refused({"edinetwork", "add", "VAN1"}, "exists already");
   Refused({"edinetwork", "set", "VAN1", "--protocol", "smtp"}, "folder, ftp");
   Refused({"edinetwork", "set", "NOPE"}, "does not exist");

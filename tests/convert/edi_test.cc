@@ -15,6 +15,7 @@
 #include "core/env.h"
 #include "core/file_service.h"
 #include "core/job_lock.h"
+#include "core/secrets.h"
 #include "core/sql_literals.h"
 #include "platform/files/file_system.h"
 #include "platform/net/transfer_client.h"
@@ -257,7 +258,8 @@ TEST_P(EdiTest, RealFtpPeerExchangesAndDeletesOnlyWhatArrived) {
   }
   fs::permissions(base + "/in/locked.edi", fs::perms::none);
   const bool locked = ::access((base + "/in/locked.edi").c_str(), R_OK) != 0;
-  AddNetwork("N1", 1, 40, "ftp://" + host + "/" + net, true, password);
+  // The password as `velmora admin edinetwork` stores it: sealed.
+  AddNetwork("N1", 1, 40, "ftp://" + host + "/" + net, true, core::SealSecret(password, "test"));
   Message("N1", "ORD/a.xml", "<a/>");
   const JobRunReport report = EDI().RunOnce({});
   EXPECT_EQ(testing::ReadFile(base + "/out/ORD"), "<a/>");
