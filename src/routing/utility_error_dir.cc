@@ -114,11 +114,7 @@ void Utility::MoveFileToErrorDir(FileObject& file) {
     // would be imported again when the move then failed.
     fs->MoveFile(file.Path(), target);
     file.SetPath(target);
-    // The administrator's mail about the kept file comes with the e-mail service.
-    core::LogWarning(Error(0, Path("MoveFileToErrorDir"),
-                           "No mail was sent to the administrator about '" + target +
-                               "': the e-mail service is not available"),
-                     Path("MoveFileToErrorDir"));
+    SendEmailToAdministrator(target);
   });
 }
 

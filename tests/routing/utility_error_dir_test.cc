@@ -5,6 +5,7 @@
 #include "automation/call_service.h"
 #include "automation/registration.h"
 #include "support/expectations.h"
+#include "support/fake_mail_transport.h"
 #include "support/fake_remote_file.h"
 #include "support/fake_workbook.h"
 #include "support/scoped_environment.h"
@@ -136,6 +137,8 @@ TEST_P(UtilityErrorDirTest, MovedTildeFilesFromTwoFoldersAreBothKept) {
   ASSERT_EQ(listed->Count(), 1u);
   auto first = listed->Item(1).As<FileObject>();
   FileObject second("~x.xml", Dir("in2/~x.xml"), 3, DateTime{});
+  SetParameter("AdminEmailAddress", "admin@velmora.test");
+  testing::ScopedFakeMail mail;
   utility_.MoveFileToErrorDir(*first);
   utility_.MoveFileToErrorDir(second);
   EXPECT_EQ(ReadFile(ErrorDir() + "/x.xml"), "one");
@@ -145,7 +148,12 @@ TEST_P(UtilityErrorDirTest, MovedTildeFilesFromTwoFoldersAreBothKept) {
   EXPECT_FALSE(fs::exists(Dir("in1/~x.xml")));
   EXPECT_FALSE(fs::exists(Dir("in2/~x.xml")));
   EXPECT_FALSE(fs::exists(Dir("in1/x.xml")));
-  EXPECT_TRUE(Logged("No mail was sent to the administrator about '" + ErrorDir() + "/x.xml'"));
+  // The administrator hears of each kept file.
+  const std::vector<mail::Message> sent = mail->Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].to, "admin@velmora.test");
+  EXPECT_TRUE(Contains(sent[0].body, ErrorDir() + "/x.xml")) << sent[0].body;
+  EXPECT_TRUE(Contains(sent[1].body, ErrorDir() + "/x1.xml")) << sent[1].body;
 }
 
 TEST_P(UtilityErrorDirTest, AFailedMoveLeavesTheClaimedFileAsItWas) {
