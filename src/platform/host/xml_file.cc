@@ -8,7 +8,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
 
 #include "velmora/base/error.h"
 
@@ -56,6 +60,41 @@ xmlNode* Build(xmlDoc* doc, const XmlElement& element) {
   return node;
 }
 
+// The last parse of each file read, kept with the bytes it came from. Safe to use from several
+// threads; bounded, so that a process reading many files keeps no more than a few.
+class ParsedFileCache {
+ public:
+  std::optional<XmlElement> Find(const std::string& path, const std::string& bytes) {
+    std::lock_guard lock(mutex_);
+    const auto found = files_.find(path);
+    if (found == files_.end() || found->second.bytes != bytes) {
+      return std::nullopt;
+    }
+    return found->second.root;
+  }
+  void Keep(const std::string& path, std::string bytes, const XmlElement& root) {
+    std::lock_guard lock(mutex_);
+    if (files_.size() >= kMaxFiles && files_.find(path) == files_.end()) {
+      files_.clear();
+    }
+    files_[path] = {std::move(bytes), root};
+  }
+
+ private:
+  static constexpr size_t kMaxFiles = 32;
+  struct Parsed {
+    std::string bytes;
+    XmlElement root;
+  };
+  std::mutex mutex_;
+  std::map<std::string, Parsed> files_;
+};
+
+ParsedFileCache& ParsedFiles() {
+  static ParsedFileCache cache;
+  return cache;
+}
+
 }  // namespace
 
 std::string XmlElement::Attribute(const std::string& name) const {
@@ -64,16 +103,30 @@ std::string XmlElement::Attribute(const std::string& name) const {
 }
 
 XmlElement ReadXmlFile(const std::string& path) {
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
     throw Error(kErrFileNotFound, "Tarvex.Configuration",
                 "Cannot read '" + path + "': " + std::strerror(errno));
   }
-  std::fclose(probe);
+  std::string bytes;
+  char buffer[8192];
+  while (const size_t n = std::fread(buffer, 1, sizeof buffer, file)) {
+    bytes.append(buffer, n);
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    throw Error(kErrFileNotFound, "Tarvex.Configuration", "Cannot read '" + path + "'");
+  }
+  // The configuration files are read for nearly every call; a file whose bytes are those
+  // parsed before is not parsed again.
+  if (std::optional<XmlElement> known = ParsedFiles().Find(path, bytes)) {
+    return *std::move(known);
+  }
   xmlResetLastError();
-  DocPtr doc(
-      xmlReadFile(path.c_str(), nullptr,
-                  XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  DocPtr doc(xmlReadMemory(
+      bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
+      XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc) {
     const xmlError* error = xmlGetLastError();
     std::string reason = error != nullptr && error->message != nullptr ? error->message : "";
@@ -87,7 +140,9 @@ XmlElement ReadXmlFile(const std::string& path) {
   if (root == nullptr) {
     throw Error(kErrTypeMismatch, "Tarvex.Configuration", "'" + path + "' has no root element");
   }
-  return Convert(root);
+  XmlElement element = Convert(root);
+  ParsedFiles().Keep(path, std::move(bytes), element);
+  return element;
 }
 
 void WriteXmlFile(const std::string& path, const XmlElement& root) {

@@ -34,6 +34,22 @@ TEST_F(ConfigurationTest, ReadsKeysConnectionsAndApplications) {
   EXPECT_THROW(configuration_->GetApplicationID("Other"), Error);
 }
 
+// Files are read again on every load: a file rewritten with the same size, or broken, is seen at
+// once (parses are reused only for the same bytes).
+TEST_F(ConfigurationTest, EveryLoadSeesTheFileAsItIsNow) {
+  const std::string file = home_.config_dir() + "/Site.xml";
+  for (const char* value : {"1", "2", "3"}) {
+    WriteFile(file, std::string("<configuration><section name=\"GLOBAL\"><key name=\"V\">") +
+                        value + "</key></section></configuration>");
+    configuration_->LoadFile(file);
+    EXPECT_EQ(configuration_->GetValue("GLOBAL", "V").ToText(), value);
+    configuration_->LoadFile(file);
+    EXPECT_EQ(configuration_->GetValue("GLOBAL", "V").ToText(), value);
+  }
+  WriteFile(file, "<configuration><section name=\"GLOBAL\">");
+  EXPECT_THROW(configuration_->LoadFile(file), Error);
+}
+
 TEST_F(ConfigurationTest, BadFilesRaiseErrorsThatNameTheFile) {
   const std::string missing = home_.config_dir() + "/absent.xml";
   try {
