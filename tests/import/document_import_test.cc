@@ -235,6 +235,31 @@ TEST_P(DocumentImportTest, StopsBeforeTheFirstFileWhenAskedTo) {
   EXPECT_TRUE(InImport("a.xml"));
 }
 
+// An import folder on a share of the site configuration ("\\srv\exchange"), as operators map
+// the folders other systems drop into.
+TEST_P(DocumentImportTest, ImportsFromAMappedShare) {
+  const std::string site = Home() + "/config/SiteConfiguration.xml";
+  struct Restore {
+    std::string path, bytes;
+    ~Restore() { WriteFile(path, bytes); }
+  } restore{site, ReadFile(site)};
+  std::string mapped = restore.bytes;
+  const size_t end = mapped.rfind("</configuration>");
+  ASSERT_NE(end, std::string::npos) << mapped;
+  mapped.insert(end, "<section name=\"SHARES\"><key name=\"\\\\srv\\exchange\">" + Dir("share") +
+                         "</key></section>");
+  WriteFile(site, mapped);
+  SetParameter("XMLPath2", "\\\\srv\\exchange\\in2\\");
+  const std::string dropped = Dir("share/in2/order.xml");
+  WriteFile(dropped, Order("sam"));
+  Age(dropped, 600);
+
+  const JobRunReport report = RunImport();
+  EXPECT_EQ(report.published, 1);
+  EXPECT_EQ(Documents(), 1);
+  EXPECT_FALSE(fs::exists(dropped));
+}
+
 TEST_P(DocumentImportTest, RunsThroughTheAutomationLayer) {
   Drop("a.xml", Order("sam"));
   const auto reply = automation::CallAndReply("Velmora.DocumentImport", "Run", {});
