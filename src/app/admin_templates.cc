@@ -93,20 +93,32 @@ Variant AddTemplate(const TemplateOptions& options) {
   return TemplateRecord(key, *options.subject, *options.body, options.cc_doc, options.cc_att);
 }
 
-Variant SetTemplate(const TemplateOptions& options) {
-  const Key key = ParseKey(options);
-  Notification notification;
+// The stored template of `key`; a clear message when there is none.
+struct StoredTemplate {
   std::string subject;
   std::string body;
   bool cc_doc = false;
   bool cc_att = false;
-  if (!notification.GetNotificationTemplateProperties(key.doctype, key.partner, key.mode, subject,
-                                                      body, cc_doc, cc_att)) {
+};
+
+StoredTemplate ExistingTemplate(Notification& notification, const Key& key,
+                                const TemplateOptions& options) {
+  StoredTemplate stored;
+  if (!notification.GetNotificationTemplateProperties(key.doctype, key.partner, key.mode,
+                                                      stored.subject, stored.body, stored.cc_doc,
+                                                      stored.cc_att)) {
     Missing("No template for type " + key.doctype + ", partner " + options.partner + " and mode " +
             options.mode);
   }
-  subject = options.subject.value_or(subject);
-  body = options.body.value_or(body);
+  return stored;
+}
+
+Variant SetTemplate(const TemplateOptions& options) {
+  const Key key = ParseKey(options);
+  Notification notification;
+  const StoredTemplate stored = ExistingTemplate(notification, key, options);
+  const std::string subject = options.subject.value_or(stored.subject);
+  const std::string body = options.body.value_or(stored.body);
   CheckTexts(key, subject, body);
   notification.UpdateNotificationTemplate(key.doctype, key.partner, key.mode, subject, body,
                                           options.cc_doc, options.cc_att);
@@ -116,17 +128,9 @@ Variant SetTemplate(const TemplateOptions& options) {
 Variant RemoveTemplate(const TemplateOptions& options) {
   const Key key = ParseKey(options);
   Notification notification;
-  std::string subject;
-  std::string body;
-  bool cc_doc = false;
-  bool cc_att = false;
-  if (!notification.GetNotificationTemplateProperties(key.doctype, key.partner, key.mode, subject,
-                                                      body, cc_doc, cc_att)) {
-    Missing("No template for type " + key.doctype + ", partner " + options.partner + " and mode " +
-            options.mode);
-  }
+  const StoredTemplate stored = ExistingTemplate(notification, key, options);
   notification.DeleteNotificationTemplate(key.doctype, key.partner, key.mode);
-  return TemplateRecord(key, subject, body, cc_doc, cc_att);
+  return TemplateRecord(key, stored.subject, stored.body, stored.cc_doc, stored.cc_att);
 }
 
 Variant ListTemplates() {

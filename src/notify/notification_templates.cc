@@ -31,6 +31,18 @@ std::string EmailKey(int32_t bp, int32_t doc, uint8_t mode) {
 
 Variant Short(int value) { return Variant(static_cast<int16_t>(value)); }
 
+// The mail fields that templates and per-document e-mails share; `cc` only for e-mails.
+void WriteMail(db::Recordset& rs, const std::string& subject, const std::string& body,
+               const std::string* cc, bool cc_doc, bool cc_att) {
+  rs.SetField("SUBJECT", Variant(subject));
+  rs.SetField("BODY", Variant(body));
+  if (cc != nullptr) {
+    rs.SetField("CC", Variant(*cc));
+  }
+  rs.SetField("CCATT", Short(cc_att ? 1 : 0));
+  rs.SetField("CCDOC", Short(cc_doc ? 1 : 0));
+}
+
 void ReadTemplate(db::Recordset& row, std::string& subject, std::string& body, bool& cc_doc,
                   bool& cc_att) {
   subject = Text(row.Field("SUBJECT"));
@@ -73,10 +85,7 @@ void Notification::AddNotificationTemplate(const std::string& i_sDocTypeID, int3
     rs->SetField("DOCUMENTTYPEID", Variant(i_sDocTypeID));
     rs->SetField("BUSINESSPARTNERID", Variant(i_lBPID));
     rs->SetField("MODE", Short(i_yNotificationMode));
-    rs->SetField("SUBJECT", Variant(i_sSubject));
-    rs->SetField("BODY", Variant(i_sBody));
-    rs->SetField("CCATT", Short(i_bCcAtt ? 1 : 0));
-    rs->SetField("CCDOC", Short(i_bCcDoc ? 1 : 0));
+    WriteMail(*rs, i_sSubject, i_sBody, nullptr, i_bCcDoc, i_bCcAtt);
     rs->Update();
   });
 }
@@ -93,10 +102,7 @@ void Notification::UpdateNotificationTemplate(const std::string& i_sDocTypeID, i
     if (rs->IsEOF()) {
       return;
     }
-    rs->SetField("SUBJECT", Variant(i_sSubject));
-    rs->SetField("BODY", Variant(i_sBody));
-    rs->SetField("CCATT", Short(i_bCcAtt ? 1 : 0));
-    rs->SetField("CCDOC", Short(i_bCcDoc ? 1 : 0));
+    WriteMail(*rs, i_sSubject, i_sBody, nullptr, i_bCcDoc, i_bCcAtt);
     rs->Update();
   });
 }
@@ -179,11 +185,7 @@ void Notification::AddNotificationEmail(int32_t i_lBPID, int32_t i_lDocID,
     rs->SetField("BUSINESSPARTNERID", Variant(i_lBPID));
     rs->SetField("DOCUMENTID", Variant(i_lDocID));
     rs->SetField("MODE", Short(i_yNotificationMode));
-    rs->SetField("SUBJECT", Variant(i_sSubject));
-    rs->SetField("BODY", Variant(i_sBody));
-    rs->SetField("CC", Variant(i_sCc));
-    rs->SetField("CCATT", Short(i_bCcAtt ? 1 : 0));
-    rs->SetField("CCDOC", Short(i_bCcDoc ? 1 : 0));
+    WriteMail(*rs, i_sSubject, i_sBody, &i_sCc, i_bCcDoc, i_bCcAtt);
     rs->Update();
   });
 }
@@ -205,11 +207,7 @@ void Notification::UpdateNotificationEmail(int32_t i_lBPID, int32_t i_lDocID,
                            i_bCcDoc, i_bCcAtt);
       return;
     }
-    rs->SetField("SUBJECT", Variant(i_sSubject));
-    rs->SetField("BODY", Variant(i_sBody));
-    rs->SetField("CC", Variant(i_sCc));
-    rs->SetField("CCATT", Short(i_bCcAtt ? 1 : 0));
-    rs->SetField("CCDOC", Short(i_bCcDoc ? 1 : 0));
+    WriteMail(*rs, i_sSubject, i_sBody, &i_sCc, i_bCcDoc, i_bCcAtt);
     rs->Update();
   });
 }

@@ -7,8 +7,8 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "core/logged.h"
 #include "core/publication_errors.h"
-#include "publish/logged.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/publish/publish_create_document.h"
@@ -82,11 +82,11 @@ void PublishCreateDocument::CopyAttachmentCollection(int32_t i_lDocID,
     core::CloseConnection(connection);
     if (!folder_found || unexpected.IsSet()) {
       const Error& failure = unexpected.error();
-      publish::LogAndContinue(kPath, [&] {
+      core::LogAndContinue(kPath, [&] {
         core::LogPublicationError(i_lDocID, failure.number(), failure.description(), kPath,
                                   "ZODAR1808");
       });
-      publish::LogAndContinue(kPath, [&] { core::LogError(failure, kPath); });
+      core::LogAndContinue(kPath, [&] { core::LogError(failure, kPath); });
     }
   });
 }

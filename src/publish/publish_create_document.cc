@@ -7,8 +7,8 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "core/logged.h"
 #include "document/processing/processing.h"
-#include "publish/logged.h"
 #include "publish/publish_internal.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -71,7 +71,7 @@ int32_t PublishCreateDocument::Main(const std::string& i_sXMLStr,
 
 void PublishCreateDocument::SetPublisherLanguageID(const std::string& i_sLanguageID) {
   core::Guarded("PublishCreateDocument.SetPublisherLanguageID", [&] {
-    publish::LogAndContinue("PublishCreateDocument.SetPublisherLanguageID", [&] {
+    core::LogAndContinue("PublishCreateDocument.SetPublisherLanguageID", [&] {
       mPublisherLanguageID =
           i_sLanguageID.empty() ? core::kDefaultLanguage : Variant(i_sLanguageID).ToInt32();
     });

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "core/guarded.h"
-#include "publish/logged.h"
+#include "core/logged.h"
 #include "publish/publish_internal.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/routing/utility.h"
@@ -43,7 +43,7 @@ bool HasItems(const std::shared_ptr<Collection>& attachments) {
 
 void WriteDocumentContentAndAttachmentsToErrorDir(int32_t docId, const std::string& xml,
                                                   const std::shared_ptr<Collection>& attachments) {
-  LogAndContinue("PublishCreateDocument.WriteDocumentContentAndAttachmentsToErrorDir", [&] {
+  core::LogAndContinue("PublishCreateDocument.WriteDocumentContentAndAttachmentsToErrorDir", [&] {
     const std::string folder = Utility().CreateErrorDir();
     FileHandling files;
     const std::string name = docId > 0 ? std::to_string(docId) + ".xml" : "Error.xml";
@@ -56,7 +56,7 @@ void WriteDocumentContentAndAttachmentsToErrorDir(int32_t docId, const std::stri
 
 void WriteFileAndAttachmentsToErrorDir(const std::string& file,
                                        const std::shared_ptr<Collection>& attachments) {
-  LogAndContinue("PublishCreateDocument.WriteFileAndAttachmentsToErrorDir", [&] {
+  core::LogAndContinue("PublishCreateDocument.WriteFileAndAttachmentsToErrorDir", [&] {
     const std::string folder = Utility().CreateErrorDir();
     FileHandling files;
     const std::string name = files.GetBaseName(file) + "." + files.GetFileExtension(file);

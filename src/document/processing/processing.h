@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -46,10 +45,6 @@ int32_t ProcessDocumentCore(ProcessingArgs& args);
 // that the processing error is the one the caller receives.
 void NotifyProcessingFailure(int32_t& docId, const std::string& message, bool& show,
                              const xml::Document* loaded);
-
-// Runs `body`; a failure is written to the log under `path` and not raised (a log that cannot
-// be written is passed over).
-void LogAndContinue(const char* path, const std::function<void()>& body);
 
 // The standard form of document `docId`: the original transformed with the receive-method
 // style sheet of `senderBp` for `docTypeId` and stored as its working body, or the original

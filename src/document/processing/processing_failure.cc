@@ -4,6 +4,7 @@
 
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/logged.h"
 #include "document/processing/processing.h"
 #include "document/processing/processing_outputs.h"
 #include "velmora/document/document.h"
@@ -34,26 +35,13 @@ std::string Body(const std::string& message, const xml::Document* loaded) {
 
 }  // namespace
 
-void LogAndContinue(const char* path, const std::function<void()>& body) {
-  try {
-    body();
-  } catch (...) {
-    const Error failure = CurrentError();
-    try {
-      core::LogError(failure, path);
-    } catch (...) {
-      // The log itself is unavailable; the caller's own error is what matters.
-    }
-  }
-}
-
 void NotifyProcessingFailure(int32_t& docId, const std::string& message, bool& show,
                              const xml::Document* loaded) {
   if (docId != 0) {
-    LogAndContinue(kNotifyPath, [&] { Document().RemoveInvalidDocument(docId); });
+    core::LogAndContinue(kNotifyPath, [&] { Document().RemoveInvalidDocument(docId); });
   }
   if (!show) {
-    LogAndContinue(kNotifyPath, [&] {
+    core::LogAndContinue(kNotifyPath, [&] {
       const std::string address = core::GetParameter("AdminEmailAddress");
       MailAdministrator(address, Subject(docId), Body(message, loaded));
     });

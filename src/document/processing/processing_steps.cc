@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/general.h"
+#include "core/logged.h"
 #include "core/publication_errors.h"
 #include "document/document_store.h"
 #include "document/processing/processing.h"
@@ -140,7 +141,7 @@ void Processing::Leave(const StepFailure& failure) {
     // Exit B records the failure with label "ZODAR1812". A row that leaves by exit A and
     // survives the clean-up (it already had a type) gets its row under the step's own label;
     // for a row without a type nothing is written and the row is removed below.
-    LogAndContinue(kProcessPath, [&] {
+    core::LogAndContinue(kProcessPath, [&] {
       core::LogPublicationError(a_.doc_id, number, failure.message, kProcessPath,
                                 failure.exit_b ? "ZODAR1812" : failure.code);
     });
@@ -152,7 +153,7 @@ void Processing::Leave(const StepFailure& failure) {
   NotifyProcessingFailure(a_.doc_id, failure.message, show_, loaded_.get());
   utility_.RestoreErr(current);
   if (a_.interactive != 0) {
-    LogAndContinue(kProcessPath, [&] { core::LogError(current.error(), kProcessPath); });
+    core::LogAndContinue(kProcessPath, [&] { core::LogError(current.error(), kProcessPath); });
   }
   current.Raise();
 }
@@ -219,7 +220,7 @@ std::string Processing::SenderDisplayName() {
     return a_.sender_name;
   }
   std::string name = a_.sender_name;
-  LogAndContinue(kProcessPath, [&] {
+  core::LogAndContinue(kProcessPath, [&] {
     const auto user = utility_.GetAUObject(a_.sender_name);
     const std::string full = user->LastName() + " " + user->FirstName();
     if (!text::TrimView(full).empty()) {
@@ -237,8 +238,8 @@ void Processing::CheckAuthorisation() {
     return;
   }
   std::string description = a_.doc_type;
-  LogAndContinue(kProcessPath,
-                 [&] { description = utility_.GetDocumentTypeDescription(a_.doc_type); });
+  core::LogAndContinue(kProcessPath,
+                       [&] { description = utility_.GetDocumentTypeDescription(a_.doc_type); });
   Dictionary replacements;
   replacements.Add("[%USER%]", Variant(SenderDisplayName()));
   replacements.Add("[%DOCTYPE%]", Variant(description));
@@ -296,12 +297,12 @@ void Processing::FillUserDefinedFields() {
     return;
   }
   const Error failure = error_.error();
-  LogAndContinue(kProcessPath, [&] {
+  core::LogAndContinue(kProcessPath, [&] {
     core::LogPublicationError(a_.doc_id, failure.number(), failure.description(), kProcessPath,
                               "ZODAR1828");
   });
-  LogAndContinue(kProcessPath,
-                 [&] { core::LogError(failure, kProcessPath, Variant(Message("ZODAR1828"))); });
+  core::LogAndContinue(
+      kProcessPath, [&] { core::LogError(failure, kProcessPath, Variant(Message("ZODAR1828"))); });
 }
 
 void Processing::ResolveRecipients() {
@@ -323,7 +324,7 @@ void Processing::ResolveRecipients() {
   if (!ran) {
     // The publications of one document are all or nothing: a resolution that failed half-way
     // leaves no recipient behind.
-    LogAndContinue(kProcessPath, [&] { Document().RemoveRecipientsForDocument(a_.doc_id); });
+    core::LogAndContinue(kProcessPath, [&] { Document().RemoveRecipientsForDocument(a_.doc_id); });
     Leave(ExitB("ZODAR1829"));
   }
 }

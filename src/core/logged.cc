@@ -1,9 +1,9 @@
-#include "publish/logged.h"
+#include "core/logged.h"
 
 #include "core/general.h"
 #include "velmora/base/error.h"
 
-namespace velmora::publish {
+namespace velmora::core {
 
 void LogAndContinue(std::string_view path, const std::function<void()>& body) {
   try {
@@ -11,11 +11,11 @@ void LogAndContinue(std::string_view path, const std::function<void()>& body) {
   } catch (...) {
     const Error failure = CurrentError();
     try {
-      core::LogError(failure, path);
+      LogError(failure, path);
     } catch (...) {
       // The log itself is unavailable; the caller's own error is what matters.
     }
   }
 }
 
-}  // namespace velmora::publish
+}  // namespace velmora::core
