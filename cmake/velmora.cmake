@@ -1,13 +1,12 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
 # velmora_add_library(NAME SOURCES... [DEPS targets...] [PRIVATE_DEPS targets...])
-# One static library per subsystem folder; public headers come from include/.
+# One static library per subsystem folder. It sees only the headers of its own layer and of the
+# layers it builds on (layers.cmake); programs, tests and benchmarks add src/ and include/.
 function(velmora_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name}
-    PUBLIC ${PROJECT_SOURCE_DIR}/include
-    PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  velmora_record_layer(${name} ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
