@@ -10,6 +10,7 @@
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "routing/email/mail_texts.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/sender_list.h"
@@ -76,9 +77,10 @@ struct TemporaryFiles {
   ~TemporaryFiles() {
     for (const std::string* file : {&xml, &html}) {
       try {
-        Utility().DeleteXMLFileFromDisk(*file);
+        routing::xml_files::Delete(*file);
       } catch (...) {
-        // Reported where it failed; the mail's outcome stands.
+        // The mail's outcome stands; the file left behind is logged.
+        core::LogError("Velmora.Utility.DeleteXMLFileFromDisk");
       }
     }
   }
