@@ -148,7 +148,7 @@ TEST_P(UtilityUsersTest, UnknownUserIdIsRaisedThroughTheChain) {
 // Library code reaches the directory through the users service: the same answers as the
 // facade, and failures raised unreported (the caller's own method reports them).
 TEST_P(UtilityUsersTest, TheUsersServiceAnswersAsTheFacadeAndRaisesUnreported) {
-  for (const std::string user : {std::string("alice"), std::string(kOddUser)}) {
+  for (const std::string& user : {std::string("alice"), std::string(kOddUser)}) {
     SCOPED_TRACE(user);
     EXPECT_EQ(routing::users::PartnerOf(user), utility_.GetAUBusinessPartnerID(user));
     EXPECT_EQ(routing::users::EmailAddressOf(user), utility_.GetAUEmailAddress(user));

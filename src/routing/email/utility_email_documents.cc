@@ -137,22 +137,17 @@ void Utility::SendEmailToRecipientsEx(int32_t iDocID, const Variant& vUserIDs,
       return;
     }
     Document document;
-    std::string type = document.GetDocumentTypeOfDocument(iDocID);
-    std::string sender_id = document.GetSenderOfDocument(iDocID);
-    const auto sender = GetAUObject(sender_id);
+    const std::string type = document.GetDocumentTypeOfDocument(iDocID);
+    const auto sender = GetAUObject(document.GetSenderOfDocument(iDocID));
     const std::string from = sender->EmailAddress();
     const std::string sender_language = sender->LanguageID();
     const std::optional<Variant> attachments =
         email::DocumentAttachmentArray(sender->UserID(), iDocID, "SendEmailToRecipientsEx");
     email::TemporaryHtml html;
     if (!bSkipTo) {
-      int32_t document_id = iDocID;
-      bool email_only = true;
-      Variant users = vUserIDs;
       const auto rows =
-          bPubUsersOnly
-              ? GetRecipientsFromPublicationTable(document_id, type, email_only)
-              : GetRecipientsFromPublicationTableByUsers(document_id, type, email_only, users);
+          bPubUsersOnly ? GetRecipientsFromPublicationTable(iDocID, type, true)
+                        : GetRecipientsFromPublicationTableByUsers(iDocID, type, true, vUserIDs);
       for (; !rows->IsEOF(); rows->MoveNext()) {
         SendToRecipient(*this, iDocID, type, from, sSubject, sBody, attachments, *rows, html);
       }
