@@ -11,13 +11,13 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/host/membership_database.h"
+#include "routing/node_queries.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 #include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
-#include "velmora/routing/utility.h"
 #include "velmora/xml/document.h"
 
 namespace velmora::app {
@@ -330,7 +330,7 @@ constexpr const char* kTagSelect =
 // Refuses a pattern whose node query (as the tag's kind builds it) does not compile.
 void RequireCompilingPattern(const std::string& pattern, int32_t kind) {
   const std::string query =
-      Utility().ConstructXslPattern(static_cast<TagAttrXsl>(kind), text::Trim(pattern));
+      routing::node_queries::QueryFor(static_cast<TagAttrXsl>(kind), text::Trim(pattern));
   if (query.empty()) {
     return;
   }

@@ -28,17 +28,30 @@ struct Param {
   Variant default_value;
 };
 
-// A parameter as a registration names it: `{"i_lDocID"}` or, optional, `Opt("iLang", 0)`.
+// A parameter as a registration names it: `{"i_lDocID"}`, optional `Opt("iLang", 0)`,
+// by reference `Ref("iDocID")` and both `OptRef("iDocTypeID", "")`. A by-reference parameter
+// is written back to the caller after the call: what the method wrote into it, or for an input
+// the C++ method takes by value or const reference, the argument as the method received it.
 struct ParamSpec {
   ParamSpec(const char* param_name) : name(param_name) {}
-  ParamSpec(std::string param_name, bool is_optional, Variant default_to)
-      : name(std::move(param_name)), optional(is_optional), default_value(std::move(default_to)) {}
+  ParamSpec(std::string param_name, bool is_optional, Variant default_to, bool is_by_ref = false)
+      : name(std::move(param_name)),
+        optional(is_optional),
+        by_ref(is_by_ref),
+        default_value(std::move(default_to)) {}
   std::string name;
   bool optional = false;
+  bool by_ref = false;
   Variant default_value;
 };
 inline ParamSpec Opt(std::string name, Variant default_value = Variant()) {
   return ParamSpec(std::move(name), true, std::move(default_value));
+}
+inline ParamSpec Ref(std::string name) {
+  return ParamSpec(std::move(name), false, Variant(), true);
+}
+inline ParamSpec OptRef(std::string name, Variant default_value = Variant()) {
+  return ParamSpec(std::move(name), true, std::move(default_value), true);
 }
 
 // Calls one method with arguments already matched to its parameters (optional ones filled
@@ -61,7 +74,8 @@ class ClassInfo {
   const std::vector<Method>& methods() const { return methods_; }
 
   // Binds a member function of a default-constructible class; one ParamSpec per parameter.
-  // Parameters declared as non-const lvalue references are by-reference parameters.
+  // Parameters marked Ref, and parameters declared as non-const lvalue references, are
+  // by-reference parameters.
   template <class C, class R, class... A>
   ClassInfo& Bind(const std::string& name, R (C::*function)(A...),
                   std::vector<ParamSpec> param_specs = {});
@@ -85,14 +99,15 @@ namespace detail {
 // passed as the parameter; by-reference values are written back. An object parameter taken by
 // reference (db::Recordset&, xml::Document&) is held as a shared reference to the object the
 // argument converted to; a non-const one is by reference: that object, as the method left it,
-// goes back to the caller.
+// goes back to the caller. A by-reference argument that arrives as null or empty starts from
+// its type's default.
 template <class A, class Enable = void>
 struct ArgTraits {
   using Storage = std::remove_cv_t<std::remove_reference_t<A>>;
   static constexpr bool kWriteBack =
       std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
-  static Storage From(const Variant& value) {
-    if (kWriteBack && (value.IsNull() || value.IsEmpty())) {
+  static Storage From(const Variant& value, bool by_ref) {
+    if (by_ref && (value.IsNull() || value.IsEmpty())) {
       return Storage{};
     }
     return Converter<Storage>::From(value);
@@ -107,7 +122,7 @@ struct ArgTraits<A, std::enable_if_t<std::is_lvalue_reference_v<A> &&
   using Object = std::remove_cvref_t<A>;
   using Storage = std::shared_ptr<Object>;
   static constexpr bool kWriteBack = !std::is_const_v<std::remove_reference_t<A>>;
-  static Storage From(const Variant& value) { return RequiredObject<Object>(value); }
+  static Storage From(const Variant& value, bool) { return RequiredObject<Object>(value); }
   static Object& Pass(Storage& stored) { return *stored; }
   static Variant Back(const Storage& stored) { return Variant(ObjectRef(stored)); }
 };
@@ -120,9 +135,10 @@ constexpr bool kIsByRef = ArgTraits<A>::kWriteBack;
 // default.
 template <class A>
 typename ArgTraits<A>::Storage ConvertArgument(const std::vector<Variant>& args, size_t index,
-                                               const std::string& name, const std::string& path) {
+                                               const std::string& name, bool by_ref,
+                                               const std::string& path) {
   try {
-    return ArgTraits<A>::From(args[index]);
+    return ArgTraits<A>::From(args[index], by_ref);
   } catch (const Error& failure) {
     throw Error(failure.number(), path,
                 "Argument " + std::to_string(index + 1) + " (" + name +
@@ -132,14 +148,14 @@ typename ArgTraits<A>::Storage ConvertArgument(const std::vector<Variant>& args,
 
 template <class C, class R, class... A, size_t... I>
 Variant CallBound(R (C::*function)(A...), std::vector<Variant>& args,
-                  const std::vector<std::string>& names, const std::string& path,
-                  std::index_sequence<I...>) {
+                  const std::vector<std::string>& names, const std::vector<bool>& by_ref,
+                  const std::string& path, std::index_sequence<I...>) {
   std::tuple<typename ArgTraits<A>::Storage...> values{
-      ConvertArgument<A>(args, I, names[I], path)...};
+      ConvertArgument<A>(args, I, names[I], by_ref[I], path)...};
   // By-reference arguments go back to the caller also when the method raises, as a script
   // caller sees what a method wrote before it failed.
   const auto write_back = [&] {
-    ((kIsByRef<A> ? void(args[I] = ArgTraits<A>::Back(std::get<I>(values))) : void()), ...);
+    ((by_ref[I] ? void(args[I] = ArgTraits<A>::Back(std::get<I>(values))) : void()), ...);
   };
   C object;
   Variant result;
@@ -178,14 +194,18 @@ ClassInfo& ClassInfo::Bind(const std::string& name, R (C::*function)(A...),
   Method method;
   method.name = name;
   std::vector<std::string> names;
+  std::vector<bool> by_ref;
   for (size_t i = 0; i < kArity; ++i) {
+    const bool is_by_ref = kByRef[i] || param_specs[i].by_ref;
     method.params.push_back(Param{param_specs[i].name,
-                                  kByRef[i] ? ParamKind::kByRef : ParamKind::kIn,
+                                  is_by_ref ? ParamKind::kByRef : ParamKind::kIn,
                                   param_specs[i].optional, param_specs[i].default_value});
     names.push_back(param_specs[i].name);
+    by_ref.push_back(is_by_ref);
   }
-  method.invoke = [function, names, path = progid_ + "." + name](std::vector<Variant>& args) {
-    return detail::CallBound(function, args, names, path, std::index_sequence_for<A...>{});
+  method.invoke = [function, names, by_ref,
+                   path = progid_ + "." + name](std::vector<Variant>& args) {
+    return detail::CallBound(function, args, names, by_ref, path, std::index_sequence_for<A...>{});
   };
   Add(std::move(method));
   return *this;

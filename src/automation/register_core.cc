@@ -13,7 +13,8 @@ void RegisterCoreClasses(ClassRegistry& registry) {
       .Bind("I18NCollByReplacementsForASP", &LabelReplacements::I18NCollByReplacementsForASP,
             {"i_sKey", "i_lLanguageID", "i_oReplDict"});
   registry.Add("Velmora.Utility")
-      .Bind("SetLongDBTextField", &Utility::SetLongDBTextField, {"text", "fieldName", "recordset"});
+      .Bind("SetLongDBTextField", &Utility::SetLongDBTextField,
+            {"text", "fieldName", Ref("recordset")});
 }
 
 }  // namespace velmora::automation

@@ -9,10 +9,12 @@ namespace velmora::automation {
 // distribution list as a participant in the host's referential-integrity checks.
 void RegisterDirectoryClasses(ClassRegistry& registry) {
   registry.Add("Velmora.DistributionList")
-      .Bind("UserFoundOnDBList", &DistributionList::UserFoundOnDBList, {"iDocTypeID", "iUserID"})
-      .Bind("BPFoundOnDBList", &DistributionList::BPFoundOnDBList, {"iDocTypeID", "iBPID"})
-      .Bind("AnyBPFoundOnDBList", &DistributionList::AnyBPFoundOnDBList, {"iDocTypeID"})
-      .Bind("RemoveBPsFromDBList", &DistributionList::RemoveBPsFromDBList, {"iDocTypeID"});
+      .Bind("UserFoundOnDBList", &DistributionList::UserFoundOnDBList,
+            {Ref("iDocTypeID"), Ref("iUserID")})
+      .Bind("BPFoundOnDBList", &DistributionList::BPFoundOnDBList,
+            {Ref("iDocTypeID"), Ref("iBPID")})
+      .Bind("AnyBPFoundOnDBList", &DistributionList::AnyBPFoundOnDBList, {Ref("iDocTypeID")})
+      .Bind("RemoveBPsFromDBList", &DistributionList::RemoveBPsFromDBList, {Ref("iDocTypeID")});
   AddReferentialIntegrity<DistributionList>(registry.Add("Velmora.DistributionList"),
                                             {"Origin", "KeyNames", "KeyValues"});
 
@@ -31,26 +33,27 @@ void RegisterDirectoryClasses(ClassRegistry& registry) {
 
   registry.Add("Velmora.Utility")
       .Bind("getIISVirtID", &Utility::getIISVirtID)
-      .Bind("GetAUObject", &Utility::GetAUObject, {"sUserID"})
-      .Bind("getAUOAddress", &Utility::getAUOAddress, {"sIISVirtID", "sUserID"})
+      .Bind("GetAUObject", &Utility::GetAUObject, {Ref("sUserID")})
+      .Bind("getAUOAddress", &Utility::getAUOAddress, {Ref("sIISVirtID"), Ref("sUserID")})
       .Bind("GetAuoRSByCriteria", &Utility::GetAuoRSByCriteria,
-            {"vCriteria", Opt("sIISVirtID", Variant(""))})
-      .Bind("GetAUBusinessPartnerID", &Utility::GetAUBusinessPartnerID, {"sUserID"})
-      .Bind("GetAUEmailAddress", &Utility::GetAUEmailAddress, {"sUserID"})
-      .Bind("GetSenderBPAndName", &Utility::GetSenderBPAndName, {"sXML", "lBPID", "sSenderName"})
+            {Ref("vCriteria"), OptRef("sIISVirtID", Variant(""))})
+      .Bind("GetAUBusinessPartnerID", &Utility::GetAUBusinessPartnerID, {Ref("sUserID")})
+      .Bind("GetAUEmailAddress", &Utility::GetAUEmailAddress, {Ref("sUserID")})
+      .Bind("GetSenderBPAndName", &Utility::GetSenderBPAndName,
+            {Ref("sXML"), Ref("lBPID"), Ref("sSenderName")})
       .Bind("GetBusinessPartnerName", &Utility::GetBusinessPartnerName, {"lBPID"})
       .Bind("BPOfDocumentEqualsBPOfUser", &Utility::BPOfDocumentEqualsBPOfUser, {"sUser", "sXML"})
       .Bind("CheckUserAuthorization", &Utility::CheckUserAuthorization,
-            {"sUser", "sPassword", Opt("sXML", Variant(""))})
+            {Ref("sUser"), Ref("sPassword"), OptRef("sXML", Variant(""))})
       .Bind("GetApplicationID", &Utility::GetApplicationID, {"sApplicationName"})
       .Bind("UserAccessToApplicationAllowed", &Utility::UserAccessToApplicationAllowed,
             {"sUser", "sApplicationName"})
-      .Bind("GetR2AVidodeParameter", &Utility::GetR2AVidodeParameter, {"sParamName"})
+      .Bind("GetR2AVidodeParameter", &Utility::GetR2AVidodeParameter, {Ref("sParamName")})
       .Bind("RetrieveElementFromRequestFormCollection",
             &Utility::RetrieveElementFromRequestFormCollection,
-            {"sFormCollection", "sPattern", "vValue"})
-      .Bind("CheckLong", &Utility::CheckLong, {"vValue"})
-      .Bind("CheckString", &Utility::CheckString, {"vValue"});
+            {"sFormCollection", "sPattern", Ref("vValue")})
+      .Bind("CheckLong", &Utility::CheckLong, {Ref("vValue")})
+      .Bind("CheckString", &Utility::CheckString, {Ref("vValue")});
 }
 
 }  // namespace velmora::automation

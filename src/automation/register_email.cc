@@ -32,10 +32,10 @@ void RegisterEmailOperations(ClassRegistry& registry) {
       .Bind("GetSubject", &Utility::GetSubject,
             {"sLanguageID", Opt("sSubject", empty_text), "sDocTypeID",
              Opt("iSenderMode", Variant(int32_t{1}))})
-      .Bind(
-          "GetBody", &Utility::GetBody,
-          {"sLanguageID", "iDocID", "sDocTypeID", "iSenderMode", Opt("sBody", empty_text),
-           Opt("bCcFlag", Variant(false)), Opt("sToList", empty_text), Opt("sCcList", empty_text)})
+      .Bind("GetBody", &Utility::GetBody,
+            {"sLanguageID", "iDocID", "sDocTypeID", "iSenderMode", Opt("sBody", empty_text),
+             Opt("bCcFlag", Variant(false)), OptRef("sToList", empty_text),
+             Opt("sCcList", empty_text)})
       .Bind("GetDefaultBody", &Utility::GetDefaultBody,
             {"sLanguageID", "iDocID", "sDocTypeID", Opt("sBody", empty_text)})
       .Bind("getDocumentHyperlinkBySenderMode", &Utility::getDocumentHyperlinkBySenderMode,

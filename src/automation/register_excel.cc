@@ -21,7 +21,8 @@ void RegisterExcelClasses(ClassRegistry& registry) {
             {"workbook", "propertyName"});
   registry.Add("Velmora.Utility")
       .Bind("CallMethodForExcel", &Utility::CallMethodForExcel,
-            {"iDllClassMethodString", "i_oExcelWorkBook", Opt("i_sFilePathTemplate", Variant(""))});
+            {Ref("iDllClassMethodString"), Ref("i_oExcelWorkBook"),
+             Opt("i_sFilePathTemplate", Variant(""))});
 }
 
 }  // namespace velmora::automation

@@ -91,8 +91,8 @@ void RegisterFileClasses(ClassRegistry& registry) {
   registry.Add("Velmora.Utility")
       .Bind("CreateErrorDir", &Utility::CreateErrorDir)
       .Bind("WriteXmlFileToErrorDir", &Utility::WriteXmlFileToErrorDir,
-            {"content", Opt("fileName", "")})
-      .Bind("MoveFileToErrorDir", &Utility::MoveFileToErrorDir, {"file"})
+            {"content", OptRef("fileName", "")})
+      .Bind("MoveFileToErrorDir", &Utility::MoveFileToErrorDir, {Ref("file")})
       .Bind("FileExist", &Utility::FileExist, {"fileName"})
       .Bind("DirExistOnThisServer", &Utility::DirExistOnThisServer, {"folder"})
       .Bind("DirExist", &Utility::DirExist, {"folder"})
@@ -101,7 +101,7 @@ void RegisterFileClasses(ClassRegistry& registry) {
       .Bind("IsExcelInstalled", &Utility::IsExcelInstalled)
       .Bind("IsExcelInstalledWithErrRaise", &Utility::IsExcelInstalledWithErrRaise)
       .Bind("StoreErr", &Utility::StoreErr, {Opt("current")})
-      .Bind("RestoreErr", &Utility::RestoreErr, {Opt("current")})
+      .Bind("RestoreErr", &Utility::RestoreErr, {OptRef("current")})
       .Bind("MakeStringFromArray", &Utility::MakeStringFromArray, {"array"})
       .Bind("ConvertArrayToList", &Utility::ConvertArrayToList, {"array"});
 }

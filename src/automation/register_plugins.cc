@@ -57,10 +57,10 @@ void RegisterPluginClasses(ClassRegistry& registry) {
   MakeCreatableWithInterface<IMethodCall24>(registry, "Velmora.IMethodCall24");
 
   registry.Add("Velmora.Utility")
-      .Bind("GetClass", &Utility::GetClass, {"iDllClassMethodString"})
-      .Bind("GetMethod", &Utility::GetMethod, {"iDllClassMethodString"})
-      .Bind("CallMethod", &Utility::CallMethod, {"iDllClassMethodString", "iArguments"})
-      .Bind("CheckMethodCall", &Utility::CheckMethodCall, {"iDllClassMethodString"});
+      .Bind("GetClass", &Utility::GetClass, {Ref("iDllClassMethodString")})
+      .Bind("GetMethod", &Utility::GetMethod, {Ref("iDllClassMethodString")})
+      .Bind("CallMethod", &Utility::CallMethod, {Ref("iDllClassMethodString"), Ref("iArguments")})
+      .Bind("CheckMethodCall", &Utility::CheckMethodCall, {Ref("iDllClassMethodString")});
 
   delivery::InstallPluginSource();
 }

@@ -7,32 +7,34 @@ namespace velmora::automation {
 void RegisterRecipientResolution(ClassRegistry& registry) {
   registry.Add("Velmora.Utility")
       .Bind("GetRecipientsAndFillPublicationTable", &Utility::GetRecipientsAndFillPublicationTable,
-            {"iDocID", Opt("iDocTypeID", Variant("")), Opt("iXML", Variant(""))})
-      .Bind(
-          "FillPublicationTable", &Utility::FillPublicationTable,
-          {"iDocID", "iDocTypeID", Opt("iBPID", Variant(int32_t{0})), Opt("iUserID", Variant(""))})
+            {Ref("iDocID"), OptRef("iDocTypeID", Variant("")), OptRef("iXML", Variant(""))})
+      .Bind("FillPublicationTable", &Utility::FillPublicationTable,
+            {Ref("iDocID"), Ref("iDocTypeID"), OptRef("iBPID", Variant(int32_t{0})),
+             OptRef("iUserID", Variant(""))})
       .Bind("ExecuteXslPatternAndFillPublicationTable",
             &Utility::ExecuteXslPatternAndFillPublicationTable,
-            {"iDocID", "iDocTypeID", "oXmlDoc", "sXslPattern"})
+            {Ref("iDocID"), Ref("iDocTypeID"), Ref("oXmlDoc"), Ref("sXslPattern")})
       .Bind("RemoveAllRoutingInfoFromDocument", &Utility::RemoveAllRoutingInfoFromDocument,
-            {"iDocID", "oXmlDoc"})
+            {Ref("iDocID"), Ref("oXmlDoc")})
       .Bind("ClearTagsAndWriteDocToDB", &Utility::ClearTagsAndWriteDocToDB,
-            {"iDocID", "oXmlDoc", "sXslPattern"})
-      .Bind("GetDefaultReceiver", &Utility::GetDefaultReceiver, {"sXML"})
-      .Bind("GetDocType", &Utility::GetDocType, {"sXML", Opt("iBPID", Variant(int32_t{0}))})
-      .Bind("GetRecipientsFromPublicationTableByUsers",
-            &Utility::GetRecipientsFromPublicationTableByUsers,
-            {"iDocID", "iDocTypeID", Opt("iEmail", Variant(false)), Opt("vUserIDs")})
+            {Ref("iDocID"), Ref("oXmlDoc"), Ref("sXslPattern")})
+      .Bind("GetDefaultReceiver", &Utility::GetDefaultReceiver, {Ref("sXML")})
+      .Bind("GetDocType", &Utility::GetDocType, {Ref("sXML"), OptRef("iBPID", Variant(int32_t{0}))})
+      .Bind(
+          "GetRecipientsFromPublicationTableByUsers",
+          &Utility::GetRecipientsFromPublicationTableByUsers,
+          {Ref("iDocID"), Ref("iDocTypeID"), OptRef("iEmail", Variant(false)), OptRef("vUserIDs")})
       .Bind("GetToRecipientList", &Utility::GetToRecipientList, {"iDocID", "iDocTypeID"})
-      .Bind("GetPublicationStatus", &Utility::GetPublicationStatus, {"iDocID", "iUserID"})
-      .Bind("GetForwardFlag", &Utility::GetForwardFlag, {"iDocID", "iUserID"})
+      .Bind("GetPublicationStatus", &Utility::GetPublicationStatus, {Ref("iDocID"), Ref("iUserID")})
+      .Bind("GetForwardFlag", &Utility::GetForwardFlag, {Ref("iDocID"), Ref("iUserID")})
       .Bind("ConvertPublicationStatusFromStringToEnum",
-            &Utility::ConvertPublicationStatusFromStringToEnum, {"sStatus"})
+            &Utility::ConvertPublicationStatusFromStringToEnum, {Ref("sStatus")})
       .Bind("CheckPublicationErrors", &Utility::CheckPublicationErrors, {"iDocID"})
       .Bind("CheckSentLog", &Utility::CheckSentLog,
             {"iDocTypeID", "iSender", "iBPID", Opt("iDocID", Variant(int32_t{0}))})
-      .Bind("DocTypeFoundInTable", &Utility::DocTypeFoundInTable, {"iDocTypeID"})
-      .Bind("GetDocumentTypeDescription", &Utility::GetDocumentTypeDescription, {"iDocTypeID"});
+      .Bind("DocTypeFoundInTable", &Utility::DocTypeFoundInTable, {Ref("iDocTypeID")})
+      .Bind("GetDocumentTypeDescription", &Utility::GetDocumentTypeDescription,
+            {Ref("iDocTypeID")});
 }
 
 }  // namespace velmora::automation

@@ -7,7 +7,7 @@ namespace velmora::automation {
 void RegisterRecipientReaders(ClassRegistry& registry) {
   registry.Add("Velmora.Utility")
       .Bind("GetRecipientsFromPublicationTable", &Utility::GetRecipientsFromPublicationTable,
-            {"iDocID", "iDocTypeID", Opt("iEmail", Variant(false))});
+            {Ref("iDocID"), Ref("iDocTypeID"), OptRef("iEmail", Variant(false))});
 }
 
 }  // namespace velmora::automation

@@ -21,16 +21,16 @@ void RegisterXmlClasses(ClassRegistry& registry) {
       .Bind("getXSL", &Utility::getXSL, {"i_sDocTypeID"})
       .Bind("GetHtmlAttachmentXsl", &Utility::GetHtmlAttachmentXsl, {"sDocTypeID"})
       .Bind("ConstructXslPattern", &Utility::ConstructXslPattern, {"eTagAttrXsl", "sXslPattern"})
-      .Bind("CheckXslPattern", &Utility::CheckXslPattern, {"sXslPattern", "eTagAttrXsl"})
+      .Bind("CheckXslPattern", &Utility::CheckXslPattern, {Ref("sXslPattern"), "eTagAttrXsl"})
       .Bind("ExecuteXSLPattern", &Utility::ExecuteXSLPattern, {"oXmlDoc", "sXslPattern"})
       .Bind("ExecuteXSLPatternReturnAllNodes", &Utility::ExecuteXSLPatternReturnAllNodes,
             {"oXmlDoc", "sXslPattern"})
       .Bind("WriteXMLFileToDisk", &Utility::WriteXMLFileToDisk,
-            {"sXML", Opt("sFileName", Variant(""))})
+            {"sXML", OptRef("sFileName", Variant(""))})
       .Bind("WriteXMLFileToDiskAsciiOrUnicode", &Utility::WriteXMLFileToDiskAsciiOrUnicode,
-            {"sXML", Opt("sFileName", Variant("")), Opt("bUnicode", Variant(true))})
+            {"sXML", OptRef("sFileName", Variant("")), Opt("bUnicode", Variant(true))})
       .Bind("DeleteXMLFileFromDisk", &Utility::DeleteXMLFileFromDisk, {"sFileName"})
-      .Bind("urlDecode", &Utility::urlDecode, {"sText"})
+      .Bind("urlDecode", &Utility::urlDecode, {Ref("sText")})
       .Bind("HTMLDecode", &Utility::HTMLDecode, {"vText"})
       .Bind("Formats", &Utility::Formats, {"vValue", "vFormat"});
 }

@@ -8,10 +8,10 @@
 
 #include "boxes/box_list_query.h"
 #include "boxes/doc_list_query.h"
+#include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::boxes {
 namespace {
@@ -163,8 +163,7 @@ BoxListRequest ReadBoxListRequest(int32_t mode, const std::string& doc_type,
     AddFilter(request, filter_names.At(i), filter_values.At(i), source);
   }
   if (request.mode == kErrorBox) {
-    std::string viewer = user;
-    request.partner = Utility().GetAUBusinessPartnerID(viewer);
+    request.partner = routing::users::PartnerOf(user);
   }
   return request;
 }

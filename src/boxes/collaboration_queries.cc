@@ -5,8 +5,8 @@
 #include "core/guarded.h"
 #include "core/sql_fragments.h"
 #include "core/sql_literals.h"
+#include "routing/users.h"
 #include "velmora/boxes/collaboration.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -158,10 +158,8 @@ std::string Collaboration::GetDocumentTypeListQueryStr2(int16_t iMode, const std
         return OutBoxTypes(iUser);
       case 1:
         return InboxTypes(iUser);
-      case 2: {
-        std::string user = iUser;
-        return ErrorBoxTypes(iUser, Utility().GetAUBusinessPartnerID(user));
-      }
+      case 2:
+        return ErrorBoxTypes(iUser, routing::users::PartnerOf(iUser));
       default:
         return "";
     }

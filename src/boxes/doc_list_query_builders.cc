@@ -7,9 +7,9 @@
 #include "core/guarded.h"
 #include "core/sql_fragments.h"
 #include "core/sql_literals.h"
+#include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::boxes {
 namespace {
@@ -175,8 +175,7 @@ std::string GetDocListQueryForOutBox(const DocListRequest& request, ErrorList& e
 std::string GetDocListQueryForErrorBox(const DocListRequest& request, ErrorList& errors) {
   return core::Guarded("Velmora.SQLQueries.GetDocListQueryForErrorBox", [&]() -> std::string {
     const bool top = request.parent == 0;
-    std::string user = request.user;
-    const int32_t partner = Utility().GetAUBusinessPartnerID(user);
+    const int32_t partner = routing::users::PartnerOf(request.user);
     std::string select = std::string(" SELECT DISTINCT ") + " DOCUMENT.DOCUMENTID," +
                          " DOCUMENT.CREATIONDATE," + " DOCUMENT.SENDER," +
                          " DOCUMENT.DOCUMENTTYPEID";

@@ -8,11 +8,11 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
+#include "routing/recipients/publication_lookups.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::boxes {
 namespace {
@@ -105,7 +105,7 @@ bool ProcessStatusFilter(int32_t mode, const std::string& name, const Variant& v
     const int32_t status =
         mode == kOutBox
             ? static_cast<int32_t>(Document().ConvertStatusFromStringToEnum(status_text))
-            : static_cast<int32_t>(Utility().ConvertPublicationStatusFromStringToEnum(status_text));
+            : static_cast<int32_t>(recipients::StatusNamed(status_text));
     if (status == -1) {
       RejectValue("ZODAR0803", core::GetLabel(hint_label), path, errors);
     }

@@ -8,9 +8,9 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "platform/sheet/cell_address.h"
+#include "routing/node_queries.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::convert {
 namespace {
@@ -106,8 +106,7 @@ void ProcessWorkSheets(PlacementContext& context) {
         book.DeleteSheet(sheet);
       }
     }
-    const auto elements =
-        Utility().ExecuteXSLPatternReturnAllNodes(context.xml, "//*[@B2BWORKSHEET]");
+    const auto elements = routing::node_queries::AllNodes(context.xml, "//*[@B2BWORKSHEET]");
     bool placeholder_used = false;
     int32_t processed = 0;
     for (const xml::Node& element : elements ? *elements : xml::NodeList()) {

@@ -9,11 +9,11 @@
 
 #include "core/labels.h"
 #include "platform/sheet/cell_address.h"
+#include "routing/node_queries.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::convert {
 namespace {
@@ -126,7 +126,7 @@ Condition ParseCondition(const std::string& raw, const xml::Document& xml) {
   }
   Condition parsed{text::Trim(condition.substr(0, at)), op, text::Trim(condition.substr(at + 1))};
   if (pattern) {
-    parsed.value = Utility().ExecuteXSLPattern(xml, parsed.value);
+    parsed.value = routing::node_queries::FirstText(xml, parsed.value);
   }
   return parsed;
 }

@@ -3,9 +3,9 @@
 
 #include "convert/obi_failures.h"
 #include "core/labels.h"
+#include "routing/node_queries.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/obi.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -36,7 +36,8 @@ uint8_t DigitAt(const std::string& text, size_t position) {
 // The partner name of the sender or receiver (`role`) of OBI document `document` of `type`.
 std::string PartnerName(const xml::Document& document, const std::string& type,
                         const std::string& role) {
-  return Utility().ExecuteXSLPattern(document, "/" + type + "/Envelope/" + role + "/PartnerName");
+  return routing::node_queries::FirstText(document,
+                                          "/" + type + "/Envelope/" + role + "/PartnerName");
 }
 
 void Write(std::string* output, const std::string& value) {

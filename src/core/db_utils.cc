@@ -67,6 +67,11 @@ std::optional<Variant> FirstField(const std::string& sql, std::string_view colum
   return recordset->Field(column);
 }
 
+bool HasRow(const std::string& sql) {
+  auto connection = GetConnection();
+  return !connection->Query(sql)->IsEOF();
+}
+
 void CloseRecordset(std::unique_ptr<db::Recordset>& recordset) {
   std::unique_ptr<db::Recordset> closing = std::move(recordset);
   Guarded("Velmora.DBUtils.CloseRecordset", [&] {

@@ -37,6 +37,10 @@ std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::strin
 // opening or the query raises, unreported.
 std::optional<Variant> FirstField(const std::string& sql, std::string_view column);
 
+// Whether `sql` returns a row, read on a connection of its own that is closed on every path.
+// Raises what opening or the query raises, unreported.
+bool HasRow(const std::string& sql);
+
 // Closes `recordset` when open and sets the reference to nothing; nothing and closed ones are
 // fine.
 void CloseRecordset(std::unique_ptr<db::Recordset>& recordset);

@@ -3,11 +3,11 @@
 #include "core/guarded.h"
 #include "import/email_import_run.h"
 #include "platform/files/file_system.h"
+#include "routing/error_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/publish/publish_create_document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::import {
 namespace {
@@ -91,7 +91,7 @@ bool EmailImportRun::AttachmentCanBeDocument(const std::string& name) {
       return false;
     }
     if (!excel_installed_) {
-      excel_installed_ = Utility().IsExcelInstalled();
+      excel_installed_ = routing::error_folder::WorkbookEngineAvailable();
     }
     return *excel_installed_;
   });

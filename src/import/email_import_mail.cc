@@ -4,10 +4,11 @@
 #include "core/guarded.h"
 #include "import/email_import_run.h"
 #include "platform/files/file_system.h"
+#include "routing/error_folder.h"
+#include "routing/mails.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::import {
 namespace {
@@ -84,7 +85,7 @@ void EmailImportRun::WriteEmailToErrorDirectoryWithNotification(const ImportMail
   std::string folder;
   std::vector<std::string> written;
   try {
-    folder = Utility().CreateErrorDir();
+    folder = routing::error_folder::Create();
     for (const ImportAttachment& attachment : mail.attachments) {
       written.push_back(FileHandling().GetUniqueFileName(folder, attachment.name));
       file_system->WriteFile(written.back(), attachment.content, files::WriteMode::kCreateNew);
@@ -117,7 +118,7 @@ void EmailImportRun::NotifyAdministrator(const std::string& text) {
       RaiseError(EnumerationErrors::MissingParameter, "Velmora.EmailImport.NotifyAdministrator",
                  Label("ZODAR4104"));
     }
-    Utility().SendEmail(address, address, Label("ZODAR4590"), text);
+    routing::mails::Send(address, address, Label("ZODAR4590"), text);
   } catch (...) {
     core::LogError("Velmora.EmailImport.NotifyAdministrator");
   }

@@ -12,11 +12,11 @@
 #include "import/import_rules.h"
 #include "platform/files/file_system.h"
 #include "platform/files/path_text.h"
+#include "routing/error_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/convert/obi.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::import {
 namespace {
@@ -224,7 +224,7 @@ void FolderImportRun::ImportFile(FileObject& file, const std::string& folder) {
 bool FolderImportRun::ExcelOk() {
   if (!excel_ok_) {
     try {
-      excel_ok_ = Utility().IsExcelInstalled();
+      excel_ok_ = routing::error_folder::WorkbookEngineAvailable();
     } catch (...) {
       excel_ok_ = true;
     }

@@ -4,8 +4,9 @@
 #include "core/labels.h"
 #include "import/folder_import_run.h"
 #include "import/import_rules.h"
+#include "routing/error_folder.h"
+#include "routing/mails.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::import {
 namespace {
@@ -63,7 +64,7 @@ void FolderImportRun::ImportDocument(const std::string& xml, const FileObject& f
     }
     // The file keeps its claimed name until it is deleted: renamed back, a parallel run could
     // claim it and publish its documents a second time.
-    Utility().SendEmailToAdministrator(UnclaimedPath(file));
+    routing::mails::SendToAdministrator(UnclaimedPath(file));
   } catch (...) {
     // Only the log can fail here; the next document is processed all the same.
   }
@@ -72,7 +73,7 @@ void FolderImportRun::ImportDocument(const std::string& xml, const FileObject& f
 void FolderImportRun::WriteNodeToFile(const FileObject& file, const std::string& xml) {
   try {
     std::string name = file.Name();
-    Utility().WriteXmlFileToErrorDir(xml, name);
+    routing::error_folder::WriteXml(xml, name);
   } catch (...) {
     Problem("Velmora.DocumentImport.WriteNodeToFile", "ZODAR0016",
             Replacing("[%FILE%]", file.Name()), CurrentError());
@@ -81,7 +82,7 @@ void FolderImportRun::WriteNodeToFile(const FileObject& file, const std::string&
 
 void FolderImportRun::WriteExcelToFile(const FileObject& file) {
   core::Guarded("Velmora.DocumentImport.WriteExcelToFile", [&] {
-    const std::string folder = Utility().CreateErrorDir();
+    const std::string folder = routing::error_folder::Create();
     const std::string& name = file.Name();
     FileHandling files;
     // An existing copy keeps its name: the new one gets "<base>_<n>.<extension>".

@@ -9,9 +9,9 @@
 #include "import/folder_import_run.h"
 #include "import/import_rules.h"
 #include "platform/xml/content_check.h"
+#include "routing/error_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/convert/obi.h"
-#include "velmora/routing/utility.h"
 #include "velmora/xml/document.h"
 
 namespace velmora::import {
@@ -25,7 +25,7 @@ void FolderImportRun::processXMLFile(FileObject& file) {
   // A failed stage logs its label, keeps the file in the error folder and ends the file.
   const auto stage_failed = [&](const char* label) {
     Problem(kProcessXmlFile, label, Replacing("[%FILE%]", file.Name()), CurrentError());
-    Utility().MoveFileToErrorDir(file);
+    routing::error_folder::Move(file);
     ++report_.refused;
   };
   std::string content;
@@ -100,7 +100,7 @@ void FolderImportRun::ProcessObiFile(FileObject& file) {
 
 void FolderImportRun::MoveToErrorFolder(FileObject& file) {
   try {
-    Utility().MoveFileToErrorDir(file);
+    routing::error_folder::Move(file);
     ++report_.refused;
   } catch (...) {
     // The file stays claimed in its folder; the caller reports the failure.

@@ -3,10 +3,15 @@
 #include <optional>
 #include <string>
 
+#include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "notify/notification_mail.h"
+#include "routing/html_attachments.h"
+#include "routing/mails.h"
+#include "routing/users.h"
+#include "routing/xml_files.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/collaboration.h"
@@ -61,19 +66,20 @@ class DispatchScope {
   DispatchScope(int32_t docId, const std::string& docTypeId) {
     dispatch_.doc_id = docId;
     dispatch_.doc_type = docTypeId;
-    std::string sender = Document().GetSenderOfDocument(docId);
-    dispatch_.sender_address = Utility().GetAUObject(sender)->EmailAddress();
+    const std::string sender = Document().GetSenderOfDocument(docId);
+    dispatch_.sender_address = routing::users::EmailAddressOf(sender);
     core::Guarded("Velmora.Notification.GetAttachments", [&] {
       dispatch_.attachments = AttachmentList(docId);
-      dispatch_.html_file = Utility().getHTMLAttachment(docId);
+      dispatch_.html_file = routing::html_attachments::WriteStored(docId);
     });
   }
   ~DispatchScope() {
     if (!text::Trim(dispatch_.html_file).empty()) {
       try {
-        Utility().DeleteHTMLAttachment(dispatch_.html_file);
+        routing::xml_files::Delete(dispatch_.html_file);
       } catch (...) {
-        // Logged by DeleteHTMLAttachment; the notification outcome stands.
+        // The notification outcome stands; the file left behind is logged.
+        core::LogError("Velmora.Utility.DeleteHTMLAttachment");
       }
     }
   }
@@ -96,11 +102,11 @@ std::string SendToRecipients(const Dispatch& dispatch) {
     std::optional<MailDefinition> definition;
     std::string to_list;
     for (; !rows->IsEOF(); rows->MoveNext()) {
-      std::string user = rows->Field("USERID").ToText();
+      const std::string user = rows->Field("USERID").ToText();
       std::string address;
       const std::string partner = rows->Field("BUSINESSPARTNERID").ToText();
       try {
-        address = Utility().GetAUObject(user)->EmailAddress();
+        address = routing::users::EmailAddressOf(user);
         if (!text::IEquals(partner, previous_partner) || !definition ||
             text::Trim(definition->subject).empty()) {
           definition.reset();
@@ -152,8 +158,8 @@ void SendToCc(const Dispatch& dispatch, std::string& cc_list) {
 void SendToSender(const Dispatch& dispatch, const std::string& to_list,
                   const std::string& cc_list) {
   core::Guarded("Velmora.Notification.SendNotificationToSender", [&] {
-    std::string sender = Document().GetSenderOfDocument(dispatch.doc_id);
-    const int32_t partner = Utility().GetAUObject(sender)->BusinessPartnerID();
+    const std::string sender = Document().GetSenderOfDocument(dispatch.doc_id);
+    const int32_t partner = routing::users::PartnerOf(sender);
     bool notification = false;
     bool with_files = false;
     bool with_html = false;
@@ -173,15 +179,15 @@ void SendToRecipient(const Dispatch& dispatch, std::string user) {
   core::Guarded(kPath, [&] {
     std::string address;
     try {
-      const int32_t partner = Utility().GetAUBusinessPartnerID(user);
+      const int32_t partner = routing::users::PartnerOf(user);
       const auto rows =
           Notification().getRecipientsWithNotification(dispatch.doc_id, dispatch.doc_type, partner);
       bool attach_html = false;
       bool attach_files = false;
       for (; !rows->IsEOF(); rows->MoveNext()) {
-        std::string row_user = text::Trim(rows->Field("USERID").ToText());
+        const std::string row_user = text::Trim(rows->Field("USERID").ToText());
         if (text::IEquals(row_user, text::Trim(user))) {
-          address = Utility().GetAUObject(row_user)->EmailAddress();
+          address = routing::users::EmailAddressOf(row_user);
           attach_html = rows->Field("HTMLATTACHMENT").ToBool();
           attach_files = rows->Field("ATTACHMENTS").ToBool();
         }
@@ -200,13 +206,12 @@ void SendToRecipient(const Dispatch& dispatch, std::string user) {
 void SendMail(const Dispatch& dispatch, const std::string& to, const std::string& subject,
               const std::string& body, bool attach_html, bool attach_files) {
   core::Guarded("Velmora.Notification.SendMail", [&] {
-    Utility utility;
     const std::string html = attach_html ? dispatch.html_file : std::string();
     if (!dispatch.attachments || !attach_files) {
-      utility.SendEmail(dispatch.sender_address, to, subject, body, html, "");
+      routing::mails::Send(dispatch.sender_address, to, subject, body, html, "");
     } else {
-      utility.SendEmailWithAttachments(dispatch.sender_address, to, subject, body, html, "",
-                                       *dispatch.attachments);
+      routing::mails::SendWithFiles(dispatch.sender_address, to, subject, body, html, "",
+                                    *dispatch.attachments);
     }
   });
 }

@@ -9,11 +9,14 @@
 #include "core/labels.h"
 #include "core/sql_literals.h"
 #include "notify/notification_mail.h"
+#include "routing/document_types.h"
+#include "routing/html_attachments.h"
+#include "routing/recipients/publication_lookups.h"
+#include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/notify/notification.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace notify {
@@ -65,14 +68,13 @@ std::unique_ptr<db::Recordset> GetNotificationTemplate(int32_t bp, const std::st
 std::string GetHyperlink(int32_t docId, const std::string& docTypeId,
                          const std::string& placeholder) {
   return core::Guarded("Velmora.Notification.GetHyperlink", [&] {
-    Utility utility;
     std::string link;
     if (placeholder == "[%INBOXLINK%]") {
-      link = utility.getDocumentHyperlinkBySenderMode(docId, docTypeId, 1);
+      link = routing::html_attachments::DocumentLink(docId, docTypeId, 1);
     } else if (placeholder == "[%OUTBOXLINK%]") {
-      link = utility.getDocumentHyperlinkBySenderMode(docId, docTypeId, 0);
-    } else if (utility.CheckPublicationErrors(docId)) {
-      link = utility.getDocumentHyperlinkBySenderMode(docId, docTypeId, 2);
+      link = routing::html_attachments::DocumentLink(docId, docTypeId, 0);
+    } else if (recipients::HasOpenPublicationErrors(docId)) {
+      link = routing::html_attachments::DocumentLink(docId, docTypeId, 2);
     }
     return text::ReplaceAll(link, " ", "%20");
   });
@@ -82,9 +84,8 @@ std::string GetRecipientEmailAddresses(int32_t docId, const std::string& docType
   return core::Guarded("Velmora.Notification.GetRecipientEmailAddresses", [&] {
     const auto rows = Notification().getRecipientsWithNotification(docId, docTypeId, bp);
     std::string addresses;
-    for (Utility utility; !rows->IsEOF(); rows->MoveNext()) {
-      std::string user = rows->Field("USERID").ToText();
-      addresses += utility.GetAUEmailAddress(user) + ";";
+    for (; !rows->IsEOF(); rows->MoveNext()) {
+      addresses += routing::users::EmailAddressOf(rows->Field("USERID").ToText()) + ";";
     }
     if (!text::Trim(addresses).empty()) {
       addresses.pop_back();
@@ -109,10 +110,7 @@ std::string ReplaceSubstitutions(int32_t bp, int32_t docId, const std::string& d
       }
     };
     replace("[%DOCID%]", [&] { return std::to_string(docId); });
-    replace("[%DOCTYPE%]", [&] {
-      std::string type = docTypeId;
-      return Utility().GetDocumentTypeDescription(type);
-    });
+    replace("[%DOCTYPE%]", [&] { return routing::document_types::Description(docTypeId); });
     if (mode == 2) {
       replace("[%INBOXLINK%]", [&] { return GetHyperlink(docId, docTypeId, "[%INBOXLINK%]"); });
     }

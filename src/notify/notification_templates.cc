@@ -5,10 +5,10 @@
 #include "core/guarded.h"
 #include "core/labels.h"
 #include "core/sql_literals.h"
+#include "routing/document_types.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/notify/notification.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -74,8 +74,7 @@ void Notification::AddNotificationTemplate(const std::string& i_sDocTypeID, int3
                                            bool i_bCcAtt) {
   constexpr const char* kPath = "Velmora.Notification.AddNotificationTemplate";
   core::Guarded(kPath, [&] {
-    std::string type = i_sDocTypeID;
-    if (!text::IEquals(type, "-1") && !Utility().DocTypeFoundInTable(type)) {
+    if (!text::IEquals(i_sDocTypeID, "-1") && !routing::document_types::Exists(i_sDocTypeID)) {
       RaiseError(EnumerationErrors::MissingDocumentTypeID, kPath,
                  text::ReplaceAll(core::GetLabel("ZODAR6085"), "[%DOCTYPE%]", i_sDocTypeID));
     }

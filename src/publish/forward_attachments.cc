@@ -8,7 +8,7 @@
 #include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "platform/files/path_text.h"
-#include "velmora/routing/utility.h"
+#include "routing/error_folder.h"
 
 namespace velmora::publish {
 namespace {
@@ -31,7 +31,7 @@ void insertAttachmentInDB(db::Connection& connection, int32_t newDocId, const st
 // through the file system.
 void copyAttachmentFolder(const std::string& source, const std::string& target) {
   core::Guarded("Velmora.PublishForwardDocument.copyAttachmentFolder", [&] {
-    if (!Utility().DirExist(source)) {
+    if (!routing::error_folder::FolderExists(source)) {
       return;
     }
     if (source.starts_with("\\\\") || target.starts_with("\\\\")) {

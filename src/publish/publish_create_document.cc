@@ -10,6 +10,7 @@
 #include "core/logged.h"
 #include "document/processing/processing.h"
 #include "publish/publish_internal.h"
+#include "routing/error_folder.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
@@ -41,10 +42,9 @@ int32_t WithErrorCopy(bool keep_copy, const std::function<int32_t()>& publish,
     }
     PendingError current;
     current.Capture();
-    Utility utility;
-    utility.StoreErr(current);
+    const PendingError saved = current.Store();
     copy();
-    utility.RestoreErr(current);
+    current.Restore(saved);
     current.Raise();
   }
 }
@@ -110,7 +110,7 @@ int32_t PublishCreateDocument::PublishExcelDocument(
     return WithErrorCopy(
         !in_file_publication_,
         [&] {
-          if (!Utility().IsExcelInstalled()) {
+          if (!routing::error_folder::WorkbookEngineAvailable()) {
             RaiseError(EnumerationErrors::ExcelNotInstalled, kPath, core::GetLabel("ZODAR0040"));
           }
           if (!text::IEquals(FileHandling().GetFileExtension(i_sExcelFile), "xls")) {

@@ -4,8 +4,8 @@
 #include "core/guarded.h"
 #include "core/logged.h"
 #include "publish/publish_internal.h"
+#include "routing/error_folder.h"
 #include "velmora/core/file_handling.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::publish {
 namespace {
@@ -44,7 +44,7 @@ bool HasItems(const std::shared_ptr<Collection>& attachments) {
 void WriteDocumentContentAndAttachmentsToErrorDir(int32_t docId, const std::string& xml,
                                                   const std::shared_ptr<Collection>& attachments) {
   core::LogAndContinue("PublishCreateDocument.WriteDocumentContentAndAttachmentsToErrorDir", [&] {
-    const std::string folder = Utility().CreateErrorDir();
+    const std::string folder = routing::error_folder::Create();
     FileHandling files;
     const std::string name = docId > 0 ? std::to_string(docId) + ".xml" : "Error.xml";
     files.createTextFile(xml, files.GetUniqueFileName(folder, name), true);
@@ -57,7 +57,7 @@ void WriteDocumentContentAndAttachmentsToErrorDir(int32_t docId, const std::stri
 void WriteFileAndAttachmentsToErrorDir(const std::string& file,
                                        const std::shared_ptr<Collection>& attachments) {
   core::LogAndContinue("PublishCreateDocument.WriteFileAndAttachmentsToErrorDir", [&] {
-    const std::string folder = Utility().CreateErrorDir();
+    const std::string folder = routing::error_folder::Create();
     FileHandling files;
     const std::string name = files.GetBaseName(file) + "." + files.GetFileExtension(file);
     files.CopyFile(file, files.GetUniqueFileName(folder, name), false);

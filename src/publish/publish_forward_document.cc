@@ -11,11 +11,11 @@
 #include "core/publication_errors.h"
 #include "core/sql_literals.h"
 #include "publish/forward_attachments.h"
+#include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/obi.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -114,7 +114,7 @@ int32_t PublishForwardDocument::Main2(int32_t iDocID, const std::string& iNewDoc
   Dictionary partner_values = One("[%ID%]", received.sender);
   partner_values.Add("[%DOCTYPEID%]", Variant(received.type));
   int32_t partner = core::Guarded(
-      kMain2, [&] { return Utility().GetAUBusinessPartnerID(received.sender); },
+      kMain2, [&] { return routing::users::PartnerOf(received.sender); },
       [&] { return LabelInfo("ZODAR4306", partner_values); });
   Dictionary process_values = One("[%TYPE%]", received.type);
   process_values.Add("[%BP%]", Variant(std::to_string(partner)));

@@ -89,7 +89,8 @@ std::string LinkCondition(const VariantArray& keys, const VariantArray& values,
 
 }  // namespace
 
-bool DistributionList::UserFoundOnDBList(std::string& iDocTypeID, std::string& iUserID) {
+bool DistributionList::UserFoundOnDBList(const std::string& iDocTypeID,
+                                         const std::string& iUserID) {
   return core::Guarded("Velmora.DistributionList.UserFoundOnDBList", [&]() -> bool {
     if (iUserID.empty() || iDocTypeID.empty()) {
       return false;
@@ -100,7 +101,7 @@ bool DistributionList::UserFoundOnDBList(std::string& iDocTypeID, std::string& i
   });
 }
 
-bool DistributionList::BPFoundOnDBList(std::string& iDocTypeID, int32_t& iBPID) {
+bool DistributionList::BPFoundOnDBList(const std::string& iDocTypeID, int32_t iBPID) {
   return core::Guarded("Velmora.DistributionList.BPFoundOnDBList", [&]() -> bool {
     if (iDocTypeID.empty() || iBPID == 0) {
       return false;
@@ -112,7 +113,7 @@ bool DistributionList::BPFoundOnDBList(std::string& iDocTypeID, int32_t& iBPID) 
   });
 }
 
-bool DistributionList::AnyBPFoundOnDBList(std::string& iDocTypeID) {
+bool DistributionList::AnyBPFoundOnDBList(const std::string& iDocTypeID) {
   return core::Guarded("Velmora.DistributionList.AnyBPFoundOnDBList", [&]() -> bool {
     if (iDocTypeID.empty()) {
       return false;
@@ -124,7 +125,7 @@ bool DistributionList::AnyBPFoundOnDBList(std::string& iDocTypeID) {
   });
 }
 
-void DistributionList::RemoveBPsFromDBList(std::string& iDocTypeID) {
+void DistributionList::RemoveBPsFromDBList(const std::string& iDocTypeID) {
   core::Guarded("Velmora.DtributionList.RemoveBPsFromDBList", [&] {
     std::unique_ptr<db::Connection> connection;
     connection = core::GetConnection();

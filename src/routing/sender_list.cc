@@ -9,7 +9,7 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
-#include "velmora/routing/utility.h"
+#include "routing/document_types.h"
 
 namespace velmora {
 namespace {
@@ -109,7 +109,7 @@ Variant SenderList::GetNotification2(const std::string& iDocTypeID, const std::s
     oHTMLStyleSheet.clear();
     const bool notification =
         GetNotification3(iDocTypeID, iUserID, oNotification, oAttachments, oHTMLAttachment);
-    oHTMLStyleSheet = Utility().GetHtmlAttachmentXsl(iDocTypeID);
+    oHTMLStyleSheet = routing::document_types::HtmlAttachmentXsl(iDocTypeID).value_or("");
     return Variant(notification);
   });
 }

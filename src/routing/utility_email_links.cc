@@ -10,7 +10,8 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
-#include "core/url_encode.h"
+#include "routing/html_attachments.h"
+#include "routing/xml_files.h"
 #include "routing/xml_network_component.h"
 #include "velmora/base/text.h"
 #include "velmora/routing/utility.h"
@@ -18,10 +19,6 @@
 
 namespace velmora {
 namespace {
-
-bool ContainsXslExtension(const std::string& name) {
-  return text::ToUpper(name).find(".XSL") != std::string::npos;
-}
 
 // Loads the style sheet at `path` as CanAttachHTMLFile does: network paths through
 // "D2ORiro.XML", others through the XML class.
@@ -43,30 +40,18 @@ void LoadStyleSheet(const std::string& path) {
 std::string Utility::getDocumentHyperlinkBySenderMode(int32_t iDocID, const std::string& sDocTypeID,
                                                       int32_t iSenderMode) {
   return core::Guarded("Velmora.Utility.getDocumentHyperlinkBySenderMode", [&] {
-    return getPagePath().ToText() + getVelmoraPath() + "?DocID=" + std::to_string(iDocID) +
-           "&DocTypeID=" + core::URLEncode(text::Trim(sDocTypeID)) +
-           "&SenderMode=" + std::to_string(iSenderMode);
+    return routing::html_attachments::DocumentLink(iDocID, sDocTypeID, iSenderMode);
   });
 }
 
 Variant Utility::getPagePath() {
-  return core::Guarded("Velmora.Utility.getPagePath", [&] {
-    std::string link = core::GetParameter("SiteLink");
-    if (link.empty() || link.back() != '/') {
-      link += '/';
-    }
-    return Variant(link);
-  });
+  return core::Guarded("Velmora.Utility.getPagePath",
+                       [] { return Variant(routing::html_attachments::PagePath()); });
 }
 
 std::string Utility::getVelmoraPath() {
-  return core::Guarded("Velmora.Utility.getVelmoraPath", [&] {
-    std::string path = core::GetParameter("SiteLinkStartingPoint");
-    if (!path.empty() && (path.back() == '/' || path.back() == '\\')) {
-      path.pop_back();
-    }
-    return path;
-  });
+  return core::Guarded("Velmora.Utility.getVelmoraPath",
+                       [] { return routing::html_attachments::VelmoraPath(); });
 }
 
 std::string Utility::getReceiveUrl() {
@@ -76,35 +61,14 @@ std::string Utility::getReceiveUrl() {
 }
 
 std::string Utility::getHTMLAttachment(int32_t iDocID) {
-  return core::Guarded("Velmora.Utility.GetHTMLAttachment", [&] {
-    return getHTMLAttachmentByUsingXML(std::to_string(iDocID), Variant(), Variant());
-  });
+  return core::Guarded("Velmora.Utility.GetHTMLAttachment",
+                       [&] { return routing::html_attachments::WriteStored(iDocID); });
 }
 
 std::string Utility::getHTMLAttachmentByUsingXML(const std::string& sDocID,
                                                  const Variant& vDocTypeID, const Variant& vXML) {
-  return core::Guarded("Velmora.Utility.getHTMLAttachmentByUsingXML", [&] {
-    const int32_t document = Variant(sDocID).ToInt32();
-    const auto rows = core::getDisconnectedReadOnlyRecordSet(
-        "SELECT XMLBODY, HTMLATTACHMENTXSL FROM DOCUMENT AS DOC, DOCUMENTTYPE AS DOCTYPE WHERE "
-        "DOC.DOCUMENTID = " +
-        core::SqlLong(document) + " AND " + "DOC.DOCUMENTTYPEID = DOCTYPE.DOCUMENTTYPEID");
-    if (rows->IsEOF()) {
-      return std::string();
-    }
-    const bool given = !vDocTypeID.IsEmpty() && !vDocTypeID.IsNull() && !vXML.IsEmpty() &&
-                       !vXML.IsNull() && !vXML.ToText().empty();
-    const std::string xml_text = given ? vXML.ToText() : rows->Field("XMLBODY").ToText();
-    const Variant style_sheet = rows->Field("HTMLATTACHMENTXSL");
-    const std::string name = style_sheet.IsNull() ? std::string() : style_sheet.ToText();
-    if (!ContainsXslExtension(name) || text::Trim(name).empty()) {
-      return std::string();
-    }
-    std::string file_name = sDocID + ".html";
-    const std::string html =
-        transformXMLStringToHTML(xml_text, GetHTMLXSLPath() + text::Trim(name));
-    return WriteXMLFileToDisk(html, file_name).ToText();
-  });
+  return core::Guarded("Velmora.Utility.getHTMLAttachmentByUsingXML",
+                       [&] { return routing::html_attachments::Write(sDocID, vDocTypeID, vXML); });
 }
 
 bool Utility::CanAttachHTMLFile(const std::string& sDocTypeID) {
@@ -125,7 +89,8 @@ bool Utility::CanAttachHTMLFile(const std::string& sDocTypeID) {
 }
 
 void Utility::DeleteHTMLAttachment(const std::string& sFileName) {
-  core::Guarded("Velmora.Utility.DeleteHTMLAttachment", [&] { DeleteXMLFileFromDisk(sFileName); });
+  core::Guarded("Velmora.Utility.DeleteHTMLAttachment",
+                [&] { routing::xml_files::Delete(sFileName); });
 }
 
 bool Utility::ShowAcceptRejectButtons(const std::string& sDocTypeID) {

@@ -5,9 +5,8 @@
 
 namespace velmora {
 
-std::shared_ptr<db::Recordset> Utility::GetRecipientsFromPublicationTable(int32_t& iDocID,
-                                                                          std::string& iDocTypeID,
-                                                                          bool& iEmail) {
+std::shared_ptr<db::Recordset> Utility::GetRecipientsFromPublicationTable(
+    int32_t iDocID, const std::string& iDocTypeID, bool iEmail) {
   return document::GetRecipientsFromPublicationTable(iDocID, iDocTypeID, iEmail);
 }
 

@@ -7,6 +7,7 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "routing/node_queries.h"
 #include "rules/rule_rows.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -31,10 +32,9 @@ bool OnRule(const db::Recordset& rows, int32_t rule) {
 }
 
 // The value `pattern` (read as `kind`) selects in `doc`; "" when it selects nothing.
-std::string Select(Utility& utility, const xml::Document& doc, int32_t kind,
-                   const std::string& pattern) {
-  return utility.ExecuteXSLPattern(
-      doc, utility.ConstructXslPattern(static_cast<TagAttrXsl>(kind), pattern));
+std::string Select(const xml::Document& doc, int32_t kind, const std::string& pattern) {
+  return routing::node_queries::FirstText(
+      doc, routing::node_queries::QueryFor(static_cast<TagAttrXsl>(kind), pattern));
 }
 
 // The number a text reads as, or null.
@@ -116,8 +116,8 @@ bool Rules::ExecutePlugInRule(int32_t ruleId, const xml::Document& doc, db::Reco
         std::set<int32_t> lines;
         for (; OnRule(rows, ruleId); rows.MoveNext()) {
           if (!rows.Field("LINEID").IsNull() && lines.insert(NumberField(rows, "LINEID")).second) {
-            arguments.AsArray().Append(Variant(Select(utility, doc, NumberField(rows, "TAGATTRXSL"),
-                                                      TextField(rows, "XSLPATTERN"))));
+            arguments.AsArray().Append(Variant(
+                Select(doc, NumberField(rows, "TAGATTRXSL"), TextField(rows, "XSLPATTERN"))));
           }
         }
         return utility.CallMethod(method, arguments);
@@ -135,17 +135,15 @@ bool Rules::ExecuteRuleLine(const std::string& xslPattern, int32_t condition, in
                             const xml::Document& doc, int32_t& locale) {
   std::string document_text;
   try {
-    Utility utility;
     Variant compare(value);
     if (compareType != kFixedText) {
-      Variant selected(Select(utility, doc, compareType, value));
-      compare = Variant(utility.CheckString(selected));
+      compare = Variant(Select(doc, compareType, value));
       if (fieldType == kDateField) {
         const auto date = NormaliseDate(compare.ToText(), locale);
         compare = date ? Variant(*date) : Variant::MakeNull();
       }
     }
-    document_text = Select(utility, doc, tagAttrXsl, xslPattern);
+    document_text = Select(doc, tagAttrXsl, xslPattern);
     Variant document =
         text::Trim(document_text).empty() ? Variant::MakeNull() : Variant(document_text);
     if (fieldType == kNumericField) {

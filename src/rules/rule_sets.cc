@@ -9,11 +9,11 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
+#include "routing/users.h"
 #include "rules/rule_rows.h"
 #include "rules/send_method_rule_set.h"
 #include "velmora/base/error.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 #include "velmora/rules/rules.h"
 
 namespace velmora {
@@ -27,10 +27,8 @@ using rules::TextField;
 // The language id of the user object of the document's sender. Raises when the document has
 // no sender the directory knows.
 int32_t SenderLocale(int32_t doc_id) {
-  Document document;
-  std::string sender = document.GetSenderOfDocument(doc_id);
-  Utility utility;
-  return Variant(utility.GetAUObject(sender)->LanguageID()).ToInt32();
+  const std::string sender = Document().GetSenderOfDocument(doc_id);
+  return Variant(routing::users::BoundUser(sender)->LanguageID()).ToInt32();
 }
 
 // The rows of a rule set are ordered by rule sequence and then by RULEID, so that the rows of

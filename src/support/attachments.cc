@@ -7,11 +7,11 @@
 #include "core/guarded.h"
 #include "core/sql_literals.h"
 #include "platform/files/path_text.h"
+#include "routing/error_folder.h"
 #include "support/attachments_recordset.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
@@ -92,7 +92,7 @@ void Attachments::ExamenFolderForNewFilesAndWriteThemToDB(int32_t iDocID, const 
                                                           db::Connection* iConn) {
   core::Guarded(Path("ExamenFolderForNewFilesAndWriteThemToDB"), [&] {
     std::unique_ptr<db::Connection> own;
-    if (!Utility().DirExist(iPath)) {
+    if (!routing::error_folder::FolderExists(iPath)) {
       return;
     }
     const std::shared_ptr<Collection> listed = FileHandling().getFilesInFolder(iPath);

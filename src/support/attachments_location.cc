@@ -2,8 +2,8 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "routing/error_folder.h"
 #include "velmora/base/text.h"
-#include "velmora/routing/utility.h"
 #include "velmora/support/attachments.h"
 
 namespace velmora {
@@ -31,7 +31,7 @@ bool ServedFromFolder(std::string& url, std::string& folder) {
   url = WithSeparators(url, "\\", "/");
   const bool is_web_address =
       text::IStartsWith(url, "http://") || text::IStartsWith(url, "https://");
-  return Utility().DirExist(folder) && is_web_address;
+  return routing::error_folder::FolderExists(folder) && is_web_address;
 }
 
 // No folder: the URL is a path below the installation directory, served by the host named in
@@ -42,7 +42,7 @@ bool ServedFromInstallation(std::string& url, std::string& folder) {
     url = "/" + url;
   }
   folder = core::getInstallDir() + url;
-  if (!Utility().DirExist(folder)) {
+  if (!routing::error_folder::FolderExists(folder)) {
     return false;
   }
   const std::string site_file = core::getSiteConfigFile();

@@ -4,6 +4,7 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
+#include "routing/node_queries.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
@@ -32,11 +33,11 @@ std::string TextOrEmpty(const Variant& value) {
 }
 
 // The node query of a TAGSCONFIG row (columns TAGATTRXSL and XSLPATTERN).
-std::string TagPattern(Utility& utility, const db::Recordset& definition) {
+std::string TagPattern(const db::Recordset& definition) {
   const Variant kind = definition.Field("TAGATTRXSL");
   const int32_t number = kind.IsNull() || kind.IsEmpty() ? 0 : kind.ToInt32();
-  return utility.ConstructXslPattern(static_cast<TagAttrXsl>(number),
-                                     TextOrEmpty(definition.Field("XSLPATTERN")));
+  return routing::node_queries::QueryFor(static_cast<TagAttrXsl>(number),
+                                         TextOrEmpty(definition.Field("XSLPATTERN")));
 }
 
 void DeleteDocumentValues(db::Connection& connection, int32_t doc_id) {
@@ -57,7 +58,7 @@ class TagValueWriter {
   // Stores the value `pattern` finds in `xml`, cut to its first 100 characters.
   void Add(int32_t doc_id, int32_t tag_id, const xml::Document& xml, const std::string& pattern) {
     const std::string value =
-        text::Utf8Left(utility_.ExecuteXSLPattern(xml, pattern), kMaxTagValueLength);
+        text::Utf8Left(routing::node_queries::FirstText(xml, pattern), kMaxTagValueLength);
     rows_->AddNew();
     rows_->SetField("DOCUMENTID", Variant(doc_id));
     rows_->SetField("TAGID", Variant(tag_id));
@@ -72,7 +73,6 @@ class TagValueWriter {
   }
 
  private:
-  Utility utility_;
   std::unique_ptr<db::Recordset> rows_;
 };
 
@@ -121,10 +121,8 @@ bool UserDefinedFields::FillTagsValueTable(int32_t iDocID, const std::string& iD
           SqlText(iDocTypeID) + " ");
       DeleteDocumentValues(connection, iDocID);
       TagValueWriter writer(connection);
-      Utility utility;
       for (; !definitions->IsEOF(); definitions->MoveNext()) {
-        writer.Add(iDocID, definitions->Field("TAGID").ToInt32(), *xml,
-                   TagPattern(utility, *definitions));
+        writer.Add(iDocID, definitions->Field("TAGID").ToInt32(), *xml, TagPattern(*definitions));
       }
     }
     if (own) {
@@ -184,8 +182,7 @@ void UserDefinedFields::AddTagsValueTable(const std::string& iDocTypeID, int32_t
             "SELECT XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG WHERE DOCUMENTTYPEID = " +
             SqlText(iDocTypeID) + " AND TAGID = " + SqlLong(iTagID));
         if (!definition->IsEOF()) {
-          Utility utility;
-          pattern = TagPattern(utility, *definition);
+          pattern = TagPattern(*definition);
           auto documents = connection.QueryDisconnected(
               "SELECT DOCUMENTID, XMLBODY FROM DOCUMENT WHERE DOCUMENTTYPEID = " +
               SqlText(iDocTypeID) + " ");

@@ -48,6 +48,9 @@ class Sample {
     return Variant(rows);
   }
   int32_t Length(Bytes data) { return static_cast<int32_t>(data.size()); }
+  int32_t Width(const std::string& text, int32_t pad) {
+    return static_cast<int32_t>(text.size()) + pad;
+  }
 };
 
 class ClassRegistryTest : public ::testing::Test {
@@ -61,7 +64,8 @@ class ClassRegistryTest : public ::testing::Test {
         .Bind("FillThenFail", &Sample::FillThenFail, {"o_aErrors"})
         .Bind("Pairs", &Sample::Pairs, {"count"})
         .Bind("Grid", &Sample::Grid)
-        .Bind("Length", &Sample::Length, {"data"});
+        .Bind("Length", &Sample::Length, {"data"})
+        .Bind("Width", &Sample::Width, {Ref("text"), OptRef("pad", Variant(0))});
   }
 
   static int32_t NumberOf(const std::string& method, std::vector<Variant> args) {
@@ -85,6 +89,37 @@ TEST_F(ClassRegistryTest, WritesByReferenceArgumentsBack) {
   EXPECT_EQ(args[0].ToText(), "xyz");
   EXPECT_EQ(args[1].ToText(), "x");
   EXPECT_EQ(args[2].ToText(), "yz");
+}
+
+TEST_F(ClassRegistryTest, MarkedInputsAreByReferenceAndGoBackAsTheMethodReceivedThem) {
+  const Method* width = ClassRegistry::Global().Find("Velmora.Sample")->Find("Width");
+  ASSERT_NE(width, nullptr);
+  EXPECT_EQ(width->params[0].kind, ParamKind::kByRef);
+  EXPECT_EQ(width->params[1].kind, ParamKind::kByRef);
+  EXPECT_TRUE(width->params[1].optional);
+  const Method* add = ClassRegistry::Global().Find("Velmora.Sample")->Find("Add");
+  EXPECT_EQ(add->params[0].kind, ParamKind::kIn);
+
+  struct Case {
+    Variant text;
+    Variant pad;
+    int32_t width;
+    Variant text_back;
+    Variant pad_back;
+  };
+  const Case cases[] = {
+      {Variant("abc"), Variant(2), 5, Variant("abc"), Variant(2)},
+      // Converted on the way in, and written back in the type the method took.
+      {Variant(1234), Variant("1"), 5, Variant("1234"), Variant(1)},
+      // A placeholder for a by-reference argument starts from the type's default.
+      {Variant::MakeNull(), Variant(), 0, Variant(""), Variant(0)},
+  };
+  for (const Case& c : cases) {
+    std::vector<Variant> args{c.text, c.pad};
+    EXPECT_EQ(ClassRegistry::Global().Call("Velmora.Sample", "Width", args).ToInt32(), c.width);
+    EXPECT_EQ(args[0], c.text_back);
+    EXPECT_EQ(args[1], c.pad_back);
+  }
 }
 
 TEST_F(ClassRegistryTest, OptionalArgumentsTakeTheirDefaults) {

@@ -203,6 +203,25 @@ TEST_F(UtilityPluginsTest, PluginCallsThroughTheAutomationLayer) {
   EXPECT_TRUE(reply.failed);
 }
 
+// The published by-reference parameters stay by reference for script callers: the plug-in's
+// arguments (written by the call) and the method string (an input the C++ side takes as const).
+TEST_F(UtilityPluginsTest, PublishedByReferenceParametersAreWrittenBack) {
+  const auto reply = automation::CallAndReply("Velmora.Utility", "CallMethod",
+                                              {Variant(int64_t{42}), Variant("text")});
+  EXPECT_TRUE(reply.failed);
+  EXPECT_NE(reply.json.find(R"("args":["42","text"])"), std::string::npos) << reply.json;
+
+  const auto seen = automation::CallAndReply("Velmora.Utility", "CallMethod",
+                                             {Variant("Test.LateBound"), Variant("text")});
+  EXPECT_NE(seen.json.find(R"("args":["Test.LateBound","seen: text"])"), std::string::npos)
+      << seen.json;
+
+  const automation::Method* get_class =
+      automation::ClassRegistry::Global().Find("Velmora.Utility")->Find("GetClass");
+  ASSERT_NE(get_class, nullptr);
+  EXPECT_EQ(get_class->params[0].kind, automation::ParamKind::kByRef);
+}
+
 TEST_F(UtilityPluginsTest, InterfaceClassesAreRegisteredWithEmptyBodies) {
   auto& registry = automation::ClassRegistry::Global();
   std::vector<Variant> document{Variant("<ORDER/>")};

@@ -12,6 +12,7 @@
 #include "platform/host/configuration.h"
 #include "platform/host/membership_database.h"
 #include "platform/host/password_hash.h"
+#include "routing/users.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
 #include "support/temp_folder.h"
@@ -142,6 +143,27 @@ TEST_P(UtilityUsersTest, UnknownUserIdIsRaisedThroughTheChain) {
   EXPECT_TRUE(testing::Contains(partner.description(), "Velmora.Utility.GetAUBusinessPartnerID"));
   const Error mail = testing::RaisedBy([&] { utility_.GetAUEmailAddress(nobody); });
   EXPECT_TRUE(testing::Contains(mail.description(), "Velmora.Utility.GetAUEmailAddress"));
+}
+
+// Library code reaches the directory through the users service: the same answers as the
+// facade, and failures raised unreported (the caller's own method reports them).
+TEST_P(UtilityUsersTest, TheUsersServiceAnswersAsTheFacadeAndRaisesUnreported) {
+  for (const std::string& user : {std::string("alice"), std::string(kOddUser)}) {
+    SCOPED_TRACE(user);
+    EXPECT_EQ(routing::users::PartnerOf(user), utility_.GetAUBusinessPartnerID(user));
+    EXPECT_EQ(routing::users::EmailAddressOf(user), utility_.GetAUEmailAddress(user));
+  }
+  EXPECT_EQ(routing::users::PartnerName(20), kOddPartner);
+  const routing::users::Sender by_number =
+      routing::users::SenderOf(Doc("<CONTACT>E-100</CONTACT>"));
+  EXPECT_EQ(by_number.partner, 10);
+  EXPECT_EQ(by_number.name, "alice");
+
+  const Error unknown = testing::RaisedBy([] { routing::users::PartnerOf("nobody"); });
+  EXPECT_EQ(unknown.number(), ErrNumber(EnumerationErrors::NotPresent));
+  EXPECT_FALSE(testing::Contains(unknown.description(), "METHOD: ")) << unknown.description();
+  const Error no_sender = testing::RaisedBy([] { routing::users::SenderOf(Doc("<X/>")); });
+  EXPECT_EQ(no_sender.number(), ErrNumber(EnumerationErrors::TagNotPresentError));
 }
 
 TEST_P(UtilityUsersTest, ReadsTheVirtualIdOncePerObject) {

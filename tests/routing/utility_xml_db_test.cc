@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "automation/call_service.h"
 #include "automation/registration.h"
 #include "core/components.h"
 #include "core/sql_literals.h"
+#include "routing/document_types.h"
 #include "routing/xml_test_fakes.h"
 #include "support/expectations.h"
 #include "support/library_db_test.h"
@@ -97,6 +99,35 @@ TEST_P(UtilityXmlDbTest, TheHtmlStyleSheetOfADocumentType) {
   EXPECT_EQ(utility_.getXSL("orders"), "");
   EXPECT_EQ(utility_.getXSL("O'NEIL"), "D:\\xsl\\html\\oneil.xsl");
   EXPECT_EQ(utility_.GetHtmlAttachmentXsl("O'NEIL"), "oneil.xsl");
+}
+
+// The document type look-ups library code calls: a stored empty style sheet is not the same
+// as none (getXSL gives the folder for the one and "" for the other).
+TEST_P(UtilityXmlDbTest, DocumentTypeLookUpsTellAnEmptyStyleSheetFromNone) {
+  SetParameter("HTMLXSLPath", "D:\\xsl");
+  AddDocumentType("EMPTY", "''");
+  AddDocumentType("NONE", "NULL");
+  AddDocumentType("O'NEIL", "'oneil.xsl'");
+  struct Case {
+    const char* type;
+    bool exists;
+    std::optional<std::string> style_sheet;
+    const char* xsl;
+  };
+  const Case cases[] = {
+      {"EMPTY", true, "", "D:\\xsl\\"},
+      {"NONE", true, std::nullopt, ""},
+      {"O'NEIL", true, "oneil.xsl", "D:\\xsl\\oneil.xsl"},
+      {"o'neil", false, std::nullopt, ""},
+      {"ABSENT", false, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    EXPECT_EQ(routing::document_types::Exists(c.type), c.exists);
+    EXPECT_EQ(routing::document_types::HtmlAttachmentXsl(c.type), c.style_sheet);
+    EXPECT_EQ(routing::document_types::Description(c.type), c.exists ? "test" : "");
+    EXPECT_EQ(utility_.getXSL(c.type), c.xsl);
+  }
 }
 
 TEST_P(UtilityXmlDbTest, GetXslReportsTheDocumentType) {

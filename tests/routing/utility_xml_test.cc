@@ -2,12 +2,15 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "automation/call_service.h"
 #include "automation/registration.h"
 #include "core/components.h"
+#include "routing/style_sheets.h"
+#include "routing/xml_files.h"
 #include "routing/xml_test_fakes.h"
 #include "support/capture_log.h"
 #include "support/expectations.h"
@@ -253,6 +256,55 @@ TEST_F(UtilityXmlTest, RenderingFailuresCarryTheUtilityPathOverTheXmlChain) {
                 0),
             0u)
       << error.description();
+}
+
+// ---- Services and the facade ----
+
+// Whether an entry of `log` names `path`.
+bool LogNames(const testing::CaptureLog& log, const std::string& path) {
+  for (const testing::LogEntry& entry : log.entries()) {
+    if (entry.source.find(path) != std::string::npos ||
+        entry.text.find(path) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Library code calls the services: a failure they raise is unreported (no Utility path in the
+// chain or the log). Through Utility the same failure keeps its number and is reported under
+// the operation's published path.
+TEST_F(UtilityXmlTest, ServicesRaiseUnreportedAndTheFacadeReportsUnderThePublishedPath) {
+  const std::string missing = folder_ / "absent.xml";
+  const std::string no_sheet = folder_ / "absent.xsl";
+  std::string climbing = "../out.xml";
+  std::string climbing_too = climbing;
+  struct Case {
+    std::string path;
+    std::function<void()> service;
+    std::function<void()> facade;
+  };
+  const Case cases[] = {
+      {"Velmora.Utility.DeleteXMLFileFromDisk", [&] { routing::xml_files::Delete(missing); },
+       [&] { utility_.DeleteXMLFileFromDisk(missing); }},
+      {"Velmora.Utility.transformXMLStringToHTML",
+       [&] { routing::style_sheets::Transform(kOrder, no_sheet, "caller"); },
+       [&] { utility_.transformXMLStringToHTML(kOrder, no_sheet); }},
+      {"Velmora.Utility.WriteXMLFileToDiskAsciiOrUnicode(<a/>, )",
+       [&] { routing::xml_files::Write("<a/>", climbing, true); },
+       [&] { utility_.WriteXMLFileToDiskAsciiOrUnicode("<a/>", climbing_too); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const Error raw = RaisedBy(c.service);
+    EXPECT_EQ(raw.description().find("Velmora.Utility."), std::string::npos) << raw.description();
+    EXPECT_FALSE(LogNames(log_, c.path));
+    const Error reported = RaisedBy(c.facade);
+    EXPECT_EQ(reported.number(), raw.number());
+    EXPECT_EQ(reported.description().rfind("\r\nMETHOD: " + c.path + " caught: ", 0), 0u)
+        << reported.description();
+    EXPECT_TRUE(LogNames(log_, c.path));
+  }
 }
 
 // ---- Temporary files ----

@@ -17,15 +17,15 @@ class DistributionList : public host::ReferentialIntegrity {
  public:
   // True when `iUserID` is on the list of `iDocTypeID`; false without a query when either is
   // empty. Failures are reported as "Velmora.DistributionList.UserFoundOnDBList" and raised.
-  bool UserFoundOnDBList(std::string& iDocTypeID, std::string& iUserID);
+  bool UserFoundOnDBList(const std::string& iDocTypeID, const std::string& iUserID);
   // True when some user of partner `iBPID` is on the list of `iDocTypeID`; false without a
   // query for an empty type or partner 0.
-  bool BPFoundOnDBList(std::string& iDocTypeID, int32_t& iBPID);
+  bool BPFoundOnDBList(const std::string& iDocTypeID, int32_t iBPID);
   // True when the list of `iDocTypeID` has any row; false without a query for an empty type.
-  bool AnyBPFoundOnDBList(std::string& iDocTypeID);
+  bool AnyBPFoundOnDBList(const std::string& iDocTypeID);
   // Deletes the whole list of `iDocTypeID` (no guard). Reported as
   // "Velmora.DtributionList.RemoveBPsFromDBList".
-  void RemoveBPsFromDBList(std::string& iDocTypeID);
+  void RemoveBPsFromDBList(const std::string& iDocTypeID);
 
   // IReferentialIntegrity. `origin` is compared after upper-casing, key names exactly. True
   // when a row of this library still refers to the record ("BUSINESSPARTNER", "USER",

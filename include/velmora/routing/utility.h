@@ -10,26 +10,19 @@
 #include "velmora/db/recordset.h"
 #include "velmora/host/membership_user.h"
 #include "velmora/routing/publication_status.h"
+#include "velmora/routing/tag_attr_xsl.h"
 #include "velmora/xml/document.h"
 #include "velmora/xml/node.h"
 
 namespace velmora {
 
-// ---- XML and XSL services: how a stored node query is read ----
-// TagAttrXsl: TAGVALUE an element name, ATTRVALUE an attribute name, XSLPATTERN a complete
-// query, FIXEDTEXT a literal value (no query). Any other number may arrive from stored rows.
-enum class TagAttrXsl : int32_t {
-  TAGVALUE = 1,
-  ATTRVALUE = 2,
-  XSLPATTERN = 3,
-  FIXEDTEXT = 4,
-};
-// ---- end of XML and XSL services ----
-
-// Velmora.Utility: the shared services of the library's classes and pages. One published
-// class; its operations are defined in the folder of the subsystem each belongs to. An object
-// keeps only what a page may carry between calls on it: the saved error of StoreErr and the
-// cached virtual id of the portal. Not safe for concurrent use of one object.
+// Velmora.Utility: the published facade of the shared services for script callers and pages.
+// Each operation forwards to the service of the subsystem it belongs to (library code calls
+// those services directly) inside the error convention of its published path. An object keeps
+// only what a page may carry between calls on it: the saved error of StoreErr and the cached
+// virtual id of the portal. Not safe for concurrent use of one object. Inputs are taken by
+// value or const reference; a non-const reference is written by the operation. The automation
+// layer presents the published by-reference parameters as such (src/automation/register_*.cc).
 class Utility {
  public:
   // Writes `text` into field `fieldName` of the current row of `recordset` (the caller then
@@ -45,9 +38,9 @@ class Utility {
   // HTMLATTACHMENTXSL, USERID and HTMLATTACHMENT; with `iEmail` only the users whose list entry
   // asks for mail, plus ATTACHMENTS. The rows are detached from any connection. Reported as
   // "Velmora.Utility.GetRecipientsFromPublicationTable".
-  std::shared_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t& iDocID,
-                                                                   std::string& iDocTypeID,
-                                                                   bool& iEmail);
+  std::shared_ptr<db::Recordset> GetRecipientsFromPublicationTable(int32_t iDocID,
+                                                                   const std::string& iDocTypeID,
+                                                                   bool iEmail);
   // ---- end of recipient readers ----
 
   // ---- Recipient resolution and the publication table ----
@@ -64,13 +57,13 @@ class Utility {
   // else RECEIVER, then BUSINESSPARTNER or, when that has no value, BUS-PART-C and
   // BUS-PART-S are resolved (ExecuteXslPatternAndFillPublicationTable). 1 when a recipient was
   // recorded (or already had a row), else 0; 0 as well after a reported failure.
-  int32_t GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
-                                               std::string& iXML);
+  int32_t GetRecipientsAndFillPublicationTable(int32_t iDocID, const std::string& iDocTypeID,
+                                               const std::string& iXML);
   // Inserts a PUBLICATION row (status 0, forward 0, no error) for every user on the list of
   // `iDocTypeID`, narrowed to partner `iBPID` when not 0 and to user `iUserID` when not
   // blank, except users who already have a row for the document. The number of rows inserted.
-  int32_t FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, int32_t& iBPID,
-                               std::string& iUserID);
+  int32_t FillPublicationTable(int32_t iDocID, const std::string& iDocTypeID, int32_t iBPID,
+                               const std::string& iUserID);
   // Resolves every non-blank node of `sXslPattern` ("//RECEIVER", "//BUSINESSPARTNER",
   // "//BUS-PART-C", "//BUS-PART-S"; any other query resolves nothing) into PUBLICATION rows.
   // A value that leads to nobody is not raised: it becomes PUBLICATIONERRORS rows (label
@@ -78,36 +71,36 @@ class Utility {
   // not a 32-bit integer, "ZODAR4476" first for a partner code the partner register cannot
   // translate). Every non-blank node is blanked and the document stored once afterwards
   // (UpdateDocumentWithXmlBody). True when at least one value led to a recipient.
-  bool ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
-                                                xml::Document& oXmlDoc, std::string& sXslPattern);
+  bool ExecuteXslPatternAndFillPublicationTable(int32_t iDocID, const std::string& iDocTypeID,
+                                                xml::Document& oXmlDoc,
+                                                const std::string& sXslPattern);
   // ClearTagsAndWriteDocToDB for USESDISTLIST, RECEIVER, BUSINESSPARTNER, BUS-PART-C and
   // BUS-PART-S, in this order.
-  void RemoveAllRoutingInfoFromDocument(int32_t& iDocID, xml::Document& oXmlDoc);
+  void RemoveAllRoutingInfoFromDocument(int32_t iDocID, xml::Document& oXmlDoc);
   // Blanks every node of `sXslPattern` and stores the document's XML as its XMLBODY; nothing
   // without a match. Always false.
-  bool ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc, std::string& sXslPattern);
+  bool ClearTagsAndWriteDocToDB(int32_t iDocID, xml::Document& oXmlDoc,
+                                const std::string& sXslPattern);
   // The first RECEIVER (trimmed) when REQUISITIONER has a value, else "".
-  std::string GetDefaultReceiver(std::string& sXML);
+  std::string GetDefaultReceiver(const std::string& sXML);
   // The type of document `sXML`: the type the OBI service reports for an OBI document; else
   // DOCTYPE-ID when DOCUMENTTYPE has it; else the answer of the document type rules for
   // partner `iBPID` when DOCUMENTTYPE has it; else "".
-  std::string GetDocType(std::string& sXML, int32_t& iBPID);
+  std::string GetDocType(const std::string& sXML, int32_t iBPID);
   // GetRecipientsFromPublicationTable without EMAIL, narrowed to the users of `vUserIDs`: a
   // Dictionary (its items), a Collection or an array of user ids; Empty, Null or Nothing do
   // not narrow. An empty collection selects no user: the recordset has the columns and no
   // row. Reported as "Velmora.Utility.GetRecipientsFromPublicationTableByUsers".
-  std::shared_ptr<db::Recordset> GetRecipientsFromPublicationTableByUsers(int32_t& iDocID,
-                                                                          std::string& iDocTypeID,
-                                                                          bool& iEmail,
-                                                                          Variant& vUserIDs);
+  std::shared_ptr<db::Recordset> GetRecipientsFromPublicationTableByUsers(
+      int32_t iDocID, const std::string& iDocTypeID, bool iEmail, const Variant& vUserIDs);
   // The e-mail addresses of the current recipients, each followed by ";", with CR LF after
   // the first one only, and the last character removed: "a;" + CR for one recipient,
   // "a;" + CR LF + "b" for two, "a;" + CR LF + "b;c" for three; "" for none. A recipient the
   // directory does not know is logged and left out.
   std::string GetToRecipientList(int32_t iDocID, const std::string& iDocTypeID);
   // STATUS (resp. FORWARD) of the publication of `iDocID` to `iUserID`; -1 when there is none.
-  int32_t GetPublicationStatus(int32_t& iDocID, std::string& iUserID);
-  int32_t GetForwardFlag(int32_t& iDocID, std::string& iUserID);
+  int32_t GetPublicationStatus(int32_t iDocID, const std::string& iUserID);
+  int32_t GetForwardFlag(int32_t iDocID, const std::string& iUserID);
   // The status named by `sStatus` after trimming it in place ("New", "Accepted", "Accept",
   // "Rejected", "Viewed", "Downloaded", ... in the spellings listed with the definition);
   // PUBLICATIONUNKNOWNSTATUS for anything else.
@@ -120,8 +113,8 @@ class Utility {
                     int32_t iDocID = 0);
   // Whether DOCUMENTTYPE has `iDocTypeID`; its DESCRIPTION ("" when absent or NULL), reported
   // as "Velmora.Utility.GetDocTypeDescription".
-  bool DocTypeFoundInTable(std::string& iDocTypeID);
-  std::string GetDocumentTypeDescription(std::string& iDocTypeID);
+  bool DocTypeFoundInTable(const std::string& iDocTypeID);
+  std::string GetDocumentTypeDescription(const std::string& iDocTypeID);
   // ---- end of recipient resolution and the publication table ----
 
   // ---- XML and XSL services (src/routing/utility_xml*.cc) ----
@@ -206,17 +199,17 @@ class Utility {
 
   // The text before the second "." (the whole string when it holds fewer than two "."), as a
   // Variant holding text. Reported as "Velmora.Utility.GetClass".
-  Variant GetClass(std::string& iDllClassMethodString);
+  Variant GetClass(const std::string& iDllClassMethodString);
   // The text after the second "."; "" when there is none or it is the last character.
   // Reported as "Velmora.Utility.GetMethod".
-  Variant GetMethod(std::string& iDllClassMethodString);
+  Variant GetMethod(const std::string& iDllClassMethodString);
   // Calls the plug-in with `iArguments`: the named method, else MethodCall of the IMethodCall
   // interface, else the late-bound member "IMethodCall_MethodCall"; the answer as a boolean.
   // Any failure is reported, raised, as "Velmora.Utility.CallMethod" with "object <string> not
   // found or method called with wrong number/type of arguments" as additional information,
   // keeping the number of the error (a plug-in's own number included). Plug-ins are the
   // components named in config/components.xml of the home (velmora/plugin/method_call.h).
-  bool CallMethod(std::string& iDllClassMethodString, Variant& iArguments);
+  bool CallMethod(const std::string& iDllClassMethodString, Variant& iArguments);
   // Hands the workbook `i_oExcelWorkBook` (a sheet::WorkbookObject, the handle of
   // Velmora.B2BExcel) to the plug-in: the named method, else GetExcelWorkBook of the IMethodCall
   // interface, else the late-bound member "IMethodCall_GetExcelWorkBook"; the answer as a
@@ -225,11 +218,11 @@ class Utility {
   // `i_sFilePathTemplate` is deleted unless it is "". On failure the workbook is closed and
   // the failure is reported, raised, as "Velmora.Utility.CallMethod_Excel" with the text of
   // CallMethod.
-  bool CallMethodForExcel(std::string& iDllClassMethodString, ObjectRef& i_oExcelWorkBook,
+  bool CallMethodForExcel(const std::string& iDllClassMethodString, ObjectRef& i_oExcelWorkBook,
                           const std::string& i_sFilePathTemplate = "");
   // Whether a component of GetClass(iDllClassMethodString) can be created; nothing is called.
   // A plug-in whose library cannot be loaded or whose factory fails cannot be created.
-  bool CheckMethodCall(std::string& iDllClassMethodString);
+  bool CheckMethodCall(const std::string& iDllClassMethodString);
   // ---- end of plug-in calls ----
 
   // ---- Users, partners and access checks (src/routing/utility_users.cc) ----
@@ -243,17 +236,18 @@ class Utility {
   // getAUOAddress(getIISVirtID(), sUserID): the user object bound to `sUserID` (compared
   // exactly). An unknown or empty user id raises as the directory raises (NotPresent,
   // MissingUserID).
-  std::shared_ptr<host::MembershipUser> GetAUObject(std::string& sUserID);
+  std::shared_ptr<host::MembershipUser> GetAUObject(const std::string& sUserID);
   // A new "KxMembership.User" initialised with the site configuration file and bound to
   // `sUserID` with the membership service account. `sIISVirtID` is not used.
-  std::shared_ptr<host::MembershipUser> getAUOAddress(std::string& sIISVirtID,
-                                                      std::string& sUserID);
+  std::shared_ptr<host::MembershipUser> getAUOAddress(const std::string& sIISVirtID,
+                                                      const std::string& sUserID);
   // The directory search for one filter ("cn=<user id>" or "employeenumber=<number>"), at most
   // 10 rows with "cn" and "BusinessPartnerID". A blank `sIISVirtID` is set to getIISVirtID().
-  std::shared_ptr<db::Recordset> GetAuoRSByCriteria(Variant& vCriteria, std::string& sIISVirtID);
+  std::shared_ptr<db::Recordset> GetAuoRSByCriteria(const Variant& vCriteria,
+                                                    std::string& sIISVirtID);
   // The business partner id and the e-mail address of the user object of `sUserID`.
-  int32_t GetAUBusinessPartnerID(std::string& sUserID);
-  std::string GetAUEmailAddress(std::string& sUserID);
+  int32_t GetAUBusinessPartnerID(const std::string& sUserID);
+  std::string GetAUEmailAddress(const std::string& sUserID);
   // The sender of document `sXML`: for an OBI document (as the "Velmora.OBI" component, asked
   // late-bound, reports it; none when that component is not available) the sender partner
   // name of its envelope (looked up by "cn="); otherwise, or when that name is empty, the
@@ -264,7 +258,7 @@ class Utility {
   // `sSenderName` "", and the error is reported with the text of "ZODAR0004" as additional
   // information. A text that is not well-formed raises the parser's number, its input line as
   // source and its reason as description.
-  void GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string& sSenderName);
+  void GetSenderBPAndName(const std::string& sXML, int32_t& lBPID, std::string& sSenderName);
   // The register's name of partner `lBPID`; an unknown partner raises NotPresent, reported as
   // "Velmora.Utility.GetBusinesspartnerName".
   std::string GetBusinessPartnerName(int32_t lBPID);
@@ -272,7 +266,8 @@ class Utility {
   // `sUser`.
   bool BPOfDocumentEqualsBPOfUser(const std::string& sUser, const std::string& sXML);
   // The validator's answer for `sUser` / `sPassword` (a Boolean); `sXML` is not read.
-  Variant CheckUserAuthorization(std::string& sUser, std::string& sPassword, std::string& sXML);
+  Variant CheckUserAuthorization(const std::string& sUser, const std::string& sPassword,
+                                 const std::string& sXML);
   // The id of application `sApplicationName` in the B2B configuration file. Reported as
   // "Velmora.Utility.GetApplicID".
   int32_t GetApplicationID(const std::string& sApplicationName);
@@ -280,7 +275,7 @@ class Utility {
   bool UserAccessToApplicationAllowed(const std::string& sUser,
                                       const std::string& sApplicationName);
   // GetParameter(sParamName); its failure passes unreported.
-  std::string GetR2AVidodeParameter(std::string& sParamName);
+  std::string GetR2AVidodeParameter(const std::string& sParamName);
   // Looks for `sPattern` (a field name followed by "=", compared ignoring case, first
   // occurrence) in `sFormCollection`, the URL-encoded form body as text ("a=1&b=2"). `vValue`
   // becomes the text after the pattern up to the next "&", decoded by urlDecode (not trimmed),
@@ -291,9 +286,9 @@ class Utility {
                                                 const std::string& sPattern, Variant& vValue);
   // 0 for Null; otherwise `vValue` converted to a 16-bit integer (out of range raises
   // kErrOverflow, text that is not a number kErrTypeMismatch) and widened.
-  int32_t CheckLong(Variant& vValue);
+  int32_t CheckLong(const Variant& vValue);
   // "" for Null; otherwise `vValue` as text.
-  std::string CheckString(Variant& vValue);
+  std::string CheckString(const Variant& vValue);
 
  private:
   // The IIS virtual id of this object, filled by getIISVirtID on first use, never refreshed.

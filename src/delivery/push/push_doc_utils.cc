@@ -15,12 +15,14 @@
 #include "delivery/push/push_records.h"
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
+#include "routing/document_types.h"
+#include "routing/recipients/publication_lookups.h"
+#include "routing/xml_files.h"
 #include "rules/send_method_rule_set.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/collaboration.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/sender_list.h"
-#include "velmora/routing/utility.h"
 #include "velmora/rules/rules.h"
 
 namespace velmora {
@@ -82,7 +84,7 @@ bool SenderAuthorised(int32_t doc_id, const std::string& doc_type) {
   }
   const std::string description = delivery::Label(
       "ZODAR1720",
-      {{"[%USER%]", sender}, {"[%DOCTYPE%]", Utility().GetDocumentTypeDescription(type)}});
+      {{"[%USER%]", sender}, {"[%DOCTYPE%]", routing::document_types::Description(type)}});
   core::LogPublicationError(doc_id, 0, description, PushPath("PushDocumentToReceivers"),
                             "ZODAR0875");
   return false;
@@ -169,7 +171,7 @@ void PushDocUtils::PushDocumentToReceiversWithErrorRaise(int32_t i_lDocID,
   const std::string path = PushPath("PushDocumentToReceiversWithErrorRaise");
   core::Guarded(path, [&] {
     PushDocumentToReceivers(i_lDocID, i_sDocTypeID, i_sXMLStr);
-    if (Utility().CheckPublicationErrors(i_lDocID)) {
+    if (recipients::HasOpenPublicationErrors(i_lDocID)) {
       RaiseError(EnumerationErrors::PushDocumentError, path,
                  delivery::Label("ZODAR4327", {{"[%DOCID%]", std::to_string(i_lDocID)}}));
     }
@@ -354,7 +356,7 @@ void PushDocUtils::SendByEmail(int32_t i_lDocID, const Variant& i_vSendData,
       delivery::SendByEmail2(i_lDocID, i_vSendData, i_uProperties, VariantArray(0));
   core::Guarded(PushPath("SendByEmail"), [&] {
     if (!file.empty()) {
-      Utility().DeleteXMLFileFromDisk(file);
+      routing::xml_files::Delete(file);
     }
   });
   core::LogError(Error(0, PushPath("SendByEmail"),

@@ -6,6 +6,8 @@
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/error_folder.h"
+#include "routing/style_sheets.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/convert/obi.h"
@@ -42,14 +44,15 @@ Variant PrepareObi(const std::string& text) {
 }
 
 Variant PrepareData(int32_t doc_id, const std::string& xml, TSendMethodProperties& record) {
-  Utility utility;
   if (record.nFormat == ESendMethodFormat::Excel) {
-    utility.IsExcelInstalledWithErrRaise();
+    routing::error_folder::RequireWorkbookEngine();
   }
-  const std::string text = text::Trim(record.sXslFileName).empty()
-                               ? xml
-                               : utility.transformXMLStringToHTML(
-                                     xml, utility.GetTransformXSLPath() + record.sXslFileName);
+  const std::string text =
+      text::Trim(record.sXslFileName).empty()
+          ? xml
+          : routing::style_sheets::Transform(
+                xml, routing::style_sheets::TransformFolder() + record.sXslFileName,
+                "Velmora.Utility.transformXMLStringToHTML");
   switch (record.nFormat) {
     case ESendMethodFormat::Excel:
       if (record.nProtocol == ESendMethodProtocol::FilePath ||

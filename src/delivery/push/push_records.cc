@@ -1,15 +1,15 @@
 #include "delivery/push/push_records.h"
 
 #include "delivery/push/push_support.h"
+#include "routing/users.h"
 #include "velmora/base/dictionary.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::delivery {
 namespace {
 
 std::string PartnerName(int32_t partner) {
   try {
-    return Utility().GetBusinessPartnerName(partner);
+    return routing::users::PartnerName(partner);
   } catch (const Error&) {
     return std::to_string(partner);
   }

@@ -7,10 +7,11 @@
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/users.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
 #include "velmora/document/document.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::delivery {
 namespace {
@@ -52,10 +53,8 @@ void SetEncodingMarker(const std::string& merge_folder, bool unicode) {
 
 // The folder of the document's sender partner: its name, trimmed, "_" and its id.
 std::string SenderFolderName(int32_t doc_id) {
-  Utility utility;
-  std::string sender = Document().GetSenderOfDocument(doc_id);
-  const int32_t partner = utility.GetAUBusinessPartnerID(sender);
-  return text::Trim(utility.GetBusinessPartnerName(partner)) + "_" + std::to_string(partner);
+  const int32_t partner = routing::users::PartnerOf(Document().GetSenderOfDocument(doc_id));
+  return text::Trim(routing::users::PartnerName(partner)) + "_" + std::to_string(partner);
 }
 
 }  // namespace
@@ -97,7 +96,7 @@ void SendByEDI(int32_t doc_id, const Variant& data, TSendMethodProperties& recor
         }
         RemoveOnFailure cleanup(temp_file);
         std::string written = temp_file;
-        Utility().WriteXMLFileToDiskAsciiOrUnicode(data.ToText(), written, unicode);
+        routing::xml_files::Write(data.ToText(), written, unicode);
         files.MoveFile(temp_file, folder + name);
         cleanup.Release();
       });

@@ -10,11 +10,13 @@
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/mails.h"
+#include "routing/users.h"
+#include "routing/xml_files.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/host/membership_user.h"
-#include "velmora/routing/utility.h"
 #include "velmora/sheet/workbook_object.h"
 
 namespace velmora::delivery {
@@ -29,8 +31,7 @@ void RecipientAndSubject(int32_t doc_id, const TSendMethodProperties& record,
     subject = Label("ZODAR4228", {{"[%DOCID%]", std::to_string(doc_id)}});
     return;
   }
-  std::string user_id = record.sUser;
-  const std::shared_ptr<host::MembershipUser> user = Utility().GetAUObject(user_id);
+  const std::shared_ptr<host::MembershipUser> user = routing::users::BoundUser(record.sUser);
   recipient = user->EmailAddress();
   Dictionary replacements;
   replacements.Add("[%DOCID%]", Variant(std::to_string(doc_id)));
@@ -47,7 +48,7 @@ std::string SenderAddress(int32_t doc_id, std::string& sender) {
     return {};
   }
   sender = text::Trim(field->ToText());
-  return Utility().GetAUEmailAddress(sender);
+  return routing::users::EmailAddressOf(sender);
 }
 
 // The file that carries the document ("" for OBI, which travels without one).
@@ -64,10 +65,8 @@ std::string DocumentFile(int32_t doc_id, const Variant& data, TSendMethodPropert
       }
     case ESendMethodFormat::XML: {
       std::string name = SendMethodOutputFileName(doc_id, record);
-      return Utility()
-          .WriteXMLFileToDiskAsciiOrUnicode(data.ToText(), name,
-                                            record.nFileFormat == ESendMethodFileFormat::Unicode)
-          .ToText();
+      return routing::xml_files::Write(data.ToText(), name,
+                                       record.nFileFormat == ESendMethodFileFormat::Unicode);
     }
     case ESendMethodFormat::OBI:
       return {};
@@ -103,12 +102,11 @@ std::string SendByEmail2(int32_t doc_id, const Variant& data, TSendMethodPropert
             attachments.Append(Variant(AttachmentPath(folder, doc_id, name)));
           }
         }
-        Utility utility;
         if (attachments.values().empty()) {
-          utility.SendEmail(from, recipient, subject, "", "", file);
+          routing::mails::Send(from, recipient, subject, "", "", file);
         } else {
-          utility.SendEmailWithAttachments(from, recipient, subject, "", "", file,
-                                           Variant(std::move(attachments)));
+          routing::mails::SendWithFiles(from, recipient, subject, "", "", file,
+                                        Variant(std::move(attachments)));
         }
       });
   return file;

@@ -9,10 +9,10 @@
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/core/file_handling.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::delivery {
 namespace {
@@ -116,7 +116,7 @@ void SendByFileStream(int32_t doc_id, const Variant& data, TSendMethodProperties
               ->CreateTextFile(data.ToText(), output_path, unicode);
         } else {
           std::string name = output_path;
-          Utility().WriteXMLFileToDiskAsciiOrUnicode(data.ToText(), name, unicode);
+          routing::xml_files::Write(data.ToText(), name, unicode);
         }
         CopyAttachments(attachments, doc_id, folder, remote);
       });

@@ -8,9 +8,9 @@
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/core/file_handling.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::delivery {
 namespace {
@@ -67,11 +67,8 @@ void WriteUploadFile(int32_t doc_id, const Variant& data, TSendMethodProperties&
   }
   record.sFileName = SendMethodOutputFileName(doc_id, record);
   std::string no_name;
-  record.sTempFileName =
-      Utility()
-          .WriteXMLFileToDiskAsciiOrUnicode(data.ToText(), no_name,
-                                            record.nFileFormat == ESendMethodFileFormat::Unicode)
-          .ToText();
+  record.sTempFileName = routing::xml_files::Write(
+      data.ToText(), no_name, record.nFileFormat == ESendMethodFileFormat::Unicode);
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include "core/guarded.h"
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
+#include "routing/node_queries.h"
 #include "velmora/base/text.h"
 #include "velmora/delivery/push_doc_utils.h"
-#include "velmora/routing/utility.h"
 #include "velmora/xml/document.h"
 
 namespace velmora::delivery {
@@ -144,13 +144,11 @@ void SendByHTTP(int32_t doc_id, TSendMethodProperties& record, const std::string
     if (!document.LoadXml(reply)) {
       return;
     }
-    Utility utility;
-    const int32_t number = ErrorNumber(utility.ExecuteXSLPattern(document, "//ERROR_NUMBER"));
+    using routing::node_queries::FirstText;
+    const int32_t number = ErrorNumber(FirstText(document, "//ERROR_NUMBER"));
     if (number != 0) {
-      throw Error(
-          number,
-          "Error from receiving web page: " + utility.ExecuteXSLPattern(document, "//ERROR_SOURCE"),
-          utility.ExecuteXSLPattern(document, "//ERROR_DESCRIPTION"));
+      throw Error(number, "Error from receiving web page: " + FirstText(document, "//ERROR_SOURCE"),
+                  FirstText(document, "//ERROR_DESCRIPTION"));
     }
   });
 }

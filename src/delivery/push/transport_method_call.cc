@@ -7,11 +7,13 @@
 #include "core/components.h"
 #include "core/file_service.h"
 #include "core/guarded.h"
+#include "delivery/plugin_methods.h"
 #include "delivery/plugin_source.h"
 #include "delivery/push/attachment_files.h"
 #include "delivery/push/push_support.h"
 #include "delivery/push/transports.h"
 #include "delivery/push/workbook_files.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/b2b_excel.h"
 #include "velmora/delivery/method_call.h"
@@ -63,7 +65,7 @@ class WorkbookForPlugin {
       excel_.CloseWorkBook(workbook);
     }
     if (!work_file.empty()) {
-      Utility().DeleteXMLFileFromDisk(work_file);
+      routing::xml_files::Delete(work_file);
     }
   }
 
@@ -130,9 +132,8 @@ void SendByMethodCallForXML(int32_t /*doc_id*/, const Variant& data,
         if (IsUnusableMethodString(record.sAddress)) {
           RaiseError(EnumerationErrors::PushDocumentError, PushPath("SendByMethodCallForXML"), "");
         }
-        std::string method_string = record.sAddress;
         Variant arguments = data;
-        Utility().CallMethod(method_string, arguments);
+        Utility().CallMethod(record.sAddress, arguments);
       });
 }
 
@@ -157,9 +158,8 @@ void SendByMethodCallForExcel(int32_t doc_id, const Variant& data,
               excel.TransformXMLToExcel(data.ToText(), EWriteMode::Create, doc_id, true,
                                         ExcelTemplatesFolder() + record.sExcelTemplate, work_file);
         }
-        std::string method_string = record.sAddress;
         ObjectRef handed = workbook;
-        Utility().CallMethodForExcel(method_string, handed, work_file);
+        Utility().CallMethodForExcel(record.sAddress, handed, work_file);
       });
 }
 
@@ -167,12 +167,10 @@ void SendByMethodCallForExcel(int32_t doc_id, const Variant& data,
 
 bool IMethodCall24Supported(const std::string& method_string) {
   return core::Guarded(PushPath("IMethodCall24Supported"), [&] {
-    Utility utility;
-    std::string text = method_string;
-    if (!utility.GetMethod(text).ToText().empty()) {
+    if (!plugin_methods::MethodOf(method_string).empty()) {
       return false;
     }
-    const std::string progid = utility.GetClass(text).ToText();
+    const std::string progid = plugin_methods::ComponentOf(method_string);
     InstallPluginSource();
     ObjectRef component;
     try {

@@ -2,6 +2,7 @@
 #include "core/guarded.h"
 #include "document/document_store.h"
 #include "document/processing/processing.h"
+#include "routing/style_sheets.h"
 #include "velmora/delivery/receive_method.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
@@ -55,10 +56,11 @@ void Document::TransformDocToNewDocType(int32_t& iDocID, std::string& iOriginalD
     if (xsl.empty()) {
       document::CopyTempXMLtoXMLBody(iDocID);
     } else {
-      Utility utility;
       const auto temp = document::GetTempXmlDomDocument(iDocID);
       UpdateDocumentWithXmlBody(
-          iDocID, utility.transformXMLToHTMLCommon(*temp, utility.GetTransformXSLPath() + xsl));
+          iDocID, routing::style_sheets::Transform(temp->Xml(),
+                                                   routing::style_sheets::TransformFolder() + xsl,
+                                                   "Velmora.Utility.transformXMLToHTMLCommon"));
     }
     document::UpdateTempXMLBodyWithNULLInDocument(iDocID);
   });
@@ -77,9 +79,9 @@ std::string TransformDocumentToStandard(int32_t docId, const std::string& docTyp
       CopyOriginalXMLtoXMLBody(docId, false);
       return documents.GetXmlDocument(docId);
     }
-    Utility utility;
-    const std::string standard = utility.transformXMLStringToHTML(
-        documents.GetOriginalXmlDocument(docId), utility.GetTransformXSLPath() + xsl);
+    const std::string standard = routing::style_sheets::Transform(
+        documents.GetOriginalXmlDocument(docId), routing::style_sheets::TransformFolder() + xsl,
+        "Velmora.Utility.transformXMLStringToHTML");
     documents.UpdateDocumentWithXmlBody(docId, standard);
     return standard;
   });

@@ -6,10 +6,10 @@
 
 #include "core/dispatch.h"
 #include "core/general.h"
+#include "routing/mails.h"
 #include "velmora/base/error.h"
 #include "velmora/base/variant.h"
 #include "velmora/delivery/push_doc_utils.h"
-#include "velmora/routing/utility.h"
 
 namespace velmora::document {
 
@@ -38,7 +38,7 @@ void NotifyRecipients(int32_t docId) {
 
 void MailAdministrator(const std::string& address, const std::string& subject,
                        const std::string& body) {
-  Utility().SendEmail(address, address, subject, body, "", "");
+  routing::mails::Send(address, address, subject, body, "", "");
 }
 
 }  // namespace velmora::document

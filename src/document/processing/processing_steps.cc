@@ -10,7 +10,9 @@
 #include "document/document_store.h"
 #include "document/processing/processing.h"
 #include "document/processing/processing_outputs.h"
+#include "routing/document_types.h"
 #include "routing/recipients/parsed_document_lookups.h"
+#include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
 #include "velmora/convert/obi.h"
@@ -149,9 +151,9 @@ void Processing::Leave(const StepFailure& failure) {
   PendingError current;
   current.Set(
       Error(ErrNumber(EnumerationErrors::ProcessDocumentError), kProcessPath, failure.message));
-  utility_.StoreErr(current);
+  const PendingError saved = current.Store();
   NotifyProcessingFailure(a_.doc_id, failure.message, show_, loaded_.get());
-  utility_.RestoreErr(current);
+  current.Restore(saved);
   if (a_.interactive != 0) {
     core::LogAndContinue(kProcessPath, [&] { core::LogError(current.error(), kProcessPath); });
   }
@@ -221,7 +223,7 @@ std::string Processing::SenderDisplayName() {
   }
   std::string name = a_.sender_name;
   core::LogAndContinue(kProcessPath, [&] {
-    const auto user = utility_.GetAUObject(a_.sender_name);
+    const auto user = routing::users::BoundUser(a_.sender_name);
     const std::string full = user->LastName() + " " + user->FirstName();
     if (!text::TrimView(full).empty()) {
       name = full;
@@ -239,7 +241,7 @@ void Processing::CheckAuthorisation() {
   }
   std::string description = a_.doc_type;
   core::LogAndContinue(kProcessPath,
-                       [&] { description = utility_.GetDocumentTypeDescription(a_.doc_type); });
+                       [&] { description = routing::document_types::Description(a_.doc_type); });
   Dictionary replacements;
   replacements.Add("[%USER%]", Variant(SenderDisplayName()));
   replacements.Add("[%DOCTYPE%]", Variant(description));
@@ -309,9 +311,7 @@ void Processing::ResolveRecipients() {
   const bool ran = Step(
       "fillPublicationTableWithRecipients_start", "fillPublicationTableWithRecipients_end", [&] {
         if (!a_.original_def_recipient.empty() && a_.interactive != 0) {
-          int32_t any_partner = 0;
-          utility_.FillPublicationTable(a_.doc_id, a_.doc_type, any_partner,
-                                        a_.original_def_recipient);
+          utility_.FillPublicationTable(a_.doc_id, a_.doc_type, 0, a_.original_def_recipient);
           return;
         }
         a_.status = static_cast<int16_t>(

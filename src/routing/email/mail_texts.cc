@@ -2,6 +2,8 @@
 
 #include "core/general.h"
 #include "core/labels.h"
+#include "routing/html_attachments.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/routing/utility.h"
 #include "velmora/support/attachments.h"
@@ -42,16 +44,17 @@ std::optional<Variant> DocumentAttachmentArray(const std::string& sender, int32_
 TemporaryHtml::~TemporaryHtml() {
   if (made_ && !text::Trim(path_).empty()) {
     try {
-      Utility().DeleteHTMLAttachment(path_);
+      routing::xml_files::Delete(path_);
     } catch (...) {
-      // DeleteHTMLAttachment has logged the failure; the mail outcome stands.
+      // The mail outcome stands; the file left behind is logged.
+      core::LogError("Velmora.Utility.DeleteHTMLAttachment");
     }
   }
 }
 
 const std::string& TemporaryHtml::Make(int32_t docId) {
   if (!made_) {
-    path_ = Utility().getHTMLAttachment(docId);
+    path_ = routing::html_attachments::WriteStored(docId);
     made_ = true;
   }
   return path_;

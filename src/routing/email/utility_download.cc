@@ -58,8 +58,7 @@ Variant Utility::DownloadDocument(int32_t iDocID, const std::string& sUserID, in
     Document document;
     const std::string type = document.GetDocumentTypeOfDocument(iDocID);
     const std::string xml = document.GetXmlDocument(iDocID);
-    std::string user = sUserID;
-    const int32_t partner = GetAUObject(user)->BusinessPartnerID();
+    const int32_t partner = GetAUObject(sUserID)->BusinessPartnerID();
     const bool workbook = iFileFormat < 1;
     SendMethod store;
     const ESendMethodFormat format = workbook ? ESendMethodFormat::Excel : ESendMethodFormat::XML;

@@ -10,6 +10,7 @@
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "routing/email/mail_texts.h"
+#include "routing/xml_files.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/sender_list.h"
@@ -76,9 +77,10 @@ struct TemporaryFiles {
   ~TemporaryFiles() {
     for (const std::string* file : {&xml, &html}) {
       try {
-        Utility().DeleteXMLFileFromDisk(*file);
+        routing::xml_files::Delete(*file);
       } catch (...) {
-        // Reported where it failed; the mail's outcome stands.
+        // The mail's outcome stands; the file left behind is logged.
+        core::LogError("Velmora.Utility.DeleteXMLFileFromDisk");
       }
     }
   }
@@ -135,22 +137,17 @@ void Utility::SendEmailToRecipientsEx(int32_t iDocID, const Variant& vUserIDs,
       return;
     }
     Document document;
-    std::string type = document.GetDocumentTypeOfDocument(iDocID);
-    std::string sender_id = document.GetSenderOfDocument(iDocID);
-    const auto sender = GetAUObject(sender_id);
+    const std::string type = document.GetDocumentTypeOfDocument(iDocID);
+    const auto sender = GetAUObject(document.GetSenderOfDocument(iDocID));
     const std::string from = sender->EmailAddress();
     const std::string sender_language = sender->LanguageID();
     const std::optional<Variant> attachments =
         email::DocumentAttachmentArray(sender->UserID(), iDocID, "SendEmailToRecipientsEx");
     email::TemporaryHtml html;
     if (!bSkipTo) {
-      int32_t document_id = iDocID;
-      bool email_only = true;
-      Variant users = vUserIDs;
       const auto rows =
-          bPubUsersOnly
-              ? GetRecipientsFromPublicationTable(document_id, type, email_only)
-              : GetRecipientsFromPublicationTableByUsers(document_id, type, email_only, users);
+          bPubUsersOnly ? GetRecipientsFromPublicationTable(iDocID, type, true)
+                        : GetRecipientsFromPublicationTableByUsers(iDocID, type, true, vUserIDs);
       for (; !rows->IsEOF(); rows->MoveNext()) {
         SendToRecipient(*this, iDocID, type, from, sSubject, sBody, attachments, *rows, html);
       }

@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kLineEnd = "\r\n";
 
 // ", " + "ZODAR1907" + " '" + the type's description + "'".
-std::string TypeWords(Utility& utility, const std::string& language, std::string type) {
+std::string TypeWords(Utility& utility, const std::string& language, const std::string& type) {
   return ", " + email::Label("ZODAR1907", language) + " '" +
          utility.GetDocumentTypeDescription(type) + "'";
 }
@@ -42,9 +42,8 @@ std::string Utility::GetDefaultBody(const std::string& sLanguageID, int32_t iDoc
     if (!sBody.empty()) {
       return sBody;
     }
-    std::string type = sDocTypeID;
     return email::Label("ZODAR1714", sLanguageID) + " " + std::to_string(iDocID) + " (" +
-           email::Label("ZODAR1907", sLanguageID) + " '" + GetDocumentTypeDescription(type) +
+           email::Label("ZODAR1907", sLanguageID) + " '" + GetDocumentTypeDescription(sDocTypeID) +
            "') " + email::Label("ZODAR1713", sLanguageID) + kLineEnd + kLineEnd;
   });
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kPath = "Velmora.Utility.GetDocType";
 
 std::string DocTypeOfParsed(Utility& utility, const std::shared_ptr<xml::Document>& dom,
-                            int32_t& iBPID) {
+                            int32_t iBPID) {
   const recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
   if (obi.is_obi) {
     return obi.document_type_id;
@@ -29,7 +29,7 @@ std::string DocTypeOfParsed(Utility& utility, const std::shared_ptr<xml::Documen
   if (type.empty()) {
     int32_t no_document = 0;
     int32_t partner = iBPID;
-    std::string ruled = Rules().ExecuteDocumentTypeRuleSet(no_document, partner, dom);
+    const std::string ruled = Rules().ExecuteDocumentTypeRuleSet(no_document, partner, dom);
     if (!ruled.empty() && utility.DocTypeFoundInTable(ruled)) {
       type = ruled;
     }
@@ -39,7 +39,7 @@ std::string DocTypeOfParsed(Utility& utility, const std::shared_ptr<xml::Documen
 
 }  // namespace
 
-std::string Utility::GetDocType(std::string& sXML, int32_t& iBPID) {
+std::string Utility::GetDocType(const std::string& sXML, int32_t iBPID) {
   return core::Guarded(kPath, [&]() -> std::string {
     auto dom = std::make_shared<xml::Document>();
     dom->LoadXml(sXML);
@@ -48,7 +48,7 @@ std::string Utility::GetDocType(std::string& sXML, int32_t& iBPID) {
 }
 
 std::string recipients::DocTypeOf(Utility& utility, const std::shared_ptr<xml::Document>& document,
-                                  int32_t& partner) {
+                                  int32_t partner) {
   return core::Guarded(
       kPath, [&]() -> std::string { return DocTypeOfParsed(utility, document, partner); });
 }

@@ -45,8 +45,8 @@ std::string DefaultReceiverOfParsed(Utility& utility, const xml::Document& dom) 
 
 }  // namespace
 
-int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
-                                                      std::string& iXML) {
+int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t iDocID, const std::string& iDocTypeID,
+                                                      const std::string& iXML) {
   return core::Guarded("Velmora.Utility.GetRecipientsAndFillPublicationTable", [&]() -> int32_t {
     Document documents;
     std::string xml = iXML;
@@ -61,21 +61,17 @@ int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::stri
       return 0;
     }
     const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(xml);
-    int32_t doc = iDocID;
-    int32_t no_partner = 0;
     if (UsesWholeList(ExecuteXSLPattern(*dom, "//USESDISTLIST"))) {
-      std::string anyone;
-      const int32_t result = FillPublicationTable(doc, type, no_partner, anyone) > 0 ? 1 : 0;
-      RemoveAllRoutingInfoFromDocument(doc, *dom);
+      const int32_t result = FillPublicationTable(iDocID, type, 0, "") > 0 ? 1 : 0;
+      RemoveAllRoutingInfoFromDocument(iDocID, *dom);
       return result;
     }
-    recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
+    const recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
     if (obi.is_obi) {
-      return FillPublicationTable(doc, type, no_partner, obi.receiver_user) > 0 ? 1 : 0;
+      return FillPublicationTable(iDocID, type, 0, obi.receiver_user) > 0 ? 1 : 0;
     }
     const auto resolve = [&](const char* query) {
-      std::string pattern = query;
-      return ExecuteXslPatternAndFillPublicationTable(doc, type, *dom, pattern);
+      return ExecuteXslPatternAndFillPublicationTable(iDocID, type, *dom, query);
     };
     bool resolved = resolve("//RECEIVER");
     if (!ExecuteXSLPattern(*dom, "//BUSINESSPARTNER").empty()) {
@@ -88,8 +84,8 @@ int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t& iDocID, std::stri
   });
 }
 
-int32_t Utility::FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, int32_t& iBPID,
-                                      std::string& iUserID) {
+int32_t Utility::FillPublicationTable(int32_t iDocID, const std::string& iDocTypeID, int32_t iBPID,
+                                      const std::string& iUserID) {
   return core::Guarded("Velmora.Utility.FillPublicationTable", [&]() -> int32_t {
     std::unique_ptr<db::Connection> connection;
     std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(iDocID) +
@@ -111,17 +107,16 @@ int32_t Utility::FillPublicationTable(int32_t& iDocID, std::string& iDocTypeID, 
   });
 }
 
-void Utility::RemoveAllRoutingInfoFromDocument(int32_t& iDocID, xml::Document& oXmlDoc) {
+void Utility::RemoveAllRoutingInfoFromDocument(int32_t iDocID, xml::Document& oXmlDoc) {
   core::Guarded("Velmora.Utility.RemoveAllRoutingInfoFromDocument", [&] {
     for (const char* query : kRoutingQueries) {
-      std::string pattern = query;
-      ClearTagsAndWriteDocToDB(iDocID, oXmlDoc, pattern);
+      ClearTagsAndWriteDocToDB(iDocID, oXmlDoc, query);
     }
   });
 }
 
-bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
-                                       std::string& sXslPattern) {
+bool Utility::ClearTagsAndWriteDocToDB(int32_t iDocID, xml::Document& oXmlDoc,
+                                       const std::string& sXslPattern) {
   return core::Guarded("Velmora.Utility.ClearTagsAndWriteDocToDB", [&]() -> bool {
     const std::shared_ptr<xml::NodeList> nodes =
         ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
@@ -135,7 +130,7 @@ bool Utility::ClearTagsAndWriteDocToDB(int32_t& iDocID, xml::Document& oXmlDoc,
   });
 }
 
-std::string Utility::GetDefaultReceiver(std::string& sXML) {
+std::string Utility::GetDefaultReceiver(const std::string& sXML) {
   return core::Guarded(kDefaultReceiverPath, [&]() -> std::string {
     return DefaultReceiverOfParsed(*this, *ParseRoutingDocument(sXML));
   });

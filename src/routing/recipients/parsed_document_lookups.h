@@ -13,7 +13,7 @@ namespace velmora::recipients {
 
 // Utility::GetDocType on `document` with `partner` as iBPID.
 std::string DocTypeOf(Utility& utility, const std::shared_ptr<xml::Document>& document,
-                      int32_t& partner);
+                      int32_t partner);
 
 // Utility::GetDefaultReceiver on `document`.
 std::string DefaultReceiverOf(Utility& utility, const xml::Document& document);

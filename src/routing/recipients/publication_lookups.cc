@@ -1,5 +1,7 @@
 // Utility: lookups on the publication table, the publication errors, the send history and the
 // document types.
+#include "routing/recipients/publication_lookups.h"
+
 #include <optional>
 #include <string>
 
@@ -7,25 +9,13 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
+#include "routing/document_types.h"
 #include "velmora/base/text.h"
 #include "velmora/base/variant.h"
 #include "velmora/routing/utility.h"
 
 namespace velmora {
 namespace {
-
-// True when `sql` returns a row.
-bool ReturnsRow(const std::string& sql) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  try {
-    const bool found = !connection->Query(sql)->IsEOF();
-    core::CloseConnection(connection);
-    return found;
-  } catch (...) {
-    core::CloseConnection(connection);
-    throw;
-  }
-}
 
 // Column `column` of the publication of `docId` to `userId` as a 16-bit value widened, or -1
 // when there is no row.
@@ -39,17 +29,17 @@ int32_t PublicationColumn(const char* column, int32_t docId, const std::string& 
 
 }  // namespace
 
-int32_t Utility::GetPublicationStatus(int32_t& iDocID, std::string& iUserID) {
+int32_t Utility::GetPublicationStatus(int32_t iDocID, const std::string& iUserID) {
   return core::Guarded("Velmora.Utility.GetPublicationStatus",
                        [&]() -> int32_t { return PublicationColumn("STATUS", iDocID, iUserID); });
 }
 
-int32_t Utility::GetForwardFlag(int32_t& iDocID, std::string& iUserID) {
+int32_t Utility::GetForwardFlag(int32_t iDocID, const std::string& iUserID) {
   return core::Guarded("Velmora.Utility.GetForwardFlag",
                        [&]() -> int32_t { return PublicationColumn("FORWARD", iDocID, iUserID); });
 }
 
-PUBLICATIONSTATUS Utility::ConvertPublicationStatusFromStringToEnum(std::string& sStatus) {
+PUBLICATIONSTATUS recipients::StatusNamed(const std::string& text) {
   struct Spelling {
     const char* text;
     PUBLICATIONSTATUS status;
@@ -85,27 +75,34 @@ PUBLICATIONSTATUS Utility::ConvertPublicationStatusFromStringToEnum(std::string&
       {"Downloaded", PUBLICATIONSTATUS::PUBLICATIONDOWNLOADED},
       {"Download", PUBLICATIONSTATUS::PUBLICATIONDOWNLOADED},
   };
+  const std::string trimmed = text::Trim(text);
+  for (const Spelling& spelling : kSpellings) {
+    if (trimmed == spelling.text) {
+      return spelling.status;
+    }
+  }
+  return PUBLICATIONSTATUS::PUBLICATIONUNKNOWNSTATUS;
+}
+
+PUBLICATIONSTATUS Utility::ConvertPublicationStatusFromStringToEnum(std::string& sStatus) {
   try {
     sStatus = text::Trim(sStatus);
-    for (const Spelling& spelling : kSpellings) {
-      if (sStatus == spelling.text) {
-        return spelling.status;
-      }
-    }
+    return recipients::StatusNamed(sStatus);
   } catch (...) {
     core::ReportError("Velmora.Utility.ConvertPublicationStatusFromStringToEnum");
   }
   return PUBLICATIONSTATUS::PUBLICATIONUNKNOWNSTATUS;
 }
 
+bool recipients::HasOpenPublicationErrors(int32_t doc_id) {
+  return core::HasRow("SELECT PUBLICATIONERRORID FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
+                      core::SqlLong(doc_id) + " AND CLOSED = 0");
+}
+
 bool Utility::CheckPublicationErrors(int32_t iDocID) {
   return core::Guarded(
       "Velmora.Utility.CheckPublicationErrors",
-      [&]() -> bool {
-        return ReturnsRow("SELECT PUBLICATIONERRORID FROM PUBLICATIONERRORS WHERE DOCUMENTID = " +
-                          core::SqlLong(iDocID) + " AND CLOSED = 0");
-        return false;
-      },
+      [&] { return recipients::HasOpenPublicationErrors(iDocID); },
       [&] { return Variant("DocumentID: '" + std::to_string(iDocID) + "'"); });
 }
 
@@ -121,26 +118,18 @@ bool Utility::CheckSentLog(const std::string& iDocTypeID, const std::string& iSe
     if (iDocID != 0) {
       sql += "AND (SENDMETHODHISTORY.DOCUMENTID = " + core::SqlLong(iDocID) + ")";
     }
-    return ReturnsRow(sql);
+    return core::HasRow(sql);
   });
 }
 
-bool Utility::DocTypeFoundInTable(std::string& iDocTypeID) {
-  return core::Guarded("Velmora.Utility.DocTypeFoundInTable", [&]() -> bool {
-    return ReturnsRow(
-        "SELECT * FROM documenttype WHERE documenttypeid = " + core::SqlText(iDocTypeID) + " ");
-    return false;
-  });
+bool Utility::DocTypeFoundInTable(const std::string& iDocTypeID) {
+  return core::Guarded("Velmora.Utility.DocTypeFoundInTable",
+                       [&] { return routing::document_types::Exists(iDocTypeID); });
 }
 
-std::string Utility::GetDocumentTypeDescription(std::string& iDocTypeID) {
-  return core::Guarded("Velmora.Utility.GetDocTypeDescription", [&]() -> std::string {
-    const std::optional<Variant> description = core::FirstField(
-        "SELECT DESCRIPTION FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) +
-            " ",
-        "DESCRIPTION");
-    return description && !description->IsNull() ? description->ToText() : std::string();
-  });
+std::string Utility::GetDocumentTypeDescription(const std::string& iDocTypeID) {
+  return core::Guarded("Velmora.Utility.GetDocTypeDescription",
+                       [&] { return routing::document_types::Description(iDocTypeID); });
 }
 
 }  // namespace velmora

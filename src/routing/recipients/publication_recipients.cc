@@ -61,7 +61,7 @@ std::string UsersCondition(const Variant& users) {
 }  // namespace
 
 std::shared_ptr<db::Recordset> Utility::GetRecipientsFromPublicationTableByUsers(
-    int32_t& iDocID, std::string& iDocTypeID, bool& iEmail, Variant& vUserIDs) {
+    int32_t iDocID, const std::string& iDocTypeID, bool iEmail, const Variant& vUserIDs) {
   return core::Guarded("Velmora.Utility.GetRecipientsFromPublicationTableByUsers",
                        [&]() -> std::shared_ptr<db::Recordset> {
                          std::unique_ptr<db::Connection> connection;
@@ -83,7 +83,7 @@ std::string Utility::GetToRecipientList(int32_t iDocID, const std::string& iDocT
     std::string list;
     bool first = true;
     while (!recipients->IsEOF()) {
-      std::string user = recipients->Field("USERID").ToText();
+      const std::string user = recipients->Field("USERID").ToText();
       recipients->MoveNext();
       std::string address;
       try {

@@ -87,9 +87,10 @@ std::string LabelWith(const char* code,
 
 }  // namespace
 
-bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::string& iDocTypeID,
+bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t iDocID,
+                                                       const std::string& iDocTypeID,
                                                        xml::Document& oXmlDoc,
-                                                       std::string& sXslPattern) {
+                                                       const std::string& sXslPattern) {
   return core::Guarded(kReportPath, [&]() -> bool {
     bool result = false;
     const std::shared_ptr<xml::NodeList> nodes =
@@ -112,14 +113,12 @@ bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::str
       int32_t pending = 0;
       int32_t n = 0;
       if (sXslPattern == "//RECEIVER") {
-        int32_t no_partner = 0;
-        Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, no_partner, value); });
+        Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, 0, value); });
         CountAsFoundWhen(pending, n, [&] { return lists.UserFoundOnDBList(iDocTypeID, value); });
       } else if (sXslPattern == "//BUSINESSPARTNER") {
         int32_t partner = 0;
         if (ParsePartnerId(value, partner)) {
-          std::string anyone;
-          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, anyone); });
+          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, ""); });
           CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
         } else {
           Trapped(pending, [&] {
@@ -148,8 +147,7 @@ bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t& iDocID, std::str
           });
           pending = 0;
         } else {
-          std::string anyone;
-          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, anyone); });
+          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, ""); });
           CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
         }
       }
