@@ -11,7 +11,10 @@
 #include "convert/edi_network_store.h"
 #include "core/secrets.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/convert/edi.h"
 #include "velmora/delivery/send_method.h"
 
 namespace velmora::app {
@@ -198,6 +201,12 @@ void AddListAndRemove(cli::Command& group, const CommandRunner& runner, const Op
   runner.OnRun(
       remove,
       [o] {
+        // A network that EDI send methods still name stays: they would send into nothing.
+        if (!EDI().checkEdiReferences(o->id).empty()) {
+          RaiseError(
+              EnumerationErrors::ReferentialDelete, "velmora admin",
+              "The EDI network '" + o->id + "' cannot be removed: send methods still use it");
+        }
         if (!edi::EdiNetworkStore().Remove(o->id)) {
           Missing("The EDI network '" + o->id + "' does not exist");
         }
