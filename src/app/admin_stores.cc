@@ -16,7 +16,6 @@
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
-#include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
 #include "velmora/routing/utility.h"
 #include "velmora/xml/document.h"
