@@ -9,6 +9,7 @@
 #include "app/admin_templates.h"
 #include "core/db_utils.h"
 #include "core/general.h"
+#include "core/parameter_store.h"
 #include "platform/json/json_codec.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
@@ -16,25 +17,10 @@
 namespace velmora::app {
 namespace {
 
-// Runs `sql` with bound values on a library connection; returns the rows changed.
-int64_t ExecuteBound(const std::string& sql, const std::vector<Variant>& values) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto statement = connection->Prepare(sql);
-  for (size_t i = 0; i < values.size(); ++i) {
-    statement->Bind(static_cast<int32_t>(i + 1), values[i]);
-  }
-  const int64_t changed = statement->Execute();
-  core::CloseConnection(connection);
-  return changed;
-}
-
 Variant ListParameters() {
-  auto recordset = core::getDisconnectedReadOnlyRecordSet(
-      "SELECT PARAMNAME, PARAMVALUE FROM COLLABORATIONPARAMETER ORDER BY PARAMNAME");
   auto parameters = std::make_shared<Dictionary>();
-  for (; !recordset->IsEOF(); recordset->MoveNext()) {
-    const Variant value = recordset->Field("PARAMVALUE");
-    parameters->Add(recordset->Field("PARAMNAME").ToText(), value);
+  for (const auto& [name, value] : core::ListParameters()) {
+    parameters->Add(name, value);
   }
   return Variant(ObjectRef(parameters));
 }
@@ -116,13 +102,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
     return RunAdminCommand(
         options.json,
         [&] {
-          const int64_t changed =
-              ExecuteBound("UPDATE COLLABORATIONPARAMETER SET PARAMVALUE = ? WHERE PARAMNAME = ?",
-                           {Variant(options.value), Variant(options.name)});
-          if (changed == 0) {
-            ExecuteBound("INSERT INTO COLLABORATIONPARAMETER (PARAMNAME, PARAMVALUE) VALUES (?, ?)",
-                         {Variant(options.name), Variant(options.value)});
-          }
+          core::SetParameter(options.name, options.value);
           return Variant(options.value);
         },
         [&](const Variant&) { return options.name + " = " + options.value + "\n"; });
@@ -152,14 +132,7 @@ void AddAdminCommands(cli::Command& admin, AdminOptions& options,
           if (options.code.empty()) {
             throw Error(kErrInvalidProcedureCall, "velmora admin", "The label code is empty");
           }
-          const Variant language(static_cast<int32_t>(locale));
-          const int64_t changed =
-              ExecuteBound("UPDATE I18NTEXT SET TEXT = ? WHERE LABEL = ? AND LOCALEID = ?",
-                           {Variant(options.value), Variant(options.code), language});
-          if (changed == 0) {
-            ExecuteBound("INSERT INTO I18NTEXT (LABEL, LOCALEID, TEXT) VALUES (?, ?, ?)",
-                         {Variant(options.code), language, Variant(options.value)});
-          }
+          core::SetLabelText(options.code, static_cast<int32_t>(locale), options.value);
           return Variant(options.value);
         },
         [&](const Variant&) {

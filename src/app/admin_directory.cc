@@ -73,15 +73,6 @@ Variant TextOrNull(const std::string& text) {
   return text.empty() ? Variant::MakeNull() : Variant(text);
 }
 
-template <class Record, class ToVariant>
-Variant ListOf(const std::vector<Record>& records, ToVariant to_variant) {
-  VariantArray array(records.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    array.At(static_cast<int32_t>(i)) = to_variant(records[i]);
-  }
-  return Variant(std::move(array));
-}
-
 using CommandRunner = AdminCommandRunner<DirectoryOptions>;
 
 // A "remove" command under `parent` whose required argument `id_name` names the record:
@@ -334,18 +325,6 @@ void AddUserCommands(cli::Command& admin, const CommandRunner& runner, const Opt
 
 constexpr size_t kDocumentTypeIdChars = 100;
 
-std::string TextField(const db::Recordset& row, std::string_view name) {
-  const Variant value = row.Field(name);
-  return value.IsNull() || value.IsEmpty() ? std::string() : value.ToText();
-}
-
-bool DocumentTypeExists(db::Connection& connection, const std::string& id) {
-  return !host::SelectWhere(connection,
-                            "SELECT DOCUMENTTYPEID FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = ?",
-                            {Variant(id)})
-              ->IsEOF();
-}
-
 Variant DocumentTypeVariant(const DocumentTypeRecord& type) {
   return Record({{"id", Variant(type.id)},
                  {"description", Variant(type.description)},
@@ -410,62 +389,29 @@ void AddDocumentType(const DocumentTypeRecord& type) {
   host::CheckDirectoryText(kSource, "The extended description", type.ext_description, 2000, false);
   host::CheckDirectoryText(kSource, "The icon file name", type.icon_file, 255, false);
   host::CheckDirectoryText(kSource, "The HTML style sheet name", type.html_xsl, 255, false);
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  if (DocumentTypeExists(*connection, type.id)) {
+  document::DocumentTypeStore store;
+  if (store.Exists(type.id)) {
     RaiseError(EnumerationErrors::AlreadyPresent, kSource,
                "The document type '" + type.id + "' already exists");
   }
-  auto insert = connection->Prepare(
-      "INSERT INTO DOCUMENTTYPE (DOCUMENTTYPEID, DESCRIPTION, EXTDESCRIPTION, ICONFILENAME, "
-      "HTMLATTACHMENTXSL, SHOWACCEPTREJECT) VALUES (?, ?, ?, ?, ?, ?)");
-  insert->Bind(1, Variant(type.id));
-  insert->Bind(2, Variant(type.description));
-  insert->Bind(3, TextOrNull(type.ext_description));
-  insert->Bind(4, TextOrNull(type.icon_file));
-  insert->Bind(5, TextOrNull(type.html_xsl));
-  insert->Bind(6, Variant(static_cast<int16_t>(type.show_accept_reject ? 1 : 0)));
-  insert->Execute();
-  core::CloseConnection(connection);
+  store.Add(type);
 }
 
-std::vector<DocumentTypeRecord> ListDocumentTypes() {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto rows = connection->Query(
-      "SELECT DOCUMENTTYPEID, DESCRIPTION, EXTDESCRIPTION, ICONFILENAME, HTMLATTACHMENTXSL, "
-      "SHOWACCEPTREJECT FROM DOCUMENTTYPE ORDER BY DOCUMENTTYPEID");
-  std::vector<DocumentTypeRecord> types;
-  for (; !rows->IsEOF(); rows->MoveNext()) {
-    types.push_back(DocumentTypeRecord{
-        TextField(*rows, "DOCUMENTTYPEID"), TextField(*rows, "DESCRIPTION"),
-        TextField(*rows, "EXTDESCRIPTION"), TextField(*rows, "ICONFILENAME"),
-        TextField(*rows, "HTMLATTACHMENTXSL"), rows->Field("SHOWACCEPTREJECT").ToInt32() == 1});
-  }
-  rows->Close();
-  core::CloseConnection(connection);
-  return types;
-}
+std::vector<DocumentTypeRecord> ListDocumentTypes() { return document::DocumentTypeStore().List(); }
 
 void RemoveDocumentType(const std::string& id,
                         const host::ReferentialIntegrityRegistry& participants) {
   const std::string what = "The document type '" + id + "'";
-  {
-    std::unique_ptr<db::Connection> connection = core::GetConnection();
-    const bool exists = DocumentTypeExists(*connection, id);
-    core::CloseConnection(connection);
-    if (!exists) {
-      RaiseError(EnumerationErrors::NotPresent, kSource, what + " does not exist");
-    }
+  document::DocumentTypeStore store;
+  if (!store.Exists(id)) {
+    RaiseError(EnumerationErrors::NotPresent, kSource, what + " does not exist");
   }
   if (auto refusal =
           participants.RefusalToDelete(host::kOriginDocumentType, "DOCUMENTTYPEID", Variant(id))) {
     RaiseError(EnumerationErrors::ReferentialDelete, kSource,
                what + " cannot be removed: it is " + *refusal);
   }
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto remove = connection->Prepare("DELETE FROM DOCUMENTTYPE WHERE DOCUMENTTYPEID = ?");
-  remove->Bind(1, Variant(id));
-  remove->Execute();
-  core::CloseConnection(connection);
+  store.Remove(id);
 }
 
 void AddDirectoryCommands(cli::Command& admin, const AdminOptions& options,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/admin.h"
+#include "document/document_type_store.h"
 #include "platform/cli/command_line.h"
 #include "velmora/host/referential_integrity.h"
 
@@ -21,16 +22,7 @@ namespace velmora::app {
 void AddDirectoryCommands(cli::Command& admin, const AdminOptions& options,
                           const std::function<void()>& use_home);
 
-// A row of DOCUMENTTYPE.
-struct DocumentTypeRecord {
-  std::string id;
-  std::string description;
-  // "" when not recorded (stored as NULL).
-  std::string ext_description;
-  std::string icon_file;
-  std::string html_xsl;
-  bool show_accept_reject = false;
-};
+using document::DocumentTypeRecord;
 
 // Document type maintenance on the installation's database. AddDocumentType raises for an
 // empty, too long or taken id; RemoveDocumentType raises NotPresent for an unknown id and

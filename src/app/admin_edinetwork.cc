@@ -8,14 +8,19 @@
 
 #include "app/admin_runner.h"
 #include "app/admin_store_queries.h"
+#include "convert/edi_network_store.h"
 #include "core/secrets.h"
 #include "velmora/base/dictionary.h"
+#include "velmora/base/enumeration_errors.h"
+#include "velmora/base/error.h"
 #include "velmora/base/text.h"
+#include "velmora/convert/edi.h"
+#include "velmora/delivery/send_method.h"
 
 namespace velmora::app {
 namespace {
 
-// The columns of EDINETWORK after NETWORKID, each with its option; unset options keep the
+// The settings of a network after its id, each with its option; unset options keep the
 // stored value.
 struct NetworkOptions {
   bool json = false;
@@ -62,62 +67,55 @@ int16_t Choice(const std::string& what, const std::string& value,
   BadInput(what + " must be one of " + choices + ", not '" + value + "'");
 }
 
-// The width of EDINETWORK.FTPPASSWORD.
+// The width of the stored FTP password.
 constexpr size_t kFtpPasswordWidth = 255;
 
-// The (column, value) pairs that the options given set.
-std::vector<std::pair<std::string, Variant>> Assignments(const NetworkOptions& o) {
-  std::vector<std::pair<std::string, Variant>> set;
-  const auto text_column = [&](const char* column, const std::optional<std::string>& value) {
-    if (value) {
-      set.emplace_back(column, Variant(*value));
-    }
-  };
+constexpr int16_t Number(ESendMethodProtocol protocol) { return static_cast<int16_t>(protocol); }
+constexpr int16_t Number(ESendMethodFTPTransferType type) { return static_cast<int16_t>(type); }
+
+// What the options given change.
+edi::EdiNetworkChanges Changes(const NetworkOptions& o) {
+  edi::EdiNetworkChanges changes;
   if (o.sequence) {
-    set.emplace_back("SEQUENCE", Variant(WholeNumber("--sequence", *o.sequence)));
+    changes.sequence = WholeNumber("--sequence", *o.sequence);
   }
   if (o.use_semaphore) {
-    set.emplace_back("USESEMAPHORE", Variant(Choice("--use-semaphore", *o.use_semaphore,
-                                                    {{"yes", int16_t{1}}, {"no", int16_t{0}}})));
+    changes.use_semaphore =
+        Choice("--use-semaphore", *o.use_semaphore, {{"yes", int16_t{1}}, {"no", int16_t{0}}}) != 0;
   }
-  text_column("STARTFILE", o.start_file);
-  text_column("STOPFILE", o.stop_file);
-  text_column("SEMAPHORE", o.semaphore);
-  text_column("ROOTFOLDER", o.root_folder);
-  text_column("COMFOLDER", o.com_folder);
-  text_column("OUTFOLDER", o.out_folder);
-  text_column("INFOLDER", o.in_folder);
+  changes.start_file = o.start_file;
+  changes.stop_file = o.stop_file;
+  changes.semaphore = o.semaphore;
+  changes.root_folder = o.root_folder;
+  changes.com_folder = o.com_folder;
+  changes.out_folder = o.out_folder;
+  changes.in_folder = o.in_folder;
   if (o.protocol) {
-    set.emplace_back("PROTOCOL", Variant(Choice("--protocol", *o.protocol,
-                                                {{"folder", int16_t{30}}, {"ftp", int16_t{40}}})));
+    changes.protocol = Choice("--protocol", *o.protocol,
+                              {{"folder", Number(ESendMethodProtocol::FilePath)},
+                               {"ftp", Number(ESendMethodProtocol::Ftp)}});
   }
   if (o.ftp_port) {
     const int32_t port = WholeNumber("--ftp-port", *o.ftp_port);
     if (port < 0 || port > 65535) {
       BadInput("--ftp-port must be a port number from 0 to 65535");
     }
-    set.emplace_back("FTPPORT", Variant(port));
+    changes.ftp_port = port;
   }
-  text_column("FTPUSERID", o.ftp_user);
+  changes.ftp_user = o.ftp_user;
   if (o.ftp_password) {
     // Kept sealed with the installation's key, as send-method passwords are.
     core::CheckSecretFits(*o.ftp_password, kFtpPasswordWidth, "an EDI network",
                           "velmora admin edinetwork");
-    set.emplace_back("FTPPASSWORD",
-                     Variant(core::SealSecret(*o.ftp_password, "velmora admin edinetwork")));
+    changes.ftp_password = core::SealSecret(*o.ftp_password, "velmora admin edinetwork");
   }
   if (o.ftp_type) {
-    set.emplace_back(
-        "FTPTRANSFERTYPE",
-        Variant(static_cast<int32_t>(
-            Choice("--ftp-type", *o.ftp_type, {{"ascii", int16_t{10}}, {"binary", int16_t{20}}}))));
+    changes.ftp_transfer_type = Choice("--ftp-type", *o.ftp_type,
+                                       {{"ascii", Number(ESendMethodFTPTransferType::ASCII)},
+                                        {"binary", Number(ESendMethodFTPTransferType::Binary)}});
   }
-  text_column("TEMPFOLDER", o.temp_folder);
-  return set;
-}
-
-bool NetworkExists(const std::string& id) {
-  return Exists("SELECT NETWORKID FROM EDINETWORK WHERE NETWORKID = ?", {Variant(id)});
+  changes.temp_folder = o.temp_folder;
+  return changes;
 }
 
 void AddOptions(cli::Command& command, const Options& o) {
@@ -139,45 +137,24 @@ void AddOptions(cli::Command& command, const Options& o) {
                  "Local working folder (messages are dropped here)");
 }
 
-Variant NetworkRecord(const db::Recordset& row) {
-  const Variant password = TextOf(row, "FTPPASSWORD");
-  const bool hidden = !password.IsNull() && !password.ToText().empty();
-  return Record({{"id", TextOf(row, "NETWORKID")},
-                 {"sequence", NumberOf(row, "SEQUENCE")},
-                 {"useSemaphore", Flag(row, "USESEMAPHORE")},
-                 {"startFile", TextOf(row, "STARTFILE")},
-                 {"stopFile", TextOf(row, "STOPFILE")},
-                 {"semaphore", TextOf(row, "SEMAPHORE")},
-                 {"rootFolder", TextOf(row, "ROOTFOLDER")},
-                 {"comFolder", TextOf(row, "COMFOLDER")},
-                 {"outFolder", TextOf(row, "OUTFOLDER")},
-                 {"inFolder", TextOf(row, "INFOLDER")},
-                 {"protocol", NumberOf(row, "PROTOCOL")},
-                 {"ftpPort", NumberOf(row, "FTPPORT")},
-                 {"ftpUser", TextOf(row, "FTPUSERID")},
-                 {"ftpPassword", hidden ? Variant(std::string(kHidden)) : password},
-                 {"ftpTransferType", NumberOf(row, "FTPTRANSFERTYPE")},
-                 {"tempFolder", TextOf(row, "TEMPFOLDER")}});
-}
-
-Variant Networks(const std::string& id) {
-  const std::string sql = "SELECT * FROM EDINETWORK";
-  return id.empty() ? Rows(sql + " ORDER BY SEQUENCE, NETWORKID", {}, NetworkRecord)
-                    : Rows(sql + " WHERE NETWORKID = ?", {Variant(id)}, NetworkRecord);
-}
-
-void Update(const std::string& id, const std::vector<std::pair<std::string, Variant>>& set) {
-  if (set.empty()) {
-    return;
-  }
-  std::string sql = "UPDATE EDINETWORK SET ";
-  std::vector<Variant> values;
-  for (const auto& [column, value] : set) {
-    sql += (values.empty() ? "" : ", ") + column + " = ?";
-    values.push_back(value);
-  }
-  values.emplace_back(id);
-  Execute(sql + " WHERE NETWORKID = ?", values);
+Variant NetworkRecord(const edi::EdiNetworkRow& row) {
+  const bool hidden = row.ftp_password && !row.ftp_password->empty();
+  return Record({{"id", OrNull(row.id)},
+                 {"sequence", OrNull(row.sequence)},
+                 {"useSemaphore", Variant(row.use_semaphore)},
+                 {"startFile", OrNull(row.start_file)},
+                 {"stopFile", OrNull(row.stop_file)},
+                 {"semaphore", OrNull(row.semaphore)},
+                 {"rootFolder", OrNull(row.root_folder)},
+                 {"comFolder", OrNull(row.com_folder)},
+                 {"outFolder", OrNull(row.out_folder)},
+                 {"inFolder", OrNull(row.in_folder)},
+                 {"protocol", OrNull(row.protocol)},
+                 {"ftpPort", OrNull(row.ftp_port)},
+                 {"ftpUser", OrNull(row.ftp_user)},
+                 {"ftpPassword", hidden ? Variant(std::string(kHidden)) : OrNull(row.ftp_password)},
+                 {"ftpTransferType", OrNull(row.ftp_transfer_type)},
+                 {"tempFolder", OrNull(row.temp_folder)}});
 }
 
 void AddAddAndSet(cli::Command& group, const CommandRunner& runner, const Options& o) {
@@ -188,13 +165,13 @@ void AddAddAndSet(cli::Command& group, const CommandRunner& runner, const Option
       add,
       [o] {
         RequireText("The network id", o->id, 50);
-        const auto set = Assignments(*o);
-        if (NetworkExists(o->id)) {
+        const edi::EdiNetworkChanges changes = Changes(*o);
+        edi::EdiNetworkStore store;
+        if (store.Exists(o->id)) {
           BadInput("The EDI network '" + o->id + "' exists already");
         }
-        Execute("INSERT INTO EDINETWORK (NETWORKID) VALUES (?)", {Variant(o->id)});
-        Update(o->id, set);
-        return Networks(o->id).AsArray().values().front();
+        store.Add(o->id, changes);
+        return NetworkRecord(*store.Get(o->id));
       },
       [o](const Variant&) { return "Added EDI network " + o->id + "\n"; });
 
@@ -204,26 +181,33 @@ void AddAddAndSet(cli::Command& group, const CommandRunner& runner, const Option
   runner.OnRun(
       set,
       [o] {
-        const auto assignments = Assignments(*o);
-        if (!NetworkExists(o->id)) {
+        const edi::EdiNetworkChanges changes = Changes(*o);
+        edi::EdiNetworkStore store;
+        if (!store.Change(o->id, changes)) {
           Missing("The EDI network '" + o->id + "' does not exist");
         }
-        Update(o->id, assignments);
-        return Networks(o->id).AsArray().values().front();
+        return NetworkRecord(*store.Get(o->id));
       },
       [o](const Variant&) { return "Changed EDI network " + o->id + "\n"; });
 }
 
 void AddListAndRemove(cli::Command& group, const CommandRunner& runner, const Options& o) {
   runner.AddList(
-      group, "List the EDI networks", [] { return Networks(""); },
+      group, "List the EDI networks",
+      [] { return ListOf(edi::EdiNetworkStore().List(), NetworkRecord); },
       {"id", "sequence", "protocol", "rootFolder", "tempFolder", "ftpUser", "ftpPassword"});
   cli::Command& remove = group.Add("remove", "Remove an EDI network");
   remove.Positional("id", o->id, "Network id", true);
   runner.OnRun(
       remove,
       [o] {
-        if (Execute("DELETE FROM EDINETWORK WHERE NETWORKID = ?", {Variant(o->id)}) == 0) {
+        // A network that EDI send methods still name stays: they would send into nothing.
+        if (!EDI().checkEdiReferences(o->id).empty()) {
+          RaiseError(
+              EnumerationErrors::ReferentialDelete, "velmora admin",
+              "The EDI network '" + o->id + "' cannot be removed: send methods still use it");
+        }
+        if (!edi::EdiNetworkStore().Remove(o->id)) {
           Missing("The EDI network '" + o->id + "' does not exist");
         }
         return Variant(o->id);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,22 @@ namespace velmora::app {
 int32_t ParseId(const std::string& what, const std::string& value);
 // A dictionary of the given entries, in order: one record of a command's JSON output.
 Variant Record(std::initializer_list<std::pair<std::string, Variant>> entries);
+
+// `value` as a Variant; nullopt is Null.
+template <class T>
+Variant OrNull(const std::optional<T>& value) {
+  return value ? Variant(*value) : Variant::MakeNull();
+}
+
+// The JSON form of a list of records: an array of what `to_variant` makes of each.
+template <class Row, class ToVariant>
+Variant ListOf(const std::vector<Row>& rows, ToVariant to_variant) {
+  VariantArray array(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    array.At(static_cast<int32_t>(i)) = to_variant(rows[i]);
+  }
+  return Variant(std::move(array));
+}
 
 // A header line and one tab-separated line per row of `list` (an array of dictionaries, the
 // JSON form, so that both show the same fields); arrays print comma-separated, Booleans as

@@ -9,8 +9,11 @@
 
 #include "app/admin_runner.h"
 #include "app/admin_store_queries.h"
+#include "delivery/send_method_store.h"
+#include "rules/rule_store.h"
 #include "velmora/base/text.h"
 #include "velmora/delivery/send_method.h"
+#include "velmora/rules/rules.h"
 
 namespace velmora::app {
 namespace {
@@ -47,46 +50,57 @@ struct SendMethodOptions {
 using Options = std::shared_ptr<SendMethodOptions>;
 using CommandRunner = AdminCommandRunner<SendMethodOptions>;
 
-// The words the commands accept for an enumeration, with the numbers stored.
+// The words the commands accept for an enumeration, with the members stored.
+template <class Enumeration>
 struct Word {
   const char* word;
-  int16_t number;
+  Enumeration member;
 };
 
-constexpr std::array<Word, 8> kProtocols{{{"email", 10},
-                                          {"fax", 20},
-                                          {"folder", 30},
-                                          {"ftp", 40},
-                                          {"http", 50},
-                                          {"methodcall", 60},
-                                          {"download", 70},
-                                          {"edi", 80}}};
-constexpr std::array<Word, 3> kFormats{{{"excel", 10}, {"obi", 20}, {"xml", 30}}};
-constexpr std::array<Word, 3> kWriteModes{{{"append", 10}, {"create", 20}, {"update", 30}}};
-constexpr std::array<Word, 2> kSuffixes{{{"docid", 10}, {"none", 20}}};
-constexpr std::array<Word, 2> kFileFormats{{{"ascii", 10}, {"unicode", 20}}};
-constexpr std::array<Word, 2> kTransferTypes{{{"ascii", 10}, {"binary", 20}}};
+constexpr std::array<Word<ESendMethodProtocol>, 8> kProtocols{
+    {{"email", ESendMethodProtocol::Email},
+     {"fax", ESendMethodProtocol::Fax},
+     {"folder", ESendMethodProtocol::FilePath},
+     {"ftp", ESendMethodProtocol::Ftp},
+     {"http", ESendMethodProtocol::Http},
+     {"methodcall", ESendMethodProtocol::MethodCall},
+     {"download", ESendMethodProtocol::ManualDownload},
+     {"edi", ESendMethodProtocol::EDI}}};
+constexpr std::array<Word<ESendMethodFormat>, 3> kFormats{{{"excel", ESendMethodFormat::Excel},
+                                                           {"obi", ESendMethodFormat::OBI},
+                                                           {"xml", ESendMethodFormat::XML}}};
+constexpr std::array<Word<EWriteMode>, 3> kWriteModes{{{"append", EWriteMode::Append},
+                                                       {"create", EWriteMode::Create},
+                                                       {"update", EWriteMode::Update}}};
+constexpr std::array<Word<ESendMethodSuffix>, 2> kSuffixes{
+    {{"docid", ESendMethodSuffix::DocumentID}, {"none", ESendMethodSuffix::None}}};
+constexpr std::array<Word<ESendMethodFileFormat>, 2> kFileFormats{
+    {{"ascii", ESendMethodFileFormat::ASCII}, {"unicode", ESendMethodFileFormat::Unicode}}};
+constexpr std::array<Word<ESendMethodFTPTransferType>, 2> kTransferTypes{
+    {{"ascii", ESendMethodFTPTransferType::ASCII}, {"binary", ESendMethodFTPTransferType::Binary}}};
 
-template <size_t N>
-int16_t NumberOfWord(const std::string& what, const std::string& value,
-                     const std::array<Word, N>& words) {
+template <class Enumeration, size_t N>
+Enumeration MemberOfWord(const std::string& what, const std::string& value,
+                         const std::array<Word<Enumeration>, N>& words) {
   std::string choices;
-  for (const Word& word : words) {
+  for (const Word<Enumeration>& word : words) {
     if (text::IEquals(value, word.word)) {
-      return word.number;
+      return word.member;
     }
     choices += (choices.empty() ? "" : ", ") + std::string(word.word);
   }
   BadInput(what + " must be one of " + choices + ", not '" + value + "'");
 }
 
-template <size_t N>
-Variant WordOfNumber(int32_t number, const std::array<Word, N>& words) {
-  for (const Word& word : words) {
-    if (word.number == number) {
+// The word of `member`; Null for 0 (not recorded), the number for one without a word.
+template <class Enumeration, size_t N>
+Variant WordOfMember(Enumeration member, const std::array<Word<Enumeration>, N>& words) {
+  for (const Word<Enumeration>& word : words) {
+    if (word.member == member) {
       return Variant(std::string(word.word));
     }
   }
+  const int32_t number = static_cast<int32_t>(member);
   return number == 0 ? Variant::MakeNull() : Variant(number);
 }
 
@@ -140,30 +154,23 @@ void AddPropertyOptions(cli::Command& command, const Options& o) {
 // `p` and the extension array (attachments flag, NETWORKID, MERGEFILE) changed by the options
 // given; the others keep what `p` holds.
 void ApplyOptions(const SendMethodOptions& o, TSendMethodProperties& p, VariantArray& extension) {
-  SendMethod methods;
   if (o.protocol) {
-    p.nProtocol = methods.SendMethodProtocol_IntegerToEnum(
-        NumberOfWord("The protocol", *o.protocol, kProtocols));
+    p.nProtocol = MemberOfWord("The protocol", *o.protocol, kProtocols);
   }
   if (o.format) {
-    p.nFormat =
-        methods.SendMethodFormat_IntegerToEnum(NumberOfWord("The format", *o.format, kFormats));
+    p.nFormat = MemberOfWord("The format", *o.format, kFormats);
   }
   if (o.write_mode) {
-    p.nWriteMode = methods.SendMethodWriteMode_IntegerToEnum(
-        NumberOfWord("The write mode", *o.write_mode, kWriteModes));
+    p.nWriteMode = MemberOfWord("The write mode", *o.write_mode, kWriteModes);
   }
   if (o.suffix) {
-    p.nSuffix =
-        methods.SendMethodSuffix_IntegerToEnum(NumberOfWord("The suffix", *o.suffix, kSuffixes));
+    p.nSuffix = MemberOfWord("The suffix", *o.suffix, kSuffixes);
   }
   if (o.file_format) {
-    p.nFileFormat = methods.SendMethodFileFormat_IntegerToEnum(
-        NumberOfWord("The file format", *o.file_format, kFileFormats));
+    p.nFileFormat = MemberOfWord("The file format", *o.file_format, kFileFormats);
   }
   if (o.ftp_type) {
-    p.nFTPTransferType = methods.SendMethodFTPTransferType_IntegerToEnum(
-        NumberOfWord("The FTP transfer type", *o.ftp_type, kTransferTypes));
+    p.nFTPTransferType = MemberOfWord("The FTP transfer type", *o.ftp_type, kTransferTypes);
   }
   if (o.autopush) {
     p.bAutoPush = YesNo("--autopush", *o.autopush);
@@ -203,53 +210,41 @@ void ApplyOptions(const SendMethodOptions& o, TSendMethodProperties& p, VariantA
   }
 }
 
-constexpr const char* kSelect =
-    "SELECT SENDMETHOD.SENDMETHODID AS ID, SENDMETHOD.BUSINESSPARTNERID AS PARTNER, "
-    "SENDMETHOD.DOCUMENTTYPEID AS DOCTYPE, SENDMETHOD.RULEID AS RULEID, PROTOCOL, FORMAT, "
-    "ADDRESS, AUTOPUSH, XSLFILENAME, PORT, USERNAME, PASSWORD, FILENAME, SUFFIX, FILEEXTENSION, "
-    "WRITEMODE, EXCELTEMPLATE, PROXY, PROXYPORT, FILEFORMAT, FTPTRANSFERTYPE, ATTACHMENTS, "
-    "NETWORKID, MERGEFILE FROM SENDMETHOD INNER JOIN SENDMETHODPROPERTY ON "
-    "SENDMETHOD.SENDMETHODID = SENDMETHODPROPERTY.SENDMETHODID";
-
-Variant SendMethodVariant(const db::Recordset& row) {
-  const Variant password = row.Field("PASSWORD");
-  return Record({{"id", NumberOf(row, "ID")},
-                 {"partner", NumberOf(row, "PARTNER")},
-                 {"doctype", TextOf(row, "DOCTYPE")},
-                 {"rule", NumberOf(row, "RULEID")},
-                 {"protocol", WordOfNumber(row.Field("PROTOCOL").ToInt32(), kProtocols)},
-                 {"format", WordOfNumber(row.Field("FORMAT").ToInt32(), kFormats)},
-                 {"address", TextOf(row, "ADDRESS")},
-                 {"autopush", Flag(row, "AUTOPUSH")},
-                 {"xsl", TextOf(row, "XSLFILENAME")},
-                 {"port", NumberOf(row, "PORT")},
-                 {"user", TextOf(row, "USERNAME")},
-                 {"password", Variant(!password.IsNull() && !password.ToText().empty())},
-                 {"fileName", TextOf(row, "FILENAME")},
-                 {"suffix", WordOfNumber(row.Field("SUFFIX").ToInt32(), kSuffixes)},
-                 {"extension", TextOf(row, "FILEEXTENSION")},
-                 {"writeMode", WordOfNumber(row.Field("WRITEMODE").ToInt32(), kWriteModes)},
-                 {"excelTemplate", TextOf(row, "EXCELTEMPLATE")},
-                 {"proxy", TextOf(row, "PROXY")},
-                 {"proxyPort", NumberOf(row, "PROXYPORT")},
-                 {"fileFormat", WordOfNumber(row.Field("FILEFORMAT").ToInt32(), kFileFormats)},
-                 {"ftpType", WordOfNumber(row.Field("FTPTRANSFERTYPE").ToInt32(), kTransferTypes)},
-                 {"attachments", Flag(row, "ATTACHMENTS")},
-                 {"network", TextOf(row, "NETWORKID")},
-                 {"mergeFile", TextOf(row, "MERGEFILE")}});
+Variant SendMethodVariant(const delivery::SendMethodLink& link) {
+  return Record({{"id", Variant(link.id)},
+                 {"partner", OrNull(link.partner)},
+                 {"doctype", OrNull(link.doctype)},
+                 {"rule", OrNull(link.rule)},
+                 {"protocol", WordOfMember(link.protocol, kProtocols)},
+                 {"format", WordOfMember(link.format, kFormats)},
+                 {"address", OrNull(link.address)},
+                 {"autopush", Variant(link.autopush)},
+                 {"xsl", OrNull(link.xsl)},
+                 {"port", OrNull(link.port)},
+                 {"user", OrNull(link.user)},
+                 {"password", Variant(link.has_password)},
+                 {"fileName", OrNull(link.file_name)},
+                 {"suffix", WordOfMember(link.suffix, kSuffixes)},
+                 {"extension", OrNull(link.extension)},
+                 {"writeMode", WordOfMember(link.write_mode, kWriteModes)},
+                 {"excelTemplate", OrNull(link.excel_template)},
+                 {"proxy", OrNull(link.proxy)},
+                 {"proxyPort", OrNull(link.proxy_port)},
+                 {"fileFormat", WordOfMember(link.file_format, kFileFormats)},
+                 {"ftpType", WordOfMember(link.ftp_type, kTransferTypes)},
+                 {"attachments", Variant(link.attachments)},
+                 {"network", OrNull(link.network)},
+                 {"mergeFile", OrNull(link.merge_file)}});
 }
 
 // Every link of send method `id`, with its properties.
 Variant LinksOf(int32_t id) {
-  return Rows(
-      std::string(kSelect) + " WHERE SENDMETHOD.SENDMETHODID = ? ORDER BY SENDMETHOD.RULEID",
-      {Variant(id)}, SendMethodVariant);
+  return ListOf(delivery::SendMethodStore().Links(id), SendMethodVariant);
 }
 
 int32_t RequireSendMethod(const std::string& text) {
   const int32_t id = ParseId("The send method id", text);
-  if (!Exists("SELECT SENDMETHODID FROM SENDMETHODPROPERTY WHERE SENDMETHODID = ?",
-              {Variant(id)})) {
+  if (!delivery::SendMethodStore().Exists(id)) {
     Missing("The send method " + text + " does not exist");
   }
   return id;
@@ -260,7 +255,7 @@ int32_t RuleOf(const SendMethodOptions& o) {
     return -1;
   }
   const int32_t rule = ParseId("The rule id", *o.rule);
-  if (!Exists("SELECT RULEID FROM RULEHEADER WHERE RULEID = ? AND RULETYPE = 1", {Variant(rule)})) {
+  if (!rules::RuleExists(rule, RuleType::SENDMETHODRULE)) {
     Missing("The send method rule " + *o.rule + " does not exist");
   }
   return rule;
@@ -339,17 +334,11 @@ void AddListAndRemove(cli::Command& group, const CommandRunner& runner, const Op
   runner.OnRun(
       list,
       [o] {
+        std::optional<int32_t> partner;
         if (!o->partner.empty()) {
-          const int32_t partner = RequirePartner(o->partner);
-          return Rows(std::string(kSelect) +
-                          " WHERE SENDMETHOD.BUSINESSPARTNERID = ? ORDER BY "
-                          "SENDMETHOD.DOCUMENTTYPEID, SENDMETHOD.SENDMETHODID",
-                      {Variant(partner)}, SendMethodVariant);
+          partner = RequirePartner(o->partner);
         }
-        return Rows(std::string(kSelect) +
-                        " ORDER BY SENDMETHOD.BUSINESSPARTNERID, SENDMETHOD.DOCUMENTTYPEID, "
-                        "SENDMETHOD.SENDMETHODID",
-                    {}, SendMethodVariant);
+        return ListOf(delivery::SendMethodStore().List(partner), SendMethodVariant);
       },
       [](const Variant& rows) {
         return Table(rows, {"id", "partner", "doctype", "rule", "protocol", "format", "address",
@@ -362,15 +351,7 @@ void AddListAndRemove(cli::Command& group, const CommandRunner& runner, const Op
       remove,
       [o] {
         const int32_t id = RequireSendMethod(o->id);
-        const Variant links = LinksOf(id);
-        SendMethod methods;
-        for (const Variant& link : links.AsArray().values()) {
-          const auto& fields = *link.As<Dictionary>();
-          methods.DeleteSendMethod2(std::to_string(id), fields.Item("partner").ToInt32(),
-                                    fields.Item("rule").ToInt32(), fields.Item("doctype").ToText());
-        }
-        // A send method without any link still has its property row.
-        Execute("DELETE FROM SENDMETHODPROPERTY WHERE SENDMETHODID = ?", {Variant(id)});
+        delivery::SendMethodStore().Remove(id);
         return Record({{"removed", Variant(id)}});
       },
       [o](const Variant&) { return "Removed send method " + o->id + "\n"; });

@@ -8,15 +8,21 @@
 
 #include "app/admin_runner.h"
 #include "app/admin_store_queries.h"
+<<<<<<< HEAD
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "platform/host/membership_database.h"
 #include "routing/node_queries.h"
+=======
+#include "delivery/receive_method_store.h"
+#include "document/document_type_store.h"
+#include "routing/user_list_store.h"
+#include "support/tag_store.h"
+>>>>>>> stores
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
-#include "velmora/db/connection.h"
 #include "velmora/delivery/receive_method.h"
 #include "velmora/xml/document.h"
 
@@ -50,34 +56,30 @@ using CommandRunner = AdminCommandRunner<StoreOptions>;
 
 // The distribution list and the sender list share their shape: (document type, user) keys, the
 // user's partner, and three flags.
-struct UserListTable {
+struct UserListCommand {
   const char* command;
   const char* description;
-  const char* table;
+  routing::UserList list;
   const char* what;
-  // The flag columns and their names in the listing.
-  std::array<const char*, 3> columns;
+  // The names of the flags in the listing.
   std::array<const char*, 3> names;
 };
 
-constexpr UserListTable kDistributionList{"distlist",
-                                          "Users who receive the documents of a type",
-                                          "DISTRIBUTIONLIST",
-                                          "distribution list",
-                                          {"EMAIL", "HTMLATTACHMENT", "ATTACHMENTS"},
-                                          {"email", "html", "attachments"}};
+constexpr UserListCommand kDistributionList{"distlist",
+                                            "Users who receive the documents of a type",
+                                            routing::UserList::kDistribution,
+                                            "distribution list",
+                                            {"email", "html", "attachments"}};
 
-constexpr UserListTable kSenderList{"senderlist",
-                                    "Users allowed to send documents of a type",
-                                    "SENDERLIST",
-                                    "sender list",
-                                    {"NOTIFICATION", "ATTACHMENTS", "HTMLATTACHMENT"},
-                                    {"notify", "attachments", "html"}};
+constexpr UserListCommand kSenderList{"senderlist",
+                                      "Users allowed to send documents of a type",
+                                      routing::UserList::kSender,
+                                      "sender list",
+                                      {"notify", "attachments", "html"}};
 
 void AddUserListCommands(cli::Command& admin, const CommandRunner& runner, const Options& o,
-                         const UserListTable& t, std::array<bool*, 3> flags,
+                         const UserListCommand& t, std::array<bool*, 3> flags,
                          std::array<const char*, 3> flag_help) {
-  const std::string table = t.table;
   const std::string what = t.what;
   cli::Command& list_command = admin.Add(t.command, t.description);
   list_command.RequireSubcommand();
@@ -88,38 +90,27 @@ void AddUserListCommands(cli::Command& admin, const CommandRunner& runner, const
   for (size_t i = 0; i < flags.size(); ++i) {
     add.Flag(std::string("--") + t.names[i], *flags[i], flag_help[i]);
   }
-  auto to_variant = [t](const db::Recordset& row) {
-    return Record({{"doctype", TextOf(row, "DOCUMENTTYPEID")},
-                   {"userid", TextOf(row, "USERID")},
-                   {"partner", NumberOf(row, "BUSINESSPARTNERID")},
-                   {t.names[0], Flag(row, t.columns[0])},
-                   {t.names[1], Flag(row, t.columns[1])},
-                   {t.names[2], Flag(row, t.columns[2])}});
+  auto to_variant = [t](const routing::UserListEntry& entry) {
+    return Record({{"doctype", OrNull(entry.doctype)},
+                   {"userid", OrNull(entry.user)},
+                   {"partner", OrNull(entry.partner)},
+                   {t.names[0], Variant(entry.flags[0])},
+                   {t.names[1], Variant(entry.flags[1])},
+                   {t.names[2], Variant(entry.flags[2])}});
   };
-  const std::string select = std::string("SELECT DOCUMENTTYPEID, USERID, BUSINESSPARTNERID, ") +
-                             t.columns[0] + ", " + t.columns[1] + ", " + t.columns[2] + " FROM " +
-                             table;
   runner.OnRun(
       add,
-      [o, t, table, what, flags, select, to_variant] {
+      [o, t, what, flags, to_variant] {
         RequireDocumentType(o->doctype);
         const int32_t partner = PartnerOfUser(o->user);
-        if (Exists("SELECT USERID FROM " + table + " WHERE DOCUMENTTYPEID = ? AND USERID = ?",
-                   {Variant(o->doctype), Variant(o->user)})) {
+        routing::UserListStore store(t.list);
+        if (store.Contains(o->doctype, o->user)) {
           RaiseError(
               EnumerationErrors::AlreadyPresent, kSource,
               "The user '" + o->user + "' is already on the " + what + " of '" + o->doctype + "'");
         }
-        Execute("INSERT INTO " + table + " (DOCUMENTTYPEID, USERID, BUSINESSPARTNERID, " +
-                    t.columns[0] + ", " + t.columns[1] + ", " + t.columns[2] +
-                    ") VALUES (?, ?, ?, ?, ?, ?)",
-                {Variant(o->doctype), Variant(o->user), Variant(partner), Variant(Bit(*flags[0])),
-                 Variant(Bit(*flags[1])), Variant(Bit(*flags[2]))});
-        return Rows(select + " WHERE DOCUMENTTYPEID = ? AND USERID = ?",
-                    {Variant(o->doctype), Variant(o->user)}, to_variant)
-            .AsArray()
-            .values()
-            .front();
+        store.Add(o->doctype, o->user, partner, {*flags[0], *flags[1], *flags[2]});
+        return to_variant(*store.Get(o->doctype, o->user));
       },
       [o, what](const Variant&) {
         return "Added " + o->user + " to the " + what + " of " + o->doctype + "\n";
@@ -129,13 +120,11 @@ void AddUserListCommands(cli::Command& admin, const CommandRunner& runner, const
   list.Positional("doctype", o->filter, "Document type id (all when left out)", false);
   runner.OnRun(
       list,
-      [o, select, to_variant] {
+      [o, t, to_variant] {
         if (!o->filter.empty()) {
           RequireDocumentType(o->filter);
-          return Rows(select + " WHERE DOCUMENTTYPEID = ? ORDER BY DOCUMENTTYPEID, USERID",
-                      {Variant(o->filter)}, to_variant);
         }
-        return Rows(select + " ORDER BY DOCUMENTTYPEID, USERID", {}, to_variant);
+        return ListOf(routing::UserListStore(t.list).List(o->filter), to_variant);
       },
       [t](const Variant& rows) {
         return Table(rows, {"doctype", "userid", "partner", t.names[0], t.names[1], t.names[2]});
@@ -146,9 +135,8 @@ void AddUserListCommands(cli::Command& admin, const CommandRunner& runner, const
   remove.Positional("userid", o->user, "User id", true);
   runner.OnRun(
       remove,
-      [o, table, what] {
-        if (Execute("DELETE FROM " + table + " WHERE DOCUMENTTYPEID = ? AND USERID = ?",
-                    {Variant(o->doctype), Variant(o->user)}) == 0) {
+      [o, t, what] {
+        if (!routing::UserListStore(t.list).Remove(o->doctype, o->user)) {
           Missing("The user '" + o->user + "' is not on the " + what + " of '" + o->doctype + "'");
         }
         return Record({{"doctype", Variant(o->doctype)}, {"userid", Variant(o->user)}});
@@ -160,11 +148,11 @@ void AddUserListCommands(cli::Command& admin, const CommandRunner& runner, const
 
 // --- receive methods -------------------------------------------------------------------------
 
-Variant ReceiveMethodVariant(const db::Recordset& row) {
-  return Record({{"id", NumberOf(row, "RECEIVEMETHODID")},
-                 {"partner", NumberOf(row, "BUSINESSPARTNERID")},
-                 {"doctype", TextOf(row, "DOCUMENTTYPEID")},
-                 {"xsl", TextOf(row, "XSLFILENAME")}});
+Variant ReceiveMethodVariant(const delivery::ReceiveMethodRow& row) {
+  return Record({{"id", Variant(row.id)},
+                 {"partner", OrNull(row.partner)},
+                 {"doctype", OrNull(row.doctype)},
+                 {"xsl", OrNull(row.xsl)}});
 }
 
 void AddReceiveMethodCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
@@ -193,15 +181,9 @@ void AddReceiveMethodCommands(cli::Command& admin, const CommandRunner& runner, 
                o->doctype + "\n";
       });
 
-  runner.AddList(
-      group, "List the receive style sheets",
-      [] {
-        return Rows(
-            "SELECT RECEIVEMETHODID, BUSINESSPARTNERID, DOCUMENTTYPEID, XSLFILENAME FROM "
-            "RECEIVEMETHOD ORDER BY BUSINESSPARTNERID, DOCUMENTTYPEID",
-            {}, ReceiveMethodVariant);
-      },
-      {"id", "partner", "doctype", "xsl"});
+  runner.AddList(group, "List the receive style sheets",
+                 [] { return ListOf(delivery::ListReceiveMethods(), ReceiveMethodVariant); },
+                 {"id", "partner", "doctype", "xsl"});
 
   cli::Command& remove = group.Add("remove", "Remove the style sheet of a partner and type");
   remove.Positional("partner", o->partner, "Business partner id", true);
@@ -226,30 +208,11 @@ void AddReceiveMethodCommands(cli::Command& admin, const CommandRunner& runner, 
 
 // --- document type conversions ---------------------------------------------------------------
 
-// Adds a row to `table` through a recordset, so that the database hands out the id column
-// `id_column`; returns the id.
-int32_t InsertWithId(const std::string& table, const std::string& id_column,
-                     const std::vector<std::pair<std::string, Variant>>& fields) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto rs = connection->OpenRecordset(
-      "SELECT * FROM " + table + " WHERE 0 = 1",
-      db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
-  rs->AddNew();
-  for (const auto& [name, value] : fields) {
-    rs->SetField(name, value);
-  }
-  rs->Update();
-  const int32_t id = rs->Field(id_column).ToInt32();
-  rs->Close();
-  core::CloseConnection(connection);
-  return id;
-}
-
-Variant ConversionVariant(const db::Recordset& row) {
-  return Record({{"id", NumberOf(row, "TABLEID")},
-                 {"doctype", TextOf(row, "DOCUMENTTYPEID")},
-                 {"newDoctype", TextOf(row, "NEWDOCUMENTTYPEID")},
-                 {"xsl", TextOf(row, "TRANSFORMXSLNAME")}});
+Variant ConversionVariant(const document::DocumentTypeConversion& conversion) {
+  return Record({{"id", Variant(conversion.id)},
+                 {"doctype", OrNull(conversion.doctype)},
+                 {"newDoctype", OrNull(conversion.new_doctype)},
+                 {"xsl", OrNull(conversion.xsl)}});
 }
 
 void AddConversionCommands(cli::Command& admin, const CommandRunner& runner, const Options& o) {
@@ -267,34 +230,23 @@ void AddConversionCommands(cli::Command& admin, const CommandRunner& runner, con
         RequireDocumentType(o->doctype);
         RequireDocumentType(o->second);
         RequireText("The style sheet file name", o->third, 255);
-        if (Exists("SELECT TABLEID FROM DOCTYPETODOCTYPE WHERE DOCUMENTTYPEID = ? AND "
-                   "NEWDOCUMENTTYPEID = ?",
-                   {Variant(o->doctype), Variant(o->second)})) {
+        document::DocumentTypeStore store;
+        if (store.ConversionExists(o->doctype, o->second)) {
           RaiseError(
               EnumerationErrors::AlreadyPresent, kSource,
               "A conversion from '" + o->doctype + "' to '" + o->second + "' already exists");
         }
-        const int32_t id = InsertWithId("DOCTYPETODOCTYPE", "TABLEID",
-                                        {{"DOCUMENTTYPEID", Variant(o->doctype)},
-                                         {"NEWDOCUMENTTYPEID", Variant(o->second)},
-                                         {"TRANSFORMXSLNAME", Variant(o->third)}});
-        return Record({{"id", Variant(id)},
-                       {"doctype", Variant(o->doctype)},
-                       {"newDoctype", Variant(o->second)},
-                       {"xsl", Variant(o->third)}});
+        const int32_t id = store.AddConversion(o->doctype, o->second, o->third);
+        return ConversionVariant({id, o->doctype, o->second, o->third});
       },
       [o](const Variant&) {
         return "Added conversion of " + o->doctype + " to " + o->second + "\n";
       });
 
-  runner.AddList(group, "List the conversions",
-                 [] {
-                   return Rows(
-                       "SELECT TABLEID, DOCUMENTTYPEID, NEWDOCUMENTTYPEID, TRANSFORMXSLNAME FROM "
-                       "DOCTYPETODOCTYPE ORDER BY DOCUMENTTYPEID, NEWDOCUMENTTYPEID",
-                       {}, ConversionVariant);
-                 },
-                 {"id", "doctype", "newDoctype", "xsl"});
+  runner.AddList(
+      group, "List the conversions",
+      [] { return ListOf(document::DocumentTypeStore().Conversions(), ConversionVariant); },
+      {"id", "doctype", "newDoctype", "xsl"});
 
   cli::Command& remove = group.Add("remove", "Remove a conversion");
   remove.Positional("doctype", o->doctype, "Document type id", true);
@@ -302,9 +254,7 @@ void AddConversionCommands(cli::Command& admin, const CommandRunner& runner, con
   runner.OnRun(
       remove,
       [o] {
-        if (Execute("DELETE FROM DOCTYPETODOCTYPE WHERE DOCUMENTTYPEID = ? AND "
-                    "NEWDOCUMENTTYPEID = ?",
-                    {Variant(o->doctype), Variant(o->second)}) == 0) {
+        if (!document::DocumentTypeStore().RemoveConversion(o->doctype, o->second)) {
           Missing("There is no conversion from '" + o->doctype + "' to '" + o->second + "'");
         }
         return Record({{"doctype", Variant(o->doctype)}, {"newDoctype", Variant(o->second)}});
@@ -316,16 +266,22 @@ void AddConversionCommands(cli::Command& admin, const CommandRunner& runner, con
 
 // --- tags ------------------------------------------------------------------------------------
 
-Variant TagVariant(const db::Recordset& row) {
-  return Record({{"id", NumberOf(row, "TAGID")},
-                 {"doctype", TextOf(row, "DOCUMENTTYPEID")},
-                 {"name", TextOf(row, "DESCRIPTION")},
-                 {"pattern", TextOf(row, "XSLPATTERN")},
-                 {"kind", NumberOf(row, "TAGATTRXSL")}});
+Variant TagVariant(const support::TagDefinition& tag) {
+  return Record({{"id", Variant(tag.id)},
+                 {"doctype", OrNull(tag.doctype)},
+                 {"name", OrNull(tag.name)},
+                 {"pattern", OrNull(tag.pattern)},
+                 {"kind", OrNull(tag.kind)}});
 }
 
-constexpr const char* kTagSelect =
-    "SELECT TAGID, DOCUMENTTYPEID, DESCRIPTION, XSLPATTERN, TAGATTRXSL FROM TAGSCONFIG";
+// The kind written in `text`: a number of TagAttrXsl.
+TagAttrXsl TagKind(const std::string& text) {
+  const int32_t kind = ParseId("The tag kind", text);
+  if (kind > static_cast<int32_t>(TagAttrXsl::FIXEDTEXT)) {
+    BadInput("The tag kind must be 1, 2, 3 or 4, not '" + text + "'");
+  }
+  return static_cast<TagAttrXsl>(kind);
+}
 
 // Refuses a pattern whose node query (as the tag's kind builds it) does not compile.
 void RequireCompilingPattern(const std::string& pattern, int32_t kind) {
@@ -358,24 +314,10 @@ void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Opti
         RequireDocumentType(o->doctype);
         RequireText("The tag name", o->second, 255);
         RequireText("The pattern", o->third, 1000);
-        int32_t kind = 1;
-        if (o->kind) {
-          kind = ParseId("The tag kind", *o->kind);
-          if (kind > 4) {
-            BadInput("The tag kind must be 1, 2, 3 or 4, not '" + *o->kind + "'");
-          }
-        }
-        RequireCompilingPattern(o->third, kind);
-        const int32_t id = InsertWithId("TAGSCONFIG", "TAGID",
-                                        {{"DOCUMENTTYPEID", Variant(o->doctype)},
-                                         {"DESCRIPTION", Variant(o->second)},
-                                         {"XSLPATTERN", Variant(o->third)},
-                                         {"TAGATTRXSL", Variant(kind)}});
-        return Record({{"id", Variant(id)},
-                       {"doctype", Variant(o->doctype)},
-                       {"name", Variant(o->second)},
-                       {"pattern", Variant(o->third)},
-                       {"kind", Variant(kind)}});
+        const TagAttrXsl kind = o->kind ? TagKind(*o->kind) : TagAttrXsl::TAGVALUE;
+        RequireCompilingPattern(o->third, static_cast<int32_t>(kind));
+        const int32_t id = support::TagStore().Add(o->doctype, o->second, o->third, kind);
+        return TagVariant({id, o->doctype, o->second, o->third, static_cast<int32_t>(kind)});
       },
       [o](const Variant& added) {
         return "Added tag " + added.As<Dictionary>()->Item("id").ToText() + " (" + o->second +
@@ -389,10 +331,8 @@ void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Opti
       [o] {
         if (!o->filter.empty()) {
           RequireDocumentType(o->filter);
-          return Rows(std::string(kTagSelect) + " WHERE DOCUMENTTYPEID = ? ORDER BY TAGID",
-                      {Variant(o->filter)}, TagVariant);
         }
-        return Rows(std::string(kTagSelect) + " ORDER BY TAGID", {}, TagVariant);
+        return ListOf(support::TagStore().List(o->filter), TagVariant);
       },
       [](const Variant& rows) {
         return Table(rows, {"id", "doctype", "name", "pattern", "kind"});
@@ -404,10 +344,7 @@ void AddTagCommands(cli::Command& admin, const CommandRunner& runner, const Opti
       remove,
       [o] {
         const int32_t id = ParseId("The tag id", o->user);
-        // The tag's stored values go with it.
-        if (ExecuteTogether(
-                {"DELETE FROM TAGSVALUE WHERE TAGID = ?", "DELETE FROM TAGSCONFIG WHERE TAGID = ?"},
-                {Variant(id)}) == 0) {
+        if (!support::TagStore().Remove(id)) {
           Missing("The tag " + o->user + " does not exist");
         }
         return Record({{"removed", Variant(id)}});

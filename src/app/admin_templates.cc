@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/admin_runner.h"
-#include "core/db_utils.h"
+#include "notify/notification_template_store.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
 #include "velmora/notify/notification.h"
@@ -134,20 +134,11 @@ Variant RemoveTemplate(const TemplateOptions& options) {
 }
 
 Variant ListTemplates() {
-  const auto rows = core::getDisconnectedReadOnlyRecordSet(
-      "SELECT DOCUMENTTYPEID, BUSINESSPARTNERID, MODE, SUBJECT, BODY, CCDOC, CCATT FROM "
-      "NOTIFICATIONTEMPLATE ORDER BY DOCUMENTTYPEID, BUSINESSPARTNERID, MODE");
-  VariantArray list;
-  for (; !rows->IsEOF(); rows->MoveNext()) {
-    const Variant subject = rows->Field("SUBJECT");
-    const Variant body = rows->Field("BODY");
-    list.Append(TemplateRecord(
-        Key{rows->Field("DOCUMENTTYPEID").ToText(), rows->Field("BUSINESSPARTNERID").ToInt32(),
-            static_cast<uint8_t>(rows->Field("MODE").ToInt32())},
-        subject.IsNull() ? "" : subject.ToText(), body.IsNull() ? "" : body.ToText(),
-        rows->Field("CCDOC").ToBool(), rows->Field("CCATT").ToBool()));
-  }
-  return Variant(std::move(list));
+  return ListOf(
+      notify::ListNotificationTemplates(), [](const notify::NotificationTemplateRow& row) {
+        return TemplateRecord(Key{row.doctype, row.partner, static_cast<uint8_t>(row.mode)},
+                              row.subject, row.body, row.cc_doc, row.cc_att);
+      });
 }
 
 std::string Done(const std::string& verb, const Variant& record) {

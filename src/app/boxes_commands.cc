@@ -12,7 +12,7 @@
 #include "app/admin_store_queries.h"
 #include "core/db_utils.h"
 #include "core/general.h"
-#include "platform/host/membership_database.h"
+#include "support/tag_store.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/text.h"
 #include "velmora/boxes/box_list.h"
@@ -78,25 +78,16 @@ std::vector<Tag> TypeTags(const std::string& type, const std::vector<Column>& co
   for (const Column& column : columns) {
     taken.push_back(column.name);
   }
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  auto rows =
-      host::SelectWhere(*connection,
-                        "SELECT TAGID, DESCRIPTION FROM TAGSCONFIG WHERE DOCUMENTTYPEID = ? "
-                        "ORDER BY SEQUENCENUMBER, TAGID",
-                        {Variant(type)});
-  for (; !rows->IsEOF(); rows->MoveNext()) {
+  for (const support::TagDefinition& definition : support::TagStore().InDisplayOrder(type)) {
     Tag tag;
-    tag.id = rows->Field("TAGID").ToInt32();
-    const Variant description = rows->Field("DESCRIPTION");
-    tag.column = description.IsNull() ? std::string() : text::Trim(description.ToText());
+    tag.id = definition.id;
+    tag.column = definition.name ? text::Trim(*definition.name) : std::string();
     if (tag.column.empty() || std::find(taken.begin(), taken.end(), tag.column) != taken.end()) {
       tag.column = "T" + std::to_string(tags.size() + 1);
     }
     taken.push_back(tag.column);
     tags.push_back(std::move(tag));
   }
-  rows->Close();
-  core::CloseConnection(connection);
   return tags;
 }
 

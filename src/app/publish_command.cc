@@ -13,9 +13,8 @@
 #include "app/admin_runner.h"
 #include "app/home.h"
 #include "automation/class_registry.h"
-#include "core/db_utils.h"
 #include "core/env.h"
-#include "core/sql_literals.h"
+#include "publish/publication_outcome.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
@@ -59,49 +58,27 @@ Variant NewFiles(const std::string& folder, const std::set<std::string>& before)
   return Variant(std::move(added));
 }
 
-// The rows of `sql` as an array of dictionaries with the given columns (JSON names first,
-// then the column read).
-Variant Rows(const std::string& sql,
-             const std::vector<std::pair<std::string, std::string>>& columns) {
-  VariantArray list(0);
-  auto connection = core::GetConnection();
-  auto rows = connection->Query(sql);
-  for (; !rows->IsEOF(); rows->MoveNext()) {
-    auto record = std::make_shared<Dictionary>();
-    for (const auto& [name, column] : columns) {
-      record->Add(name, rows->Field(column));
-    }
-    list.Append(Variant(ObjectRef(record)));
-  }
-  return Variant(std::move(list));
-}
-
 Variant DocumentOutcome(int32_t id) {
-  const std::string where = " WHERE DOCUMENTID = " + core::SqlLong(id);
-  const Variant document =
-      Rows("SELECT DOCUMENTTYPEID, SENDER, STATUS FROM DOCUMENT" + where,
-           {{"documentType", "DOCUMENTTYPEID"}, {"sender", "SENDER"}, {"status", "STATUS"}});
+  using Outcome = publish::PublicationOutcome;
+  const Outcome outcome = publish::ReadPublicationOutcome(id);
   auto result = std::make_shared<Dictionary>();
   result->Add("documentId", Variant(id));
-  const auto row = document.AsArray().Count() > 0 ? document.AsArray().At(0).As<Dictionary>()
-                                                  : std::make_shared<Dictionary>();
-  for (const char* key : {"documentType", "sender", "status"}) {
-    result->Add(key, row->Item(key));
-  }
-  result->Add("recipients",
-              Rows("SELECT USERID, STATUS FROM PUBLICATION" + where + " ORDER BY USERID",
-                   {{"user", "USERID"}, {"status", "STATUS"}}));
-  result->Add("deliveries",
-              Rows("SELECT SENDMETHODID, BUSINESSPARTNERID, STATUS, PUBLICATIONERRORID "
-                   "FROM SENDMETHODHISTORY" +
-                       where + " ORDER BY HISTORYID",
-                   {{"sendMethod", "SENDMETHODID"},
-                    {"partner", "BUSINESSPARTNERID"},
-                    {"status", "STATUS"},
-                    {"publicationError", "PUBLICATIONERRORID"}}));
-  result->Add("errors", Rows("SELECT LABEL, DESCRIPTION FROM PUBLICATIONERRORS" + where +
-                                 " ORDER BY PUBLICATIONERRORID",
-                             {{"label", "LABEL"}, {"description", "DESCRIPTION"}}));
+  const Outcome::Row row = outcome.document.value_or(Outcome::Row{});
+  result->Add("documentType", row.doc_type);
+  result->Add("sender", row.sender);
+  result->Add("status", row.status);
+  result->Add("recipients", ListOf(outcome.recipients, [](const Outcome::Recipient& r) {
+                return Record({{"user", r.user}, {"status", r.status}});
+              }));
+  result->Add("deliveries", ListOf(outcome.deliveries, [](const Outcome::Delivery& d) {
+                return Record({{"sendMethod", d.send_method},
+                               {"partner", d.partner},
+                               {"status", d.status},
+                               {"publicationError", d.publication_error}});
+              }));
+  result->Add("errors", ListOf(outcome.errors, [](const Outcome::Failure& e) {
+                return Record({{"label", e.label}, {"description", e.description}});
+              }));
   return Variant(ObjectRef(result));
 }
 

@@ -6,7 +6,7 @@
 
 #include "app/admin.h"
 #include "app/admin_runner.h"
-#include "app/admin_store_queries.h"
+#include "delivery/delivery_history_store.h"
 #include "delivery/push/push_support.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/delivery/push_doc_utils.h"
@@ -22,38 +22,28 @@ struct PushOptions {
   std::string partner;
 };
 
-int32_t LastId(const std::string& sql) {
-  const auto value = core::FirstField(sql, "LASTID");
-  return value && !value->IsNull() ? value->ToInt32() : 0;
-}
-
 std::string FirstLine(const std::string& text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
-Variant SendRecord(const db::Recordset& row) {
-  const Variant protocol = row.Field("PROTOCOL");
-  const Variant address = row.Field("ADDRESS");
-  const Variant description = row.Field("DESCRIPTION");
+Variant SendRecord(const delivery::DeliveryRecord& row) {
   SendMethod store;
   return Record(
-      {{"sendMethod", NumberOf(row, "SENDMETHODID")},
-       {"partner", NumberOf(row, "BUSINESSPARTNERID")},
-       {"protocol", protocol.IsNull() ? Variant() : protocol},
-       {"protocolLabel",
-        Variant(protocol.IsNull() ? std::string()
-                                  : store.GetSendMethodProtocolLabel(
-                                        static_cast<ESendMethodProtocol>(protocol.ToInt32())))},
-       {"address",
-        Variant(address.IsNull() ? std::string() : delivery::RedactAddress(address.ToText()))},
-       {"sent", Variant(row.Field("STATUS").ToInt32() == 1)},
-       {"error", description.IsNull() ? Variant() : Variant(FirstLine(description.ToText()))}});
+      {{"sendMethod", OrNull(row.send_method)},
+       {"partner", OrNull(row.partner)},
+       {"protocol", row.protocol ? Variant(*row.protocol) : Variant()},
+       {"protocolLabel", Variant(row.protocol ? store.GetSendMethodProtocolLabel(
+                                                    static_cast<ESendMethodProtocol>(*row.protocol))
+                                              : std::string())},
+       {"address", Variant(row.address ? delivery::RedactAddress(*row.address) : std::string())},
+       {"sent", Variant(row.status == SENDMETHODSTATUS::SENT)},
+       {"error", row.error ? Variant(FirstLine(*row.error)) : Variant()}});
 }
 
-Variant ErrorRecord(const db::Recordset& row) {
-  return Record({{"publicationError", NumberOf(row, "PUBLICATIONERRORID")},
-                 {"label", TextOf(row, "LABEL")},
-                 {"error", Variant(FirstLine(row.Field("DESCRIPTION").ToText()))}});
+Variant ErrorRecord(const delivery::UnrecordedError& row) {
+  return Record({{"publicationError", OrNull(row.id)},
+                 {"label", OrNull(row.label)},
+                 {"error", Variant(FirstLine(row.description))}});
 }
 
 Variant RunPush(const PushOptions& o) {
@@ -62,28 +52,16 @@ Variant RunPush(const PushOptions& o) {
   if (doc_type.empty()) {
     Missing("Document " + o.document + " does not exist or has no document type");
   }
-  const int32_t last_history = LastId("SELECT MAX(HISTORYID) AS LASTID FROM SENDMETHODHISTORY");
-  const int32_t last_error =
-      LastId("SELECT MAX(PUBLICATIONERRORID) AS LASTID FROM PUBLICATIONERRORS");
+  const int32_t last_history = delivery::LastHistoryId();
+  const int32_t last_error = delivery::LastPublicationErrorId();
   PushDocUtils push;
   if (o.partner.empty()) {
     push.PushDocumentToReceivers(doc_id, doc_type);
   } else {
     push.PushDocumentToReceiver(ParseId("The partner id", o.partner), doc_id, doc_type);
   }
-  const Variant sends = Rows(
-      "SELECT h.SENDMETHODID, h.BUSINESSPARTNERID, h.STATUS, p.PROTOCOL, p.ADDRESS, "
-      "e.DESCRIPTION FROM SENDMETHODHISTORY h "
-      "LEFT JOIN SENDMETHODPROPERTY p ON p.SENDMETHODID = h.SENDMETHODID "
-      "LEFT JOIN PUBLICATIONERRORS e ON e.PUBLICATIONERRORID = h.PUBLICATIONERRORID "
-      "WHERE h.DOCUMENTID = ? AND h.HISTORYID > ? ORDER BY h.HISTORYID",
-      {Variant(doc_id), Variant(last_history)}, SendRecord);
-  const Variant errors = Rows(
-      "SELECT e.PUBLICATIONERRORID, e.LABEL, e.DESCRIPTION FROM PUBLICATIONERRORS e "
-      "WHERE e.DOCUMENTID = ? AND e.PUBLICATIONERRORID > ? AND NOT EXISTS (SELECT 1 FROM "
-      "SENDMETHODHISTORY h WHERE h.PUBLICATIONERRORID = e.PUBLICATIONERRORID) "
-      "ORDER BY e.PUBLICATIONERRORID",
-      {Variant(doc_id), Variant(last_error)}, ErrorRecord);
+  const Variant sends = ListOf(delivery::DeliveriesSince(doc_id, last_history), SendRecord);
+  const Variant errors = ListOf(delivery::UnrecordedErrorsSince(doc_id, last_error), ErrorRecord);
   int32_t sent = 0;
   int32_t failed = 0;
   for (const Variant& send : sends.AsArray().values()) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "boxes/doc_list_query.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 
 namespace velmora::boxes {
@@ -45,7 +46,8 @@ std::string InOrOutBoxSource(const BoxListRequest& request) {
            FilteredTagJoins(request) +
            " WHERE PUBLICATION.DOCUMENTID = DOCUMENT.DOCUMENTID AND PUBLICATION.USERID = " +
            SqlText(request.user) + " AND " + TypeCondition(request) +
-           " AND PUBLICATION.STATUS NOT IN (2,3,7,8,9) AND DOCUMENT.STATUS <> 0"
+           " AND PUBLICATION.STATUS NOT IN " + core::DeletedPublicationStatusList() +
+           " AND DOCUMENT.STATUS <> 0"
            " AND DOCUMENT.SHOW = 1" +
            request.conditions;
   }
@@ -68,14 +70,16 @@ std::string ErrorBoxSenderSource(const BoxListRequest& request) {
          " WHERE DOCUMENT.SENDER = " + SqlText(request.user) + " AND " + TypeCondition(request) +
          request.conditions +
          " AND EXISTS (SELECT 1 FROM PUBLICATIONERRORS PE WHERE PE.DOCUMENTID = "
-         "DOCUMENT.DOCUMENTID AND PE.CLOSED IN (0,1,4,5))";
+         "DOCUMENT.DOCUMENTID AND PE.CLOSED IN " +
+         core::ClosedValuesWithout(core::kErrorRemovedFromSenderBox) + ")";
 }
 
 std::string ErrorBoxRecipientSource(const BoxListRequest& request) {
   const std::string partner_errors =
       "SELECT PE.DOCUMENTID FROM SENDMETHODHISTORY SMH INNER JOIN PUBLICATIONERRORS PE ON "
       "PE.PUBLICATIONERRORID = SMH.PUBLICATIONERRORID WHERE SMH.BUSINESSPARTNERID = " +
-      SqlLong(request.partner) + " AND PE.CLOSED IN (0,1,2,3)";
+      SqlLong(request.partner) + " AND PE.CLOSED IN " +
+      core::ClosedValuesWithout(core::kErrorRemovedFromRecipientBox);
   // Walking the type's documents, each is asked in turn: "LIMIT 1 OFFSET 0" keeps PostgreSQL
   // from turning the questions into joins that read every error of the partner first.
   const std::string each = request.from_viewer_rows ? ")" : " LIMIT 1 OFFSET 0)";
@@ -83,7 +87,8 @@ std::string ErrorBoxRecipientSource(const BoxListRequest& request) {
          " AND DOCUMENT.SHOW = 1" + request.conditions +
          " AND EXISTS (SELECT 1 FROM PUBLICATION P WHERE P.DOCUMENTID = DOCUMENT.DOCUMENTID AND "
          "P.USERID = " +
-         SqlText(request.user) + " AND P.STATUS NOT IN (2,3,7,8,9)" + each +
+         SqlText(request.user) + " AND P.STATUS NOT IN " + core::DeletedPublicationStatusList() +
+         each +
          (request.from_viewer_rows ? " AND DOCUMENT.DOCUMENTID IN (" + partner_errors + ")"
                                    : " AND EXISTS (" + partner_errors +
                                          " AND PE.DOCUMENTID = DOCUMENT.DOCUMENTID" + each);

@@ -82,9 +82,8 @@ std::string InboxTypes(const std::string& user) {
 // current recipient whose partner (`partner`) a failed delivery was meant for.
 std::string ErrorBoxTypes(const std::string& user, int32_t partner) {
   return std::string("SELECT   DOCUMENTTYPE.DESCRIPTION,") + " DOCUMENTTYPE.DOCUMENTTYPEID," +
-         " DOCUMENTTYPE.ICONFILENAME," + " DOCUMENTTYPE.EXTDESCRIPTION" +
-         " FROM    PUBLICATIONERRORS PE LEFT OUTER JOIN SENDMETHODHISTORY SMH ON "
-         "SMH.PUBLICATIONERRORID = PE.PUBLICATIONERRORID, " +
+         " DOCUMENTTYPE.ICONFILENAME," + " DOCUMENTTYPE.EXTDESCRIPTION" + " FROM    " +
+         core::ErrorsWithDeliveryHistory() + ", " +
          " DOCUMENT D           LEFT OUTER JOIN PUBLICATION       P   ON P.DOCUMENTID = "
          "D.DOCUMENTID, " +
          " DOCUMENTTYPE" + " WHERE " + "     ( " + "(D.SENDER = " + SqlText(user) +

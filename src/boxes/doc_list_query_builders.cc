@@ -187,9 +187,7 @@ std::string GetDocListQueryForErrorBox(const DocListRequest& request, ErrorList&
     const std::string filter = GetQueryFilter(kErrorBox, *request.filter_names,
                                               *request.filter_values, request.filter_count, errors);
     std::string q =
-        select +
-        " FROM    PUBLICATIONERRORS PE LEFT OUTER JOIN SENDMETHODHISTORY SMH ON "
-        "SMH.PUBLICATIONERRORID = PE.PUBLICATIONERRORID, " +
+        select + " FROM    " + core::ErrorsWithDeliveryHistory() + ", " +
         "         DOCUMENT             LEFT OUTER JOIN PUBLICATION P         ON P.DOCUMENTID = "
         "DOCUMENT.DOCUMENTID " +
         joins + " WHERE " + "     ( " + "(DOCUMENT.SENDER = " + SqlText(request.user) +

@@ -45,4 +45,9 @@ std::string ClosedValuesWithout(int16_t bit) {
   return list + ")";
 }
 
+std::string ErrorsWithDeliveryHistory() {
+  return "PUBLICATIONERRORS PE LEFT OUTER JOIN SENDMETHODHISTORY SMH ON "
+         "SMH.PUBLICATIONERRORID = PE.PUBLICATIONERRORID";
+}
+
 }  // namespace velmora::core

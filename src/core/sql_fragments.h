@@ -24,4 +24,9 @@ std::string NotDeletedPublicationComparisons(const std::string& column);
 // kErrorClosed.
 std::string ClosedValuesWithout(int16_t bit);
 
+// The publication errors (PE) with the delivery history rows (SMH) that recorded them, the
+// join every error-box text starts from: "PUBLICATIONERRORS PE LEFT OUTER JOIN
+// SENDMETHODHISTORY SMH ON SMH.PUBLICATIONERRORID = PE.PUBLICATIONERRORID".
+std::string ErrorsWithDeliveryHistory();
+
 }  // namespace velmora::core

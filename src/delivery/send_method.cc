@@ -10,6 +10,7 @@
 #include "core/labels.h"
 #include "core/secrets.h"
 #include "core/sql_literals.h"
+#include "delivery/send_method_store.h"
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -94,11 +95,6 @@ std::string StoredAddress(const TSendMethodProperties& p) {
     return "";
   }
   return p.sAddress;
-}
-
-std::string TripleCondition(int32_t partner, const std::string& type, int32_t rule) {
-  return "BUSINESSPARTNERID = " + SqlLong(partner) + " " + "AND DOCUMENTTYPEID = " + SqlText(type) +
-         " AND RULEID = " + SqlLong(rule);
 }
 
 TSendMethodProperties FlatRecord(SendMethod& sm, int16_t protocol, int16_t format, bool auto_push,
@@ -519,7 +515,7 @@ void SendMethod::AddSendMethod2(int32_t& i_lSendMethodID, int32_t& i_lBusinessPa
     auto connection = core::GetConnection();
     auto rs = connection->OpenRecordset(
         "SELECT SENDMETHODID FROM SENDMETHOD WHERE " +
-            TripleCondition(i_lBusinessPartnerID, i_sDocumentTypeID, i_lruleid),
+            delivery::LinkCondition(i_lBusinessPartnerID, i_sDocumentTypeID, i_lruleid),
         Updatable());
     bool add_row = false;
     if (rs->IsEOF()) {
@@ -554,20 +550,7 @@ void SendMethod::DeleteSendMethod2(const std::string& i_lSMID, int32_t i_lBPID, 
     // The id arrives as text; it reaches SQL only as a number.
     const int32_t id = Variant(i_lSMID).ToInt32();
     auto connection = core::GetConnection();
-    if (i_lruleid == -1) {
-      connection->Execute("DELETE FROM SENDMETHOD WHERE SENDMETHODID = " + SqlLong(id));
-    } else {
-      const std::string triple = TripleCondition(i_lBPID, i_sDocTypeID, i_lruleid);
-      auto rs = connection->QueryDisconnected(
-          "SELECT DISTINCT SENDMETHODID FROM SENDMETHOD WHERE " + triple);
-      const int32_t count = rs->RecordCount();
-      rs->Close();
-      if (count == 1) {
-        connection->Execute("UPDATE SENDMETHOD SET SENDMETHODID = -1 WHERE " + triple);
-      } else {
-        connection->Execute("DELETE FROM SENDMETHOD WHERE SENDMETHODID = " + SqlLong(id));
-      }
-    }
+    delivery::Unlink(*connection, id, i_lBPID, i_sDocTypeID, i_lruleid);
     connection->Execute("DELETE FROM SENDMETHODPROPERTY WHERE SENDMETHODID = " + SqlLong(id));
     connection->Close();
   });

@@ -31,7 +31,7 @@ std::string OpenErrorsWithLabels(int32_t docId, const char* const (&labels)[N]) 
   return sql;
 }
 
-// Sets bit 1 of CLOSED on every row of `sql` (a query of PUBLICATIONERRORS).
+// Sets the closed bit of CLOSED on every row of `sql` (a query of PUBLICATIONERRORS).
 void SetPublicationErrorsToClosed(const std::string& sql) {
   std::unique_ptr<db::Connection> connection = core::GetConnection();
   std::unique_ptr<db::Recordset> recordset;
@@ -40,7 +40,7 @@ void SetPublicationErrorsToClosed(const std::string& sql) {
         sql, db::RecordsetOptions{db::CursorLocation::kClient, db::LockType::kOptimistic});
     while (!recordset->IsEOF()) {
       const int32_t closed = recordset->Field("CLOSED").ToInt32();
-      recordset->SetField("CLOSED", Variant(static_cast<int16_t>(closed | 1)));
+      recordset->SetField("CLOSED", Variant(static_cast<int16_t>(closed | core::kErrorClosed)));
       recordset->Update();
       recordset->MoveNext();
     }

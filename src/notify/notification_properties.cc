@@ -7,6 +7,7 @@
 #include "core/db_utils.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "core/sql_fragments.h"
 #include "core/sql_literals.h"
 #include "notify/notification_mail.h"
 #include "routing/document_types.h"
@@ -221,8 +222,8 @@ std::shared_ptr<db::Recordset> Notification::getRecipientsWithNotification(
         "                DOCUMENTTYPE.DOCUMENTTYPEID = DISTRIBUTIONLIST.DOCUMENTTYPEID " +
         "   WHERE (PUBLICATION.DOCUMENTID = " + core::SqlLong(i_lDocID) + ") " +
         "     AND (DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(i_sDocTypeID) + ") " +
-        "     AND (DISTRIBUTIONLIST.EMAIL = 1) " +
-        "     AND (PUBLICATION.STATUS NOT IN (2,3,7,8,9) ) ";
+        "     AND (DISTRIBUTIONLIST.EMAIL = 1) " + "     AND (PUBLICATION.STATUS NOT IN " +
+        core::DeletedPublicationStatusList() + " ) ";
     if (i_lBP > 0) {
       sql += " AND (DISTRIBUTIONLIST.BUSINESSPARTNERID = " + core::SqlLong(i_lBP) + ") ";
     }

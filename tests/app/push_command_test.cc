@@ -72,6 +72,25 @@ TEST_P(PushCommandTest, EdiNetworksAreAddedChangedListedAndRemoved) {
   Refused({"edinetwork", "remove", "VAN1"}, "does not exist");
 }
 
+// Send methods that name a network by address or by network id keep it from being removed.
+TEST_P(PushCommandTest, AnEdiNetworkInUseIsNotRemoved) {
+  Init();
+  Ok({"partner", "add", "20", "Brix"});
+  Ok({"doctype", "add", "ORDERS", "Orders"});
+  Ok({"edinetwork", "add", "VAN1"});
+  for (const std::vector<std::string>& naming :
+       {std::vector<std::string>{"--address", "VAN1"},
+        std::vector<std::string>{"--address", "elsewhere", "--network", "VAN1"}}) {
+    std::vector<std::string> add{"sendmethod", "add", "20", "ORDERS", "--protocol", "edi"};
+    add.insert(add.end(), naming.begin(), naming.end());
+    add.push_back("--json");
+    const std::string id = Field(Json(add), "id").ToText();
+    Refused({"edinetwork", "remove", "VAN1"}, "send methods still use it");
+    Ok({"sendmethod", "remove", id});
+  }
+  Ok({"edinetwork", "remove", "VAN1"});
+}
+
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(PushCommandTest);
 
 }  // namespace
