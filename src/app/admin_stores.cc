@@ -8,17 +8,11 @@
 
 #include "app/admin_runner.h"
 #include "app/admin_store_queries.h"
-<<<<<<< HEAD
-#include "core/db_utils.h"
-#include "core/general.h"
-#include "platform/host/membership_database.h"
-#include "routing/node_queries.h"
-=======
 #include "delivery/receive_method_store.h"
 #include "document/document_type_store.h"
+#include "routing/node_queries.h"
 #include "routing/user_list_store.h"
 #include "support/tag_store.h"
->>>>>>> stores
 #include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
