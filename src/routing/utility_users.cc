@@ -59,18 +59,24 @@ std::string LoadSiteConfiguration() {
   return site_file;
 }
 
-// The sending user that the OBI service reports for `xml`: the sender partner name of an OBI
-// document, "" for any other. The service is created late-bound ("Velmora.OBI" through the
-// component registry), since the conversion classes sit above routing. A document counts as not
-// OBI when the service is not available, and when the text is not well-formed (the caller's own
-// parse then raises the parser's error).
-std::string ObiSendingUserOfDocument(const std::string& xml) {
-  const auto obi = core::GetComponent<core::Dispatch>("Velmora.OBI");
-  if (!obi) {
-    return "";
-  }
+// `xml` parsed; a text that is not well-formed raises the parser's number with its input line
+// as source and its reason as description.
+std::shared_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
   auto document = std::make_shared<xml::Document>();
   if (!document->LoadXml(xml)) {
+    const xml::ParseError& failure = document->parse_error();
+    throw Error(failure.code, failure.source_text, failure.reason);
+  }
+  return document;
+}
+
+// The sending user that the OBI service reports for `document`: the sender partner name of an
+// OBI document, "" for any other. The service is created late-bound ("Velmora.OBI" through the
+// component registry), since the conversion classes sit above routing. A document counts as not
+// OBI when the service is not available.
+std::string ObiSendingUserOfDocument(const std::shared_ptr<xml::Document>& document) {
+  const auto obi = core::GetComponent<core::Dispatch>("Velmora.OBI");
+  if (!obi) {
     return "";
   }
   // The document, no text, and the outputs up to the sender user: type, sender partner, user.
@@ -80,17 +86,6 @@ std::string ObiSendingUserOfDocument(const std::string& xml) {
     return "";
   }
   return args[4].ToText();
-}
-
-// `xml` parsed; a text that is not well-formed raises the parser's number with its input line
-// as source and its reason as description.
-std::unique_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
-  auto document = std::make_unique<xml::Document>();
-  if (!document->LoadXml(xml)) {
-    const xml::ParseError& failure = document->parse_error();
-    throw Error(failure.code, failure.source_text, failure.reason);
-  }
-  return document;
 }
 
 }  // namespace
@@ -166,10 +161,10 @@ std::string Utility::GetAUEmailAddress(std::string& sUserID) {
 void Utility::GetSenderBPAndName(std::string& sXML, int32_t& lBPID, std::string& sSenderName) {
   try {
     lBPID = 0;
-    sSenderName = ObiSendingUserOfDocument(sXML);
+    const std::shared_ptr<xml::Document> document = ParseSenderDocument(sXML);
+    sSenderName = ObiSendingUserOfDocument(document);
     std::shared_ptr<db::Recordset> found;
     if (sSenderName.empty()) {
-      const std::unique_ptr<xml::Document> document = ParseSenderDocument(sXML);
       sSenderName = text::Trim(ExecuteXSLPattern(*document, "//SENDER"));
       if (!sSenderName.empty()) {
         Variant criteria("cn=" + sSenderName);
