@@ -52,13 +52,6 @@ std::shared_ptr<T> GetRequiredComponent(const std::string& progid) {
   return component;
 }
 
-// A configuration component with the site configuration file loaded; returns the file name.
-std::string LoadSiteConfiguration() {
-  const std::string site_file = core::getSiteConfigFile();
-  GetRequiredComponent<host::Configuration>("Tarvex.Configuration")->LoadFile(site_file);
-  return site_file;
-}
-
 // `xml` parsed; a text that is not well-formed raises the parser's number with its input line
 // as source and its reason as description.
 std::shared_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
@@ -115,8 +108,9 @@ std::shared_ptr<host::MembershipUser> Utility::getAUOAddress(std::string& sIISVi
   return core::Guarded(Path("getAUOAddress"), [&]() -> std::shared_ptr<host::MembershipUser> {
     (void)sIISVirtID;
     auto user = CreateAs<host::MembershipUser>("KxMembership.User");
-    const std::string site_file = LoadSiteConfiguration();
-    user->Initialize(site_file);
+    // Initialize reads the site configuration on every call: one that cannot be read fails
+    // the call.
+    user->Initialize(core::getSiteConfigFile());
     user->Bind(sUserID, core::GetMembershipScriptUser(), core::GetMembershipScriptCode());
     return user;
   });
@@ -129,14 +123,12 @@ std::shared_ptr<db::Recordset> Utility::GetAuoRSByCriteria(Variant& vCriteria,
       sIISVirtID = getIISVirtID();
     }
     auto members = GetRequiredComponent<host::MembershipMembers>("KxMembership.Members");
-    const std::string site_file = LoadSiteConfiguration();
-    members->Initialize(site_file);
+    members->Initialize(core::getSiteConfigFile());
     members->Bind(core::GetMembershipScriptUser(), core::GetMembershipScriptCode());
     VariantArray filters(1);
     filters.At(0) = vCriteria;
     return std::shared_ptr<db::Recordset>(
         members->Search(Variant(std::move(filters)), Variant(""), kSearchMaxRows));
-    return nullptr;
   });
 }
 
