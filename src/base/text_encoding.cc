@@ -147,7 +147,18 @@ std::string ReplaceMalformedUtf8(std::string_view bytes) {
 std::string Utf8ToWindows1252(std::string_view utf8, Unmappable unmappable) {
   std::string out;
   out.reserve(utf8.size());
-  ForEachCodePoint(utf8, [&](char32_t c) { AppendWindows1252(out, c, unmappable); });
+  bool ok = true;
+  for (size_t pos = 0; pos < utf8.size();) {
+    // ASCII is the same in both encodings: a run of it is copied as it is.
+    const size_t run = pos;
+    while (pos < utf8.size() && static_cast<uint8_t>(utf8[pos]) < 0x80) {
+      ++pos;
+    }
+    out.append(utf8, run, pos - run);
+    if (pos < utf8.size()) {
+      AppendWindows1252(out, NextCodePoint(utf8, pos, ok), unmappable);
+    }
+  }
   return out;
 }
 

@@ -58,6 +58,19 @@ std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::strin
       [&] { return GetConnection()->QueryDisconnected(sql); }, [&] { return Variant(sql); });
 }
 
+std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(
+    const std::string& sql, const std::vector<Variant>& params) {
+  return Guarded(
+      "Velmora.DBUtils.getDisconnectedReadOnlyRecordSet",
+      [&] {
+        const auto connection = GetConnection();
+        auto rows = connection->Query(sql, params);
+        rows->Disconnect();
+        return rows;
+      },
+      [&] { return Variant(sql); });
+}
+
 std::optional<Variant> FirstField(const std::string& sql, std::string_view column) {
   auto connection = GetConnection();
   auto recordset = connection->Query(sql);

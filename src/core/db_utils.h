@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "velmora/db/connection.h"
 #include "velmora/db/recordset.h"
@@ -31,6 +32,11 @@ std::string GetParameter(const std::string& name);
 // Every row of `sql`, held in a recordset detached from any connection. Reported as
 // "Velmora.DBUtils.getDisconnectedReadOnlyRecordSet" with the SQL as information.
 std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::string& sql);
+// As above for a query with positional "?" parameters bound in order to `params` (see
+// db::Connection::Query): the values never become SQL text, and the text stays the same from
+// call to call, so that its compiled statement is reused.
+std::unique_ptr<db::Recordset> getDisconnectedReadOnlyRecordSet(const std::string& sql,
+                                                                const std::vector<Variant>& params);
 
 // Field `column` of the first row of `sql`, read on a connection of its own that is closed on
 // every path; nullopt when there is no row (a NULL field is a null Variant). Raises what

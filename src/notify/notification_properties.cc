@@ -39,30 +39,32 @@ MailDefinition DefinitionOf(db::Recordset& row, bool with_cc) {
 std::unique_ptr<db::Recordset> GetNotificationEmail(int32_t bp, int32_t docId, uint8_t mode) {
   return core::Guarded("Velmora.Notification.GetNotificationEmail", [&] {
     return core::getDisconnectedReadOnlyRecordSet(
-        std::string("SELECT * FROM NOTIFICATIONEMAIL WHERE ") +
-        " BUSINESSPARTNERID = " + core::SqlLong(bp) + " AND " +
-        " DOCUMENTID = " + core::SqlLong(docId) + " AND " + " MODE = " + core::SqlByte(mode));
+        "SELECT * FROM NOTIFICATIONEMAIL WHERE  BUSINESSPARTNERID = ? AND  DOCUMENTID = ? AND  "
+        "MODE = ?",
+        {Variant(bp), Variant(docId), Variant(static_cast<int32_t>(mode))});
   });
 }
 
+// The template of partner `bp` (-2: the copy addresses), else the partner default of the type,
+// else the default of every type.
 std::unique_ptr<db::Recordset> GetNotificationTemplate(int32_t bp, const std::string& docTypeId,
                                                        uint8_t mode) {
   return core::Guarded("Velmora.Notification.GetNotificationTemplate", [&] {
-    const std::string type = core::SqlText(docTypeId);
-    const std::string m = core::SqlByte(mode);
-    std::string sql = "SELECT TOP 1 * FROM NOTIFICATIONTEMPLATE WHERE ";
+    const Variant type(docTypeId);
+    const Variant m(static_cast<int32_t>(mode));
     if (bp == -2) {
-      sql += " (DOCUMENTTYPEID = " + type + " AND " + " MODE = " + m + " AND " +
-             " BUSINESSPARTNERID = " + "-2" + ") OR " + " (DOCUMENTTYPEID = '" + "-1" +
-             "' AND BUSINESSPARTNERID = " + "-2" + " AND " + " MODE = " + m + ") ";
-    } else {
-      sql += " (DOCUMENTTYPEID = " + type + " AND " + " MODE = " + m + " AND " +
-             " (BUSINESSPARTNERID = " + core::SqlLong(bp) + " OR " +
-             " BUSINESSPARTNERID = " + "-1" + ")) OR " + " (DOCUMENTTYPEID = '" + "-1" +
-             "' AND BUSINESSPARTNERID = " + "-1" + " AND " + " MODE = " + m + ") ";
+      return core::getDisconnectedReadOnlyRecordSet(
+          "SELECT TOP 1 * FROM NOTIFICATIONTEMPLATE WHERE  (DOCUMENTTYPEID = ? AND  MODE = ? AND  "
+          "BUSINESSPARTNERID = -2) OR  (DOCUMENTTYPEID = '-1' AND BUSINESSPARTNERID = -2 AND  "
+          "MODE = ?)  ORDER BY DOCUMENTTYPEID DESC, BUSINESSPARTNERID DESC ",
+          {type, m, m});
     }
-    sql += " ORDER BY DOCUMENTTYPEID DESC, BUSINESSPARTNERID DESC ";
-    return core::getDisconnectedReadOnlyRecordSet(sql);
+    return core::getDisconnectedReadOnlyRecordSet(
+        "SELECT TOP 1 * FROM NOTIFICATIONTEMPLATE WHERE  (DOCUMENTTYPEID = ? AND  MODE = ? AND  "
+        "(BUSINESSPARTNERID = ? OR  BUSINESSPARTNERID = -1)) OR  (DOCUMENTTYPEID = '-1' AND "
+        "BUSINESSPARTNERID = -1 AND  MODE = ?)  ORDER BY DOCUMENTTYPEID DESC, BUSINESSPARTNERID "
+        "DESC ",
+        {type, m, Variant(bp), m});
   });
 }
 

@@ -47,25 +47,24 @@ std::shared_ptr<T> GetRequiredComponent(const std::string& progid) {
   return component;
 }
 
-// A configuration component with the site configuration file loaded; returns the file name.
-std::string LoadSiteConfiguration() {
-  const std::string site_file = core::getSiteConfigFile();
-  GetRequiredComponent<host::Configuration>("Tarvex.Configuration")->LoadFile(site_file);
-  return site_file;
-}
-
-// The sending user that the OBI service reports for `xml`: the sender partner name of an OBI
-// document, "" for any other. The service is created late-bound ("Velmora.OBI" through the
-// component registry), since the conversion classes sit above routing. A document counts as not
-// OBI when the service is not available, and when the text is not well-formed (the caller's own
-// parse then raises the parser's error).
-std::string ObiSendingUserOfDocument(const std::string& xml) {
-  const auto obi = core::GetComponent<core::Dispatch>("Velmora.OBI");
-  if (!obi) {
-    return "";
-  }
+// `xml` parsed; a text that is not well-formed raises the parser's number with its input line
+// as source and its reason as description.
+std::shared_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
   auto document = std::make_shared<xml::Document>();
   if (!document->LoadXml(xml)) {
+    const xml::ParseError& failure = document->parse_error();
+    throw Error(failure.code, failure.source_text, failure.reason);
+  }
+  return document;
+}
+
+// The sending user that the OBI service reports for `document`: the sender partner name of an
+// OBI document, "" for any other. The service is created late-bound ("Velmora.OBI" through the
+// component registry), since the conversion classes sit above routing. A document counts as not
+// OBI when the service is not available.
+std::string ObiSendingUserOfDocument(const std::shared_ptr<xml::Document>& document) {
+  const auto obi = core::GetComponent<core::Dispatch>("Velmora.OBI");
+  if (!obi) {
     return "";
   }
   // The document, no text, and the outputs up to the sender user: type, sender partner, user.
@@ -75,17 +74,6 @@ std::string ObiSendingUserOfDocument(const std::string& xml) {
     return "";
   }
   return args[4].ToText();
-}
-
-// `xml` parsed; a text that is not well-formed raises the parser's number with its input line
-// as source and its reason as description.
-std::unique_ptr<xml::Document> ParseSenderDocument(const std::string& xml) {
-  auto document = std::make_unique<xml::Document>();
-  if (!document->LoadXml(xml)) {
-    const xml::ParseError& failure = document->parse_error();
-    throw Error(failure.code, failure.source_text, failure.reason);
-  }
-  return document;
 }
 
 }  // namespace
@@ -98,8 +86,9 @@ std::string IisVirtualId() {
 
 std::shared_ptr<host::MembershipUser> BoundUser(const std::string& user_id) {
   auto user = CreateAs<host::MembershipUser>("KxMembership.User");
-  const std::string site_file = LoadSiteConfiguration();
-  user->Initialize(site_file);
+  // Initialize reads the site configuration on every call: one that cannot be read fails the
+  // call.
+  user->Initialize(core::getSiteConfigFile());
   user->Bind(user_id, core::GetMembershipScriptUser(), core::GetMembershipScriptCode());
   return user;
 }
@@ -112,8 +101,7 @@ std::string EmailAddressOf(const std::string& user_id) {
 
 std::shared_ptr<db::Recordset> Search(const Variant& criteria) {
   auto members = GetRequiredComponent<host::MembershipMembers>("KxMembership.Members");
-  const std::string site_file = LoadSiteConfiguration();
-  members->Initialize(site_file);
+  members->Initialize(core::getSiteConfigFile());
   members->Bind(core::GetMembershipScriptUser(), core::GetMembershipScriptCode());
   VariantArray filters(1);
   filters.At(0) = criteria;
@@ -127,10 +115,10 @@ std::string PartnerName(int32_t partner) {
 
 Sender SenderOf(const std::string& xml) {
   Sender sender;
-  sender.name = ObiSendingUserOfDocument(xml);
+  const std::shared_ptr<xml::Document> document = ParseSenderDocument(xml);
+  sender.name = ObiSendingUserOfDocument(document);
   std::shared_ptr<db::Recordset> found;
   if (sender.name.empty()) {
-    const std::unique_ptr<xml::Document> document = ParseSenderDocument(xml);
     sender.name = text::Trim(node_queries::FirstText(*document, "//SENDER"));
     if (!sender.name.empty()) {
       found = Search(Variant("cn=" + sender.name));

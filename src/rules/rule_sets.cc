@@ -8,7 +8,6 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
-#include "core/sql_literals.h"
 #include "routing/users.h"
 #include "rules/rule_rows.h"
 #include "rules/send_method_rule_set.h"
@@ -19,8 +18,6 @@
 namespace velmora {
 namespace {
 
-using core::SqlLong;
-using core::SqlText;
 using rules::NumberField;
 using rules::TextField;
 
@@ -32,49 +29,43 @@ int32_t SenderLocale(int32_t doc_id) {
 }
 
 // The rows of a rule set are ordered by rule sequence and then by RULEID, so that the rows of
-// two rules with the same sequence number never interleave.
-std::string SendMethodRuleSql(const std::string& doc_type, int32_t partner) {
-  return "SELECT DISTINCT RULEHEADER.DESCRIPTION, SENDMETHOD.SENDMETHODID, RULEHEADER.RULEID, "
-         "RULEHEADER.RULETYPE, RULEHEADER.METHODCALL, RULEHEADER.SEQUENCENUMBER, "
-         "RULEHEADER.RULELOGIC, RULELINE.LINEID , RULELINE.XSLPATTERN, RULELINE.CONDITION, "
-         "RULELINE.COMPARETYPE, RULELINE.VALUE, RULELINE.FIELDTYPE, RULELINE.SEQUENCENUMBER, "
-         "RULELINE.TAGATTRXSL "
-         "FROM SENDMETHOD "
-         "LEFT OUTER JOIN RULEHEADER ON SENDMETHOD.RULEID = RULEHEADER.RULEID "
-         "LEFT OUTER JOIN RULELINE ON RULEHEADER.RULEID = RULELINE.RULEID "
-         "WHERE SENDMETHOD.DOCUMENTTYPEID = " +
-         SqlText(doc_type) +
-         " AND "
-         "SENDMETHOD.BUSINESSPARTNERID = " +
-         SqlLong(partner) +
-         " AND "
-         "RULEHEADER.ENABLED = 1 "
-         "ORDER BY RULEHEADER.SEQUENCENUMBER, RULEHEADER.RULEID, RULELINE.SEQUENCENUMBER";
-}
+// two rules with the same sequence number never interleave. Parameters: the document type and
+// the partner.
+constexpr const char* kSendMethodRuleSql =
+    "SELECT DISTINCT RULEHEADER.DESCRIPTION, SENDMETHOD.SENDMETHODID, RULEHEADER.RULEID, "
+    "RULEHEADER.RULETYPE, RULEHEADER.METHODCALL, RULEHEADER.SEQUENCENUMBER, "
+    "RULEHEADER.RULELOGIC, RULELINE.LINEID , RULELINE.XSLPATTERN, RULELINE.CONDITION, "
+    "RULELINE.COMPARETYPE, RULELINE.VALUE, RULELINE.FIELDTYPE, RULELINE.SEQUENCENUMBER, "
+    "RULELINE.TAGATTRXSL "
+    "FROM SENDMETHOD "
+    "LEFT OUTER JOIN RULEHEADER ON SENDMETHOD.RULEID = RULEHEADER.RULEID "
+    "LEFT OUTER JOIN RULELINE ON RULEHEADER.RULEID = RULELINE.RULEID "
+    "WHERE SENDMETHOD.DOCUMENTTYPEID = ? AND "
+    "SENDMETHOD.BUSINESSPARTNERID = ? AND "
+    "RULEHEADER.ENABLED = 1 "
+    "ORDER BY RULEHEADER.SEQUENCENUMBER, RULEHEADER.RULEID, RULELINE.SEQUENCENUMBER";
 
-std::string DocumentTypeRuleSql(int32_t partner) {
-  return "SELECT  ruleheader.ruleid, "
-         "ruleheader.description, "
-         "ruleheader.ruletype, "
-         "ruleheader.assignedid, "
-         "ruleheader.methodcall, "
-         "ruleheader.sequencenumber, "
-         "ruleheader.rulelogic, "
-         "ruleline.lineid , "
-         "ruleline.xslpattern, "
-         "ruleline.condition, "
-         "ruleline.comparetype, "
-         "ruleline.value, "
-         "ruleline.fieldtype, "
-         "ruleline.sequencenumber, "
-         "ruleline.tagattrxsl "
-         "FROM ruleheader LEFT OUTER JOIN ruleline ON ruleheader.ruleid = ruleline.ruleid "
-         "WHERE RULEHEADER.RULETYPE = 2 AND RULEHEADER.ORIGINALID = " +
-         SqlLong(partner) +
-         " AND "
-         "RULEHEADER.ENABLED = 1 ORDER BY ruleheader.sequencenumber, ruleheader.ruleid, "
-         "ruleline.sequencenumber";
-}
+// Parameter: the partner (-1 for the rules of every partner).
+constexpr const char* kDocumentTypeRuleSql =
+    "SELECT  ruleheader.ruleid, "
+    "ruleheader.description, "
+    "ruleheader.ruletype, "
+    "ruleheader.assignedid, "
+    "ruleheader.methodcall, "
+    "ruleheader.sequencenumber, "
+    "ruleheader.rulelogic, "
+    "ruleline.lineid , "
+    "ruleline.xslpattern, "
+    "ruleline.condition, "
+    "ruleline.comparetype, "
+    "ruleline.value, "
+    "ruleline.fieldtype, "
+    "ruleline.sequencenumber, "
+    "ruleline.tagattrxsl "
+    "FROM ruleheader LEFT OUTER JOIN ruleline ON ruleheader.ruleid = ruleline.ruleid "
+    "WHERE RULEHEADER.RULETYPE = 2 AND RULEHEADER.ORIGINALID = ? AND "
+    "RULEHEADER.ENABLED = 1 ORDER BY ruleheader.sequencenumber, ruleheader.ruleid, "
+    "ruleline.sequencenumber";
 
 }  // namespace
 
@@ -118,7 +109,8 @@ int32_t SendMethodRuleSet::Select(int32_t partner) {
       locale_ = SenderLocale(doc_id_);
     }
     int32_t locale = *locale_;
-    auto rows = core::getDisconnectedReadOnlyRecordSet(SendMethodRuleSql(doc_type_, partner));
+    auto rows = core::getDisconnectedReadOnlyRecordSet(kSendMethodRuleSql,
+                                                       {Variant(doc_type_), Variant(partner)});
     return Rules().FirstMatchingRule(*rows, *document_, locale, nullptr).value_or(-1);
   });
 }
@@ -126,7 +118,7 @@ int32_t SendMethodRuleSet::Select(int32_t partner) {
 }  // namespace rules
 
 std::string Rules::DocumentTypeRules(int32_t partner, const xml::Document& doc, int32_t& locale) {
-  auto rows = core::getDisconnectedReadOnlyRecordSet(DocumentTypeRuleSql(partner));
+  auto rows = core::getDisconnectedReadOnlyRecordSet(kDocumentTypeRuleSql, {Variant(partner)});
   std::string assigned;
   FirstMatchingRule(*rows, doc, locale, &assigned);
   return assigned;

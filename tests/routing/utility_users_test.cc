@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/class_registry.h"
@@ -182,6 +183,28 @@ TEST_P(UtilityUsersTest, ReadsTheVirtualIdOncePerObject) {
   Utility second;
   second.GetAUEmailAddress(bob);
   EXPECT_EQ(*reads, 2);
+}
+
+TEST_P(UtilityUsersTest, EachLookupFailsWhileTheSiteConfigurationCannotBeRead) {
+  const std::string file = Home() + "/config/SiteConfiguration.xml";
+  const std::string kept = testing::ReadFile(file);
+  std::string alice = "alice";
+  std::string virtual_id = kVirtualId;
+  Variant criteria("cn=alice");
+  const std::vector<std::pair<const char*, std::function<void()>>> lookups = {
+      {"GetAUObject", [&] { utility_.GetAUObject(alice); }},
+      {"GetAUEmailAddress", [&] { utility_.GetAUEmailAddress(alice); }},
+      {"GetAuoRSByCriteria", [&] { utility_.GetAuoRSByCriteria(criteria, virtual_id); }},
+  };
+  for (const auto& [name, lookup] : lookups) {
+    SCOPED_TRACE(name);
+    lookup();
+    fs::remove(file);
+    EXPECT_EQ(testing::RaisedBy(lookup).number(), kErrFileNotFound);
+    EXPECT_EQ(testing::RaisedBy(lookup).number(), kErrFileNotFound);
+    testing::WriteFile(file, kept);
+    lookup();
+  }
 }
 
 TEST_P(UtilityUsersTest, SearchFillsAnEmptyVirtualIdAndFindsByFilter) {

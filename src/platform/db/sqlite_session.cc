@@ -76,6 +76,11 @@ class SqliteHandle {
   // cache is full, the statements kept so far are finalized first).
   void Keep(std::string sql, sqlite3_stmt* statement);
 
+  // The description of `table` of the main database kept by an earlier use, or nullptr; the
+  // descriptions are forgotten when the schema of the main database changed since they were read.
+  const TableInfo* FindDescribed(const std::string& table);
+  void KeepDescribed(const std::string& table, TableInfo info);
+
  private:
   static int OnProgress(void* self) {
     auto* handle = static_cast<SqliteHandle*>(self);
@@ -99,6 +104,8 @@ class SqliteHandle {
   std::unique_ptr<sqlite3_stmt, StatementRelease> schema_version_;
   std::unordered_map<std::string, std::unique_ptr<sqlite3_stmt, StatementRelease>> cached_;
   int64_t cached_schema_ = -1;
+  std::unordered_map<std::string, TableInfo> described_;
+  int64_t described_schema_ = -1;
 };
 
 void StatementRelease::operator()(sqlite3_stmt* statement) {
@@ -163,6 +170,31 @@ void SqliteHandle::Keep(std::string sql, sqlite3_stmt* statement) {
       cached_.try_emplace(std::move(sql), std::unique_ptr<sqlite3_stmt, StatementRelease>());
   it->second.reset(statement);
   (void)inserted;
+}
+
+const TableInfo* SqliteHandle::FindDescribed(const std::string& table) {
+  if (described_.empty()) {
+    return nullptr;
+  }
+  const int64_t schema = SchemaVersion();
+  if (schema < 0 || schema != described_schema_) {
+    described_.clear();
+    return nullptr;
+  }
+  const auto found = described_.find(table);
+  return found == described_.end() ? nullptr : &found->second;
+}
+
+void SqliteHandle::KeepDescribed(const std::string& table, TableInfo info) {
+  const int64_t schema = SchemaVersion();
+  if (schema < 0) {
+    return;
+  }
+  if (schema != described_schema_ || described_.size() >= kCachedStatements) {
+    described_.clear();
+    described_schema_ = schema;
+  }
+  described_[table] = std::move(info);
 }
 
 HandlePool<SqliteHandle>& Pool() {
@@ -653,6 +685,13 @@ std::optional<TableInfo> SqliteSession::DescribeTable(const std::string& base_ta
   }
   std::string schema = base_table.substr(0, dot);
   std::string table = base_table.substr(dot + 1);
+  // Only the main database's schema cookie is watched, so only its tables are kept.
+  const bool keep = schema == "main";
+  if (keep) {
+    if (const TableInfo* known = handle_->FindDescribed(table)) {
+      return *known;
+    }
+  }
   StatementPtr statement =
       PrepareOne("SELECT name, pk FROM pragma_table_info(?, ?) WHERE pk > 0 ORDER BY pk");
   int rc = BindValue(statement.get(), 1, Variant(table));
@@ -671,6 +710,9 @@ std::optional<TableInfo> SqliteSession::DescribeTable(const std::string& base_ta
     Raise(rc);
   }
   info.rowid_key = info.key_columns.empty();
+  if (keep) {
+    handle_->KeepDescribed(table, info);
+  }
   return info;
 }
 

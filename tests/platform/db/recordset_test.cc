@@ -214,6 +214,25 @@ TEST_P(RecordsetTest, TableWithoutPrimaryKeyIsWrittenBackByRowidOrByValues) {
   }
 }
 
+TEST_P(RecordsetTest, WriteBackFollowsAKeyThatChangedWithTheSchema) {
+  const auto rename_second = [&] {
+    std::unique_ptr<Recordset> recordset =
+        connection_->OpenRecordset("SELECT * FROM PAIR WHERE B = 2", kUpdatable);
+    recordset->SetField("A", Variant("y"));
+    recordset->Update();
+  };
+  connection_->Execute("CREATE TABLE PAIR (A VARCHAR(20) PRIMARY KEY, B INTEGER)");
+  connection_->Execute("INSERT INTO PAIR (A, B) VALUES ('w', 1), ('x', 2)");
+  rename_second();
+  connection_->Execute("DROP TABLE PAIR");
+  connection_->Execute("CREATE TABLE PAIR (A VARCHAR(20), B INTEGER PRIMARY KEY)");
+  connection_->Execute("INSERT INTO PAIR (A, B) VALUES ('x', 1), ('x', 2)");
+  // Located by the old key A = 'x', both rows would change.
+  rename_second();
+  EXPECT_EQ(ScalarOf(*connection_, "SELECT A FROM PAIR WHERE B = 1"), Variant("x"));
+  EXPECT_EQ(ScalarOf(*connection_, "SELECT A FROM PAIR WHERE B = 2"), Variant("y"));
+}
+
 TEST_P(RecordsetTest, WriteBackOfADeletedRowReportsIt) {
   int32_t a = AddItem("a", 1);
   std::unique_ptr<Recordset> recordset =
