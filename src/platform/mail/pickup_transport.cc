@@ -54,6 +54,19 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
+// Makes the names in `folder` durable: a renamed file survives a crash only once its folder is
+// synced too.
+void SyncFolder(const std::string& folder) {
+  FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fsync(fd.get()) != 0) {
+    RaiseNotWritten(folder, errno);
+  }
+}
+
+// A mail is written under a hidden temporary name, synced, renamed to its final name and the
+// folder synced, so that the pick-up service never sees half a mail and a mail reported as
+// written survives a crash. A failure of the last sync raises although the mail is in place:
+// the caller's record then says "not sent" for a mail that may still go out, never the reverse.
 class PickupTransport : public Transport {
  public:
   explicit PickupTransport(std::string folder) : folder_(std::move(folder)) {}
@@ -82,6 +95,7 @@ class PickupTransport : public Transport {
       ::unlink(temporary.c_str());
       throw;
     }
+    SyncFolder(folder_);
   }
 
  private:
