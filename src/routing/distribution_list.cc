@@ -19,19 +19,6 @@ namespace {
 constexpr const char* kExistsPath = "Velmora.DistributionList.IReferentialIntegrity_Exists()";
 constexpr const char* kCheckPath = "Velmora.DistributionList.CheckExistenceUsingSQL(";
 
-// True when `sql` returns a row; the connection is closed on every path.
-bool ReturnsRow(const std::string& sql) {
-  std::unique_ptr<db::Connection> connection = core::GetConnection();
-  try {
-    bool found = !connection->Query(sql)->IsEOF();
-    core::CloseConnection(connection);
-    return found;
-  } catch (...) {
-    core::CloseConnection(connection);
-    throw;
-  }
-}
-
 // The statements that look for partner `partner` (a number literal), in the order they run.
 std::vector<std::string> PartnerStatements(const std::string& partner) {
   return {
@@ -95,8 +82,8 @@ bool DistributionList::UserFoundOnDBList(const std::string& iDocTypeID,
     if (iUserID.empty() || iDocTypeID.empty()) {
       return false;
     }
-    return ReturnsRow("SELECT USERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
-                      core::SqlText(iDocTypeID) + " " + "AND USERID = " + core::SqlText(iUserID));
+    return core::HasRow("SELECT USERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
+                        core::SqlText(iDocTypeID) + " " + "AND USERID = " + core::SqlText(iUserID));
     return false;
   });
 }
@@ -106,9 +93,9 @@ bool DistributionList::BPFoundOnDBList(const std::string& iDocTypeID, int32_t iB
     if (iDocTypeID.empty() || iBPID == 0) {
       return false;
     }
-    return ReturnsRow("SELECT BUSINESSPARTNERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
-                      core::SqlText(iDocTypeID) + " " +
-                      "AND BUSINESSPARTNERID = " + core::SqlLong(iBPID));
+    return core::HasRow("SELECT BUSINESSPARTNERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
+                        core::SqlText(iDocTypeID) + " " +
+                        "AND BUSINESSPARTNERID = " + core::SqlLong(iBPID));
     return false;
   });
 }
@@ -118,7 +105,7 @@ bool DistributionList::AnyBPFoundOnDBList(const std::string& iDocTypeID) {
     if (iDocTypeID.empty()) {
       return false;
     }
-    return ReturnsRow(
+    return core::HasRow(
         "SELECT DISTINCT BUSINESSPARTNERID FROM DISTRIBUTIONLIST WHERE DOCUMENTTYPEID = " +
         core::SqlText(iDocTypeID));
     return false;
@@ -204,7 +191,7 @@ bool DistributionList::BeforeDelete(const Variant& origin, const VariantArray& k
 
 bool DistributionList::CheckExistenceUsingSQL(const std::string& statement) {
   try {
-    return ReturnsRow(statement);
+    return core::HasRow(statement);
   } catch (...) {
     core::RaiseLoggedWithSuffix(std::string(" / ") + kCheckPath + statement + ")");
   }

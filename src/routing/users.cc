@@ -12,6 +12,7 @@
 #include "platform/host/membership.h"
 #include "platform/host/partner_register.h"
 #include "routing/node_queries.h"
+#include "velmora/base/dictionary.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
@@ -125,7 +126,7 @@ Sender SenderOf(const std::string& xml) {
     } else {
       const std::string contact = node_queries::FirstText(*document, "//CONTACT");
       if (contact.empty()) {
-        RaiseError(EnumerationErrors::TagNotPresentError, "Velmora.Utility.GetSenderBPAndName",
+        RaiseError(EnumerationErrors::TagNotPresentError, kSenderPath,
                    core::GetLabel(kNoSenderLabel));
       }
       found = Search(Variant("employeenumber=" + contact));
@@ -154,5 +155,7 @@ int32_t ApplicationId(const std::string& application) {
   configuration->LoadFile(core::GetB2BConfigFile());
   return configuration->GetApplicationID(application);
 }
+
+Variant NoSenderInfo() { return Variant(core::GetLabelForMessage(kNoSenderLabel, Dictionary())); }
 
 }  // namespace velmora::routing::users

@@ -47,6 +47,11 @@ struct Sender {
 // reason as description.
 Sender SenderOf(const std::string& xml);
 
+// The path under which a sender that cannot be determined is reported, and the additional
+// information of that report: the message text of label "ZODAR0004".
+inline constexpr const char* kSenderPath = "Velmora.Utility.GetSenderBPAndName";
+Variant NoSenderInfo();
+
 // The validator's answer for `user` / `password`.
 bool Authorized(const std::string& user, const std::string& password);
 

@@ -6,9 +6,7 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
-#include "core/labels.h"
 #include "routing/users.h"
-#include "velmora/base/dictionary.h"
 #include "velmora/base/error.h"
 #include "velmora/base/text.h"
 #include "velmora/routing/utility.h"
@@ -17,9 +15,6 @@ namespace velmora {
 namespace {
 
 std::string Path(const char* operation) { return std::string("Velmora.Utility.") + operation; }
-
-// The label that names a sender who cannot be determined.
-constexpr const char* kNoSenderLabel = "ZODAR0004";
 
 }  // namespace
 
@@ -77,18 +72,13 @@ std::string Utility::GetAUEmailAddress(const std::string& sUserID) {
 
 void Utility::GetSenderBPAndName(const std::string& sXML, int32_t& lBPID,
                                  std::string& sSenderName) {
-  try {
-    lBPID = 0;
-    sSenderName.clear();
-    const routing::users::Sender sender = routing::users::SenderOf(sXML);
-    lBPID = sender.partner;
-    sSenderName = sender.name;
-  } catch (...) {
-    lBPID = 0;
-    sSenderName.clear();
-    core::ReportError(Path("GetSenderBPAndName"),
-                      Variant(core::GetLabelForMessage(kNoSenderLabel, Dictionary())));
-  }
+  lBPID = 0;
+  sSenderName.clear();
+  const routing::users::Sender sender = core::Guarded(
+      routing::users::kSenderPath, [&] { return routing::users::SenderOf(sXML); },
+      [] { return routing::users::NoSenderInfo(); });
+  lBPID = sender.partner;
+  sSenderName = sender.name;
 }
 
 std::string Utility::GetBusinessPartnerName(int32_t lBPID) {

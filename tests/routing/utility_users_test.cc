@@ -256,6 +256,24 @@ TEST_P(UtilityUsersTest, UnknownSenderKeepsTheDocumentsNameAndPartnerZero) {
   EXPECT_EQ(name, "ghost'ü");
 }
 
+// Processing reports a sender it cannot determine as the facade does: under the facade's path
+// with the message of "ZODAR0004" as additional information.
+TEST_P(UtilityUsersTest, NoSenderIsReportedWithItsLabelAndLeavesNoPartner) {
+  std::string xml = Doc("<NOTE>x</NOTE>");
+  int32_t partner = 99;
+  std::string name = "stale";
+  const Error failure = testing::RaisedBy([&] { utility_.GetSenderBPAndName(xml, partner, name); });
+  EXPECT_EQ(failure.number(), ErrNumber(EnumerationErrors::TagNotPresentError));
+  EXPECT_TRUE(testing::Contains(failure.description(),
+                                "METHOD: Velmora.Utility.GetSenderBPAndName caught"));
+  const std::string label = routing::users::NoSenderInfo().ToText();
+  EXPECT_FALSE(label.empty());
+  EXPECT_TRUE(testing::Contains(failure.description(), "Additional information: " + label))
+      << failure.description();
+  EXPECT_EQ(partner, 0);
+  EXPECT_EQ(name, "");
+}
+
 TEST_P(UtilityUsersTest, SenderIsFoundByContactEmployeeNumberThenUserName) {
   std::string xml = Doc("<SENDER/><CONTACT>E-100</CONTACT>");
   int32_t partner = 0;

@@ -5,13 +5,14 @@
 #include <string_view>
 
 #include "core/general.h"
+#include "core/guarded.h"
 #include "core/logged.h"
 #include "core/publication_errors.h"
 #include "document/document_store.h"
 #include "document/processing/processing.h"
 #include "document/processing/processing_outputs.h"
 #include "routing/document_types.h"
-#include "routing/recipients/parsed_document_lookups.h"
+#include "routing/recipients/resolution.h"
 #include "routing/users.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/text.h"
@@ -19,7 +20,6 @@
 #include "velmora/document/document.h"
 #include "velmora/publish/publish_create_document.h"
 #include "velmora/routing/sender_list.h"
-#include "velmora/routing/utility.h"
 #include "velmora/support/user_defined_fields.h"
 
 namespace velmora::document {
@@ -35,6 +35,15 @@ struct StepFailure {
 
 StepFailure ExitA(const std::string& code) { return {Message(code), code, false}; }
 StepFailure ExitB(const std::string& code) { return {Message(code), code, true}; }
+
+// The sender of `xml`, reported as the published sender look-up reports it.
+void FindSenderIn(const std::string& xml, int32_t& partner, std::string& name) {
+  const routing::users::Sender sender = core::Guarded(
+      routing::users::kSenderPath, [&] { return routing::users::SenderOf(xml); },
+      [] { return routing::users::NoSenderInfo(); });
+  partner = sender.partner;
+  name = sender.name;
+}
 
 class Processing {
  public:
@@ -68,7 +77,6 @@ class Processing {
   std::string SenderDisplayName();
 
   ProcessingArgs& a_;
-  Utility utility_;
   std::string xml_{a_.xml};
   std::shared_ptr<xml::Document> loaded_;
   bool show_ = true;
@@ -202,7 +210,7 @@ void Processing::ReadShowFlag() {
 
 void Processing::FindSender() {
   const bool ran = Step("getSenderBPAndName_start", "getSenderBpAndName_end",
-                        [&] { utility_.GetSenderBPAndName(xml_, a_.sender_bp, a_.sender_name); });
+                        [&] { FindSenderIn(xml_, a_.sender_bp, a_.sender_name); });
   if (!ran || (a_.sender_bp == 0 && a_.interactive != -1)) {
     Leave(ExitA("ZODAR1826"));
   }
@@ -210,7 +218,8 @@ void Processing::FindSender() {
 
 void Processing::FindDocumentType() {
   const bool ran = Step("getDocumentType_start", "getDocumentType_end", [&] {
-    a_.doc_type = recipients::DocTypeOf(utility_, loaded_, a_.sender_bp);
+    a_.doc_type = core::Guarded("Velmora.Utility.GetDocType",
+                                [&] { return recipients::DocumentTypeOf(loaded_, a_.sender_bp); });
   });
   if (!ran || (a_.doc_type.empty() && a_.interactive != -1)) {
     Leave(ExitA("ZODAR0006"));
@@ -278,8 +287,10 @@ void Processing::Transform() {
 }
 
 void Processing::FindDefaultReceiver() {
-  if (!Step("getDefaultReceiver_start", "getDefaultReceiver_end",
-            [&] { a_.def_recipient = recipients::DefaultReceiverOf(utility_, *loaded_); })) {
+  if (!Step("getDefaultReceiver_start", "getDefaultReceiver_end", [&] {
+        a_.def_recipient = core::Guarded("Velmora.Utility.GetDefaultReceiver",
+                                         [&] { return recipients::DefaultReceiverOf(*loaded_); });
+      })) {
     Leave(ExitB("ZODAR1827"));
   }
 }
@@ -311,11 +322,15 @@ void Processing::ResolveRecipients() {
   const bool ran = Step(
       "fillPublicationTableWithRecipients_start", "fillPublicationTableWithRecipients_end", [&] {
         if (!a_.original_def_recipient.empty() && a_.interactive != 0) {
-          utility_.FillPublicationTable(a_.doc_id, a_.doc_type, 0, a_.original_def_recipient);
+          core::Guarded("Velmora.Utility.FillPublicationTable", [&] {
+            return recipients::FillFromDistributionList(a_.doc_id, a_.doc_type, 0,
+                                                        a_.original_def_recipient);
+          });
           return;
         }
-        a_.status = static_cast<int16_t>(
-            utility_.GetRecipientsAndFillPublicationTable(a_.doc_id, a_.doc_type, standard_));
+        a_.status = static_cast<int16_t>(core::Guarded(
+            "Velmora.Utility.GetRecipientsAndFillPublicationTable",
+            [&] { return recipients::ResolveRecipients(a_.doc_id, a_.doc_type, standard_); }));
         if (a_.status != 0 && a_.interactive != -1) {
           Document documents;
           documents.SetDocumentStatus(a_.doc_id, documents.ConvertStatusFromIntToEnum(a_.status));

@@ -1,4 +1,4 @@
-// Utility: resolving a document's recipients into PUBLICATION rows.
+// Resolving a document's recipients into PUBLICATION rows; and Utility's published forms.
 #include <memory>
 #include <string>
 
@@ -6,8 +6,9 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/sql_literals.h"
+#include "routing/node_queries.h"
 #include "routing/recipients/obi_document_info.h"
-#include "routing/recipients/parsed_document_lookups.h"
+#include "routing/recipients/resolution.h"
 #include "velmora/base/text.h"
 #include "velmora/document/document.h"
 #include "velmora/routing/utility.h"
@@ -16,7 +17,7 @@
 namespace velmora {
 namespace {
 
-// The routing elements that RemoveAllRoutingInfoFromDocument blanks, in this order.
+// The routing elements that RemoveRoutingElements blanks, in this order.
 constexpr const char* kRoutingQueries[] = {"//USESDISTLIST", "//RECEIVER", "//BUSINESSPARTNER",
                                            "//BUS-PART-C", "//BUS-PART-S"};
 
@@ -33,112 +34,118 @@ std::shared_ptr<xml::Document> ParseRoutingDocument(const std::string& xml) {
   return document;
 }
 
-constexpr const char* kDefaultReceiverPath = "Velmora.Utility.GetDefaultReceiver";
-
-// The RECEIVER of a document that names a REQUISITIONER, else "".
-std::string DefaultReceiverOfParsed(Utility& utility, const xml::Document& dom) {
-  if (!utility.ExecuteXSLPattern(dom, "//REQUISITIONER").empty()) {
-    return utility.ExecuteXSLPattern(dom, "//RECEIVER");
-  }
-  return "";
+std::string FirstText(const xml::Document& document, const char* query) {
+  return routing::node_queries::FirstText(document, query);
 }
 
 }  // namespace
 
+namespace recipients {
+
+int32_t ResolveRecipients(int32_t doc_id, const std::string& type, const std::string& xml) {
+  Document documents;
+  const std::string text = xml.empty() ? documents.GetXmlDocument(doc_id) : xml;
+  const std::string doc_type = type.empty() ? documents.GetDocumentTypeOfDocument(doc_id) : type;
+  if (doc_type.empty() || doc_id == 0 || text.empty()) {
+    return 0;
+  }
+  const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(text);
+  if (UsesWholeList(FirstText(*dom, "//USESDISTLIST"))) {
+    const int32_t result = FillFromDistributionList(doc_id, doc_type, 0, "") > 0 ? 1 : 0;
+    RemoveRoutingElements(doc_id, *dom);
+    return result;
+  }
+  const ObiDocumentInfo obi = GetObiDocumentInfo(dom);
+  if (obi.is_obi) {
+    return FillFromDistributionList(doc_id, doc_type, 0, obi.receiver_user) > 0 ? 1 : 0;
+  }
+  const auto resolve = [&](const char* query) {
+    return ResolveRoutingElement(doc_id, doc_type, *dom, query);
+  };
+  bool resolved = resolve("//RECEIVER");
+  if (!FirstText(*dom, "//BUSINESSPARTNER").empty()) {
+    resolved = resolve("//BUSINESSPARTNER") || resolved;
+  } else {
+    resolved = resolve("//BUS-PART-C") || resolved;
+    resolved = resolve("//BUS-PART-S") || resolved;
+  }
+  return resolved ? 1 : 0;
+}
+
+int32_t FillFromDistributionList(int32_t doc_id, const std::string& type, int32_t partner,
+                                 const std::string& user) {
+  std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(doc_id) +
+                    ", DISTRIBUTIONLIST.USERID, 0, 0, NULL " + "FROM DISTRIBUTIONLIST " +
+                    "WHERE DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(type) + " ";
+  if (partner != 0) {
+    sql += " AND BUSINESSPARTNERID = " + core::SqlLong(partner);
+  }
+  if (!user.empty()) {
+    sql += " AND USERID = " + core::SqlText(user) + " ";
+  }
+  sql += std::string(" AND DISTRIBUTIONLIST.USERID NOT IN (SELECT PUBLICATION.USERID FROM ") +
+         "PUBLICATION WHERE PUBLICATION.USERID = DISTRIBUTIONLIST.USERID AND DOCUMENTID = " +
+         core::SqlLong(doc_id) + ")";
+  std::unique_ptr<db::Connection> connection = core::GetConnection();
+  const int64_t inserted = connection->Execute(sql);
+  core::CloseConnection(connection);
+  return static_cast<int32_t>(inserted);
+}
+
+void RemoveRoutingElements(int32_t doc_id, xml::Document& document) {
+  for (const char* query : kRoutingQueries) {
+    ClearAndStore(doc_id, document, query);
+  }
+}
+
+void ClearAndStore(int32_t doc_id, xml::Document& document, const std::string& query) {
+  const std::shared_ptr<xml::NodeList> nodes = routing::node_queries::AllNodes(document, query);
+  if (nodes && !nodes->Empty()) {
+    for (const xml::Node& node : *nodes) {
+      node.SetText("");
+    }
+    Document().UpdateDocumentWithXmlBody(doc_id, document.Xml());
+  }
+}
+
+std::string DefaultReceiverOf(const xml::Document& document) {
+  if (!FirstText(document, "//REQUISITIONER").empty()) {
+    return FirstText(document, "//RECEIVER");
+  }
+  return "";
+}
+
+}  // namespace recipients
+
 int32_t Utility::GetRecipientsAndFillPublicationTable(int32_t iDocID, const std::string& iDocTypeID,
                                                       const std::string& iXML) {
-  return core::Guarded("Velmora.Utility.GetRecipientsAndFillPublicationTable", [&]() -> int32_t {
-    Document documents;
-    std::string xml = iXML;
-    if (xml.empty()) {
-      xml = documents.GetXmlDocument(iDocID);
-    }
-    std::string type = iDocTypeID;
-    if (type.empty()) {
-      type = documents.GetDocumentTypeOfDocument(iDocID);
-    }
-    if (type.empty() || iDocID == 0 || xml.empty()) {
-      return 0;
-    }
-    const std::shared_ptr<xml::Document> dom = ParseRoutingDocument(xml);
-    if (UsesWholeList(ExecuteXSLPattern(*dom, "//USESDISTLIST"))) {
-      const int32_t result = FillPublicationTable(iDocID, type, 0, "") > 0 ? 1 : 0;
-      RemoveAllRoutingInfoFromDocument(iDocID, *dom);
-      return result;
-    }
-    const recipients::ObiDocumentInfo obi = recipients::GetObiDocumentInfo(dom);
-    if (obi.is_obi) {
-      return FillPublicationTable(iDocID, type, 0, obi.receiver_user) > 0 ? 1 : 0;
-    }
-    const auto resolve = [&](const char* query) {
-      return ExecuteXslPatternAndFillPublicationTable(iDocID, type, *dom, query);
-    };
-    bool resolved = resolve("//RECEIVER");
-    if (!ExecuteXSLPattern(*dom, "//BUSINESSPARTNER").empty()) {
-      resolved = resolve("//BUSINESSPARTNER") || resolved;
-    } else {
-      resolved = resolve("//BUS-PART-C") || resolved;
-      resolved = resolve("//BUS-PART-S") || resolved;
-    }
-    return resolved ? 1 : 0;
-  });
+  return core::Guarded("Velmora.Utility.GetRecipientsAndFillPublicationTable",
+                       [&] { return recipients::ResolveRecipients(iDocID, iDocTypeID, iXML); });
 }
 
 int32_t Utility::FillPublicationTable(int32_t iDocID, const std::string& iDocTypeID, int32_t iBPID,
                                       const std::string& iUserID) {
-  return core::Guarded("Velmora.Utility.FillPublicationTable", [&]() -> int32_t {
-    std::unique_ptr<db::Connection> connection;
-    std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(iDocID) +
-                      ", DISTRIBUTIONLIST.USERID, 0, 0, NULL " + "FROM DISTRIBUTIONLIST " +
-                      "WHERE DISTRIBUTIONLIST.DOCUMENTTYPEID = " + core::SqlText(iDocTypeID) + " ";
-    if (iBPID != 0) {
-      sql += " AND BUSINESSPARTNERID = " + core::SqlLong(iBPID);
-    }
-    if (!iUserID.empty()) {
-      sql += " AND USERID = " + core::SqlText(iUserID) + " ";
-    }
-    sql += std::string(" AND DISTRIBUTIONLIST.USERID NOT IN (SELECT PUBLICATION.USERID FROM ") +
-           "PUBLICATION WHERE PUBLICATION.USERID = DISTRIBUTIONLIST.USERID AND DOCUMENTID = " +
-           core::SqlLong(iDocID) + ")";
-    connection = core::GetConnection();
-    const int64_t inserted = connection->Execute(sql);
-    core::CloseConnection(connection);
-    return static_cast<int32_t>(inserted);
+  return core::Guarded("Velmora.Utility.FillPublicationTable", [&] {
+    return recipients::FillFromDistributionList(iDocID, iDocTypeID, iBPID, iUserID);
   });
 }
 
 void Utility::RemoveAllRoutingInfoFromDocument(int32_t iDocID, xml::Document& oXmlDoc) {
-  core::Guarded("Velmora.Utility.RemoveAllRoutingInfoFromDocument", [&] {
-    for (const char* query : kRoutingQueries) {
-      ClearTagsAndWriteDocToDB(iDocID, oXmlDoc, query);
-    }
-  });
+  core::Guarded("Velmora.Utility.RemoveAllRoutingInfoFromDocument",
+                [&] { recipients::RemoveRoutingElements(iDocID, oXmlDoc); });
 }
 
 bool Utility::ClearTagsAndWriteDocToDB(int32_t iDocID, xml::Document& oXmlDoc,
                                        const std::string& sXslPattern) {
-  return core::Guarded("Velmora.Utility.ClearTagsAndWriteDocToDB", [&]() -> bool {
-    const std::shared_ptr<xml::NodeList> nodes =
-        ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
-    if (nodes && !nodes->Empty()) {
-      for (const xml::Node& node : *nodes) {
-        node.SetText("");
-      }
-      Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
-    }
+  return core::Guarded("Velmora.Utility.ClearTagsAndWriteDocToDB", [&] {
+    recipients::ClearAndStore(iDocID, oXmlDoc, sXslPattern);
     return false;
   });
 }
 
 std::string Utility::GetDefaultReceiver(const std::string& sXML) {
-  return core::Guarded(kDefaultReceiverPath, [&]() -> std::string {
-    return DefaultReceiverOfParsed(*this, *ParseRoutingDocument(sXML));
-  });
-}
-
-std::string recipients::DefaultReceiverOf(Utility& utility, const xml::Document& document) {
-  return core::Guarded(kDefaultReceiverPath,
-                       [&]() -> std::string { return DefaultReceiverOfParsed(utility, document); });
+  return core::Guarded("Velmora.Utility.GetDefaultReceiver",
+                       [&] { return recipients::DefaultReceiverOf(*ParseRoutingDocument(sXML)); });
 }
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
-// Utility: resolving the routing elements of a document (RECEIVER, BUSINESSPARTNER,
+// Resolving the routing elements of a document (RECEIVER, BUSINESSPARTNER,
 // BUS-PART-C, BUS-PART-S) into PUBLICATION rows, with a publication error for every value
-// that leads to nobody.
+// that leads to nobody; and Utility's published form.
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -11,6 +11,9 @@
 #include "core/labels.h"
 #include "core/publication_errors.h"
 #include "platform/host/partner_register.h"
+#include "routing/document_types.h"
+#include "routing/node_queries.h"
+#include "routing/recipients/resolution.h"
 #include "routing/xml_text.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/error.h"
@@ -87,99 +90,103 @@ std::string LabelWith(const char* code,
 
 }  // namespace
 
+bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
+                                       xml::Document& document, const std::string& query) {
+  bool result = false;
+  const std::shared_ptr<xml::NodeList> nodes = routing::node_queries::AllNodes(document, query);
+  if (!nodes) {
+    throw Error(kErrObjectRequired, kReportPath, "Object required: no nodes for " + query);
+  }
+  if (nodes->Empty()) {
+    return false;
+  }
+  const std::string doc_text = std::to_string(doc_id);
+  bool changed = false;
+  DistributionList lists;
+  for (const xml::Node& node : *nodes) {
+    std::string value = node.Text();
+    if (value.empty()) {
+      continue;
+    }
+    changed = true;
+    int32_t pending = 0;
+    int32_t n = 0;
+    if (query == "//RECEIVER") {
+      Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, 0, value); });
+      CountAsFoundWhen(pending, n, [&] { return lists.UserFoundOnDBList(type, value); });
+    } else if (query == "//BUSINESSPARTNER") {
+      int32_t partner = 0;
+      if (ParsePartnerId(value, partner)) {
+        Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, partner, ""); });
+        CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(type, partner); });
+      } else {
+        Trapped(pending, [&] {
+          core::LogPublicationError(
+              doc_id, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+              LabelWith(kNotNumericText, {{"[%DOCID%]", doc_text}, {"[%BPID%]", value}}),
+              kReportPath, kNotNumericLabel);
+        });
+      }
+    } else if (query == "//BUS-PART-C" || query == "//BUS-PART-S") {
+      const int32_t kind = query == "//BUS-PART-C" ? 0 : 1;
+      int32_t partner = 0;
+      bool translated = false;
+      try {
+        auto partners = core::GetComponent<host::BusinessPartner>("KxCommon.BusinessPartner");
+        translated = partners && ParsePartnerId(partners->GetIDByCode(value, kind), partner);
+      } catch (...) {
+        translated = false;
+      }
+      if (!translated) {
+        Trapped(pending, [&] {
+          core::LogPublicationError(doc_id,
+                                    static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+                                    LabelWith(kCodeNotTranslatedText, {{"[%BPID%]", value}}),
+                                    kReportPath, kCodeNotTranslatedLabel);
+        });
+        pending = 0;
+      } else {
+        Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, partner, ""); });
+        CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(type, partner); });
+      }
+    }
+    if (pending != 0 || n == 0) {
+      Trapped(pending, [&] {
+        std::string description;
+        int32_t number = 0;
+        if (n != 0) {
+          description = LabelWith(kNotResolvedText,
+                                  {{"[%RECIPIENT_ID%]", value}, {"[%DOCUMENT_ID%]", doc_text}});
+          number = pending;
+        } else if (query == "//RECEIVER") {
+          description = LabelWith(kUserNotOnListText,
+                                  {{"[%USER_ID%]", value},
+                                   {"[%DOCTYPE%]", routing::document_types::Description(type)}});
+        } else {
+          description = LabelWith(
+              kNotResolvedText,
+              {{"[%BP_ID%]", value}, {"[%DOCTYPE%]", routing::document_types::Description(type)}});
+        }
+        core::LogPublicationError(doc_id, number, description, kErrorSource, kUnresolvedLabel);
+      });
+    }
+    if (n > 0) {
+      result = true;
+    }
+    Trapped(pending, [&] { node.SetText(""); });
+  }
+  if (changed) {
+    Document().UpdateDocumentWithXmlBody(doc_id, document.Xml());
+  }
+  return result;
+}
+
 bool Utility::ExecuteXslPatternAndFillPublicationTable(int32_t iDocID,
                                                        const std::string& iDocTypeID,
                                                        xml::Document& oXmlDoc,
                                                        const std::string& sXslPattern) {
-  return core::Guarded(kReportPath, [&]() -> bool {
-    bool result = false;
-    const std::shared_ptr<xml::NodeList> nodes =
-        ExecuteXSLPatternReturnAllNodes(oXmlDoc, sXslPattern);
-    if (!nodes) {
-      throw Error(kErrObjectRequired, kReportPath, "Object required: no nodes for " + sXslPattern);
-    }
-    if (nodes->Empty()) {
-      return false;
-    }
-    const std::string doc_text = std::to_string(iDocID);
-    bool changed = false;
-    DistributionList lists;
-    for (const xml::Node& node : *nodes) {
-      std::string value = node.Text();
-      if (value.empty()) {
-        continue;
-      }
-      changed = true;
-      int32_t pending = 0;
-      int32_t n = 0;
-      if (sXslPattern == "//RECEIVER") {
-        Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, 0, value); });
-        CountAsFoundWhen(pending, n, [&] { return lists.UserFoundOnDBList(iDocTypeID, value); });
-      } else if (sXslPattern == "//BUSINESSPARTNER") {
-        int32_t partner = 0;
-        if (ParsePartnerId(value, partner)) {
-          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, ""); });
-          CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
-        } else {
-          Trapped(pending, [&] {
-            core::LogPublicationError(
-                iDocID, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
-                LabelWith(kNotNumericText, {{"[%DOCID%]", doc_text}, {"[%BPID%]", value}}),
-                kReportPath, kNotNumericLabel);
-          });
-        }
-      } else if (sXslPattern == "//BUS-PART-C" || sXslPattern == "//BUS-PART-S") {
-        const int32_t kind = sXslPattern == "//BUS-PART-C" ? 0 : 1;
-        int32_t partner = 0;
-        bool translated = false;
-        try {
-          auto partners = core::GetComponent<host::BusinessPartner>("KxCommon.BusinessPartner");
-          translated = partners && ParsePartnerId(partners->GetIDByCode(value, kind), partner);
-        } catch (...) {
-          translated = false;
-        }
-        if (!translated) {
-          Trapped(pending, [&] {
-            core::LogPublicationError(iDocID,
-                                      static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
-                                      LabelWith(kCodeNotTranslatedText, {{"[%BPID%]", value}}),
-                                      kReportPath, kCodeNotTranslatedLabel);
-          });
-          pending = 0;
-        } else {
-          Trapped(pending, [&] { n = FillPublicationTable(iDocID, iDocTypeID, partner, ""); });
-          CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(iDocTypeID, partner); });
-        }
-      }
-      if (pending != 0 || n == 0) {
-        Trapped(pending, [&] {
-          std::string description;
-          int32_t number = 0;
-          if (n != 0) {
-            description = LabelWith(kNotResolvedText,
-                                    {{"[%RECIPIENT_ID%]", value}, {"[%DOCUMENT_ID%]", doc_text}});
-            number = pending;
-          } else if (sXslPattern == "//RECEIVER") {
-            description = LabelWith(
-                kUserNotOnListText,
-                {{"[%USER_ID%]", value}, {"[%DOCTYPE%]", GetDocumentTypeDescription(iDocTypeID)}});
-          } else {
-            description = LabelWith(
-                kNotResolvedText,
-                {{"[%BP_ID%]", value}, {"[%DOCTYPE%]", GetDocumentTypeDescription(iDocTypeID)}});
-          }
-          core::LogPublicationError(iDocID, number, description, kErrorSource, kUnresolvedLabel);
-        });
-      }
-      if (n > 0) {
-        result = true;
-      }
-      Trapped(pending, [&] { node.SetText(""); });
-    }
-    if (changed) {
-      Document().UpdateDocumentWithXmlBody(iDocID, oXmlDoc.Xml());
-    }
-    return result;
+  return core::Guarded(kReportPath, [&] {
+    return recipients::ResolveRoutingElement(iDocID, iDocTypeID, oXmlDoc, sXslPattern);
   });
 }
 

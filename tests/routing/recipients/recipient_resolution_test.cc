@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/components.h"
 #include "recipients_fixture.h"
+#include "routing/recipients/resolution.h"
 #include "support/expectations.h"
 #include "velmora/base/enumeration_errors.h"
+#include "velmora/base/error.h"
 
 namespace velmora {
 namespace {
@@ -289,6 +292,44 @@ TEST_P(RecipientResolutionTest, DefaultReceiverNeedsARequisitioner) {
   EXPECT_EQ(utility_.GetDefaultReceiver(without), "");
   std::string broken = "<O>";
   EXPECT_EQ(utility_.GetDefaultReceiver(broken), "");
+}
+
+// Processing calls the resolution service directly: the same answers as the facade, failures
+// raised without a method chain, which the facade adds under its published path.
+TEST_P(RecipientResolutionTest, TheServiceAnswersAsTheFacadeAndRaisesUnreported) {
+  const struct {
+    std::string xml;
+    std::string receiver;
+  } cases[] = {
+      {"<O><REQUISITIONER>x</REQUISITIONER><RECEIVER> bob </RECEIVER></O>", "bob"},
+      {"<O><REQUISITIONER/><RECEIVER>bob</RECEIVER></O>", ""},
+      {"<O><DOCTYPE-ID>ORDERS</DOCTYPE-ID></O>", ""},
+      {"<O><DOCTYPE-ID>NOSUCHTYPE</DOCTYPE-ID></O>", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.xml);
+    auto dom = std::make_shared<xml::Document>();
+    ASSERT_TRUE(dom->LoadXml(c.xml));
+    std::string xml = c.xml;
+    EXPECT_EQ(recipients::DefaultReceiverOf(*dom), c.receiver);
+    EXPECT_EQ(utility_.GetDefaultReceiver(xml), c.receiver);
+    EXPECT_EQ(recipients::DocumentTypeOf(dom, 0), utility_.GetDocType(xml, 0));
+  }
+
+  const int32_t doc = Order("<ORDER/>");
+  xml::Document dom;
+  ASSERT_TRUE(dom.LoadXml("<ORDER/>"));
+  const Error raw =
+      testing::RaisedBy([&] { recipients::ResolveRoutingElement(doc, "ORDERS", dom, "//["); });
+  EXPECT_EQ(raw.number(), kErrObjectRequired);
+  EXPECT_FALSE(testing::Contains(raw.description(), "METHOD: ")) << raw.description();
+  int32_t id = doc;
+  std::string type = "ORDERS";
+  std::string invalid = "//[";
+  const Error reported = testing::RaisedBy(
+      [&] { utility_.ExecuteXslPatternAndFillPublicationTable(id, type, dom, invalid); });
+  EXPECT_EQ(reported.number(), kErrObjectRequired);
+  EXPECT_TRUE(testing::Contains(reported.description(), std::string("METHOD: ") + kPartnerSource));
 }
 
 VELMORA_INSTANTIATE_DB_ENGINE_TESTS(RecipientResolutionTest);
