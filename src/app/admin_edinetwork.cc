@@ -141,7 +141,7 @@ Variant NetworkRecord(const edi::EdiNetworkRow& row) {
   const bool hidden = row.ftp_password && !row.ftp_password->empty();
   return Record({{"id", OrNull(row.id)},
                  {"sequence", OrNull(row.sequence)},
-                 {"useSemaphore", Variant(row.use_semaphore)},
+                 {"useSemaphore", Variant(row.use_semaphore.value_or(false))},
                  {"startFile", OrNull(row.start_file)},
                  {"stopFile", OrNull(row.stop_file)},
                  {"semaphore", OrNull(row.semaphore)},

@@ -31,25 +31,10 @@ struct EdiNetworkChanges {
   std::optional<std::string> temp_folder;
 };
 
-// A row of EDINETWORK; Null columns are nullopt.
-struct EdiNetworkRow {
+// A row of EDINETWORK: its id and its columns, Null columns nullopt (USESEMAPHORE is always
+// set; Null reads as false). The stored FTP password is as stored (sealed).
+struct EdiNetworkRow : EdiNetworkChanges {
   std::optional<std::string> id;
-  std::optional<int32_t> sequence;
-  bool use_semaphore = false;
-  std::optional<std::string> start_file;
-  std::optional<std::string> stop_file;
-  std::optional<std::string> semaphore;
-  std::optional<std::string> root_folder;
-  std::optional<std::string> com_folder;
-  std::optional<std::string> out_folder;
-  std::optional<std::string> in_folder;
-  std::optional<int32_t> protocol;
-  std::optional<int32_t> ftp_port;
-  std::optional<std::string> ftp_user;
-  // As stored (sealed).
-  std::optional<std::string> ftp_password;
-  std::optional<int32_t> ftp_transfer_type;
-  std::optional<std::string> temp_folder;
 };
 
 class EdiNetworkStore {

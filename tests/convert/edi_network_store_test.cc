@@ -31,7 +31,7 @@ TEST_P(EdiNetworkStoreTest, AddsWithTheChangesAndKeepsTheOthersUnset) {
   const auto row = store.Get("VAN");
   ASSERT_TRUE(row.has_value());
   EXPECT_EQ(row->sequence, 3);
-  EXPECT_TRUE(row->use_semaphore);
+  EXPECT_EQ(row->use_semaphore, true);
   EXPECT_EQ(row->root_folder, "ftp://edi.example/root");
   EXPECT_EQ(row->protocol, edi::kFtpProtocol);
   EXPECT_EQ(row->ftp_port, 2121);
