@@ -1,5 +1,6 @@
 #include "platform/sheet/office_process.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -50,6 +51,25 @@ void StopEverySlot() {
 void StopEverySlotAtExit() {
   static std::once_flag once;
   std::call_once(once, [] { std::atexit(StopEverySlot); });
+}
+
+// The bridge writes to an office process's pipe with plain writes. Once the process has died,
+// such a write raises SIGPIPE, whose default action ends the whole host, not just the call. The
+// engine therefore ignores SIGPIPE before its first connection, unless the host has installed a
+// disposition of its own. The write then fails with EPIPE, and the bridge reports the dead
+// process as a failure of that workbook. Office processes are started with the default action
+// restored (soffice_process.cc).
+void IgnoreBrokenPipes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      ::sigaction(SIGPIPE, &ignore, nullptr);
+    }
+  });
 }
 
 }  // namespace
@@ -113,6 +133,7 @@ bool OfficeProcess::Answers() {
 }
 
 void OfficeProcess::Start() {
+  IgnoreBrokenPipes();
   const Reference<css::uno::XComponentContext> local = LocalContext(program_folder_);
   process_ = std::make_unique<SofficeProcess>(program_folder_, work_folder_);
   const auto deadline =

@@ -80,6 +80,15 @@ class OfficeEngineTest : public ::testing::Test {
   TempFolder files_;
 };
 
+// A write to a dead office process's pipe must fail the call, not end the host with SIGPIPE.
+TEST_F(OfficeEngineTest, AWriteToADeadProcessCannotEndTheHost) {
+  const auto engine = sheet::NewOfficeEngine(Settings(work_, 1));
+  engine->Create()->Close();
+  struct sigaction current {};
+  ASSERT_EQ(sigaction(SIGPIPE, nullptr, &current), 0);
+  EXPECT_EQ(current.sa_handler, SIG_IGN);
+}
+
 TEST_F(OfficeEngineTest, AKilledProcessIsReplacedAndTheNextCallSucceeds) {
   const auto engine = sheet::NewOfficeEngine(Settings(work_, 1));
   engine->Create()->Close();
