@@ -33,6 +33,7 @@
 #include "platform/mail/transports.h"
 #include "platform/xml/stylesheet.h"
 #include "recording_transport.h"
+#include "send_method_record.h"
 #include "velmora/db/connection.h"
 #include "velmora/delivery/send_method.h"
 #include "velmora/publish/publish_create_document.h"
@@ -45,6 +46,7 @@ namespace fs = std::filesystem;
 
 constexpr int kRecipients = 10;
 
+using bench::OrderSendMethod;
 using bench::WriteText;
 
 // The installation of this process, removed at exit.
@@ -110,18 +112,7 @@ class BenchHome : public bench::BenchHome {
 
   static void AddFolderSendMethod(int32_t partner, const std::string& folder) {
     fs::create_directories(folder);
-    TSendMethodProperties record;
-    record.bAutoPush = true;
-    record.nProtocol = ESendMethodProtocol::FilePath;
-    record.nFormat = ESendMethodFormat::XML;
-    record.sAddress = folder;
-    record.sFileName = "order";
-    record.sFileExtension = "xml";
-    record.nSuffix = ESendMethodSuffix::None;
-    record.nFileFormat = ESendMethodFileFormat::ASCII;
-    record.nFTPTransferType = ESendMethodFTPTransferType::Binary;
-    record.lPort = -1;
-    record.lProxyPort = -1;
+    TSendMethodProperties record = OrderSendMethod(ESendMethodProtocol::FilePath, folder);
     VariantArray extension(3);
     extension.At(0) = Variant(false);
     SendMethod store;

@@ -22,6 +22,7 @@
 #include "core/sql_literals.h"
 #include "platform/host/membership_database.h"
 #include "platform/net/transfer_client.h"
+#include "send_method_record.h"
 #include "velmora/delivery/push_doc_utils.h"
 #include "velmora/delivery/send_method.h"
 
@@ -29,6 +30,7 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using bench::OrderSendMethod;
 
 constexpr int kPartners = 10;
 constexpr int kDocumentBytes = 10 * 1024;
@@ -126,22 +128,6 @@ PushBench& Bench() {
   return bench;
 }
 
-TSendMethodProperties Record(ESendMethodProtocol protocol, const std::string& address) {
-  TSendMethodProperties p;
-  p.bAutoPush = true;
-  p.nProtocol = protocol;
-  p.nFormat = ESendMethodFormat::XML;
-  p.sAddress = address;
-  p.sFileName = "order";
-  p.sFileExtension = "xml";
-  p.nSuffix = ESendMethodSuffix::None;
-  p.nFileFormat = ESendMethodFileFormat::ASCII;
-  p.nFTPTransferType = ESendMethodFTPTransferType::Binary;
-  p.lPort = -1;
-  p.lProxyPort = -1;
-  return p;
-}
-
 void PushRuns(benchmark::State& state, const std::string& type, int32_t doc) {
   PushDocUtils push;
   for (auto _ : state) {
@@ -160,7 +146,7 @@ void PushRuns(benchmark::State& state, const std::string& type, int32_t doc) {
 void BM_PushByFolder(benchmark::State& state) {
   const std::string folder = Bench().home() + "/out";
   static const int32_t doc =
-      Bench().Prepare("FOLDER", Record(ESendMethodProtocol::FilePath, folder));
+      Bench().Prepare("FOLDER", OrderSendMethod(ESendMethodProtocol::FilePath, folder));
   PushRuns(state, "FOLDER", doc);
 }
 
@@ -186,7 +172,7 @@ void BM_PushByHttp(benchmark::State& state) {
     return;
   }
   static const int32_t doc =
-      Bench().Prepare("HTTP", Record(ESendMethodProtocol::Http, url + "/ok/bench"));
+      Bench().Prepare("HTTP", OrderSendMethod(ESendMethodProtocol::Http, url + "/ok/bench"));
   PushRuns(state, "HTTP", doc);
 }
 
@@ -228,7 +214,7 @@ void BM_PushByFtp(benchmark::State& state) {
     return;
   }
   TSendMethodProperties record =
-      Record(ESendMethodProtocol::Ftp, "ftp://" + login.host + "/in/orders");
+      OrderSendMethod(ESendMethodProtocol::Ftp, "ftp://" + login.host + "/in/orders");
   record.lPort = static_cast<int32_t>(login.port);
   record.sUser = login.user;
   record.sPassword = login.password;
