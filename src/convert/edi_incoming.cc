@@ -10,6 +10,7 @@
 #include "core/file_service.h"
 #include "core/general.h"
 #include "core/guarded.h"
+#include "core/logged.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
 #include "velmora/core/file_handling.h"
@@ -91,14 +92,11 @@ void WarnFile(Run& run, const std::string& source, const std::string& destinatio
   WarnFailure(run, kStep, "Error in moving file '" + source + "' to '" + destination + "'");
 }
 
-// Moves a file claimed under a work name back to the network, when there is one.
+// Moves a file claimed under a work name back to the network, when there is one; a file that
+// cannot be moved back stays under its work name and the failure is logged.
 void PutBack(files::FileSystem& fs, const std::string& claimed, const std::string& source) {
-  try {
-    if (!claimed.empty()) {
-      fs.MoveFile(claimed, source);
-    }
-  } catch (const Error&) {
-    return;
+  if (!claimed.empty()) {
+    core::LogAndContinue(Path(kStep), [&] { fs.MoveFile(claimed, source); });
   }
 }
 

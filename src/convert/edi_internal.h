@@ -69,7 +69,8 @@ void WarnFailure(Run& run, std::string_view step, const std::string& info = "");
 std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Removes a work file ("~" name, or a log of a batch not sent) when it is there. One that
-// cannot be removed is left: it is never merged or imported, and the next run replaces it.
+// cannot be removed is left and logged: it is never merged or imported, and the next run
+// replaces it.
 void RemoveWorkFile(files::FileSystem& fs, const std::string& path);
 
 // "yyyy-mm-dd-hh-mm-ss".

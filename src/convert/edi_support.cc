@@ -6,6 +6,7 @@
 
 #include "convert/edi_internal.h"
 #include "core/general.h"
+#include "core/logged.h"
 #include "core/secrets.h"
 #include "platform/files/file_system.h"
 #include "velmora/base/enumeration_errors.h"
@@ -87,12 +88,12 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 void RemoveWorkFile(files::FileSystem& fs, const std::string& path) {
-  try {
-    if (!path.empty() && fs.FileExists(path)) {
-      fs.DeleteFile(path);
-    }
-  } catch (const Error&) {
-    return;
+  if (!path.empty()) {
+    core::LogAndContinue(Path("RemoveWorkFile"), [&] {
+      if (fs.FileExists(path)) {
+        fs.DeleteFile(path);
+      }
+    });
   }
 }
 
