@@ -4,6 +4,7 @@
 #include "core/env.h"
 #include "core/general.h"
 #include "core/guarded.h"
+#include "core/lookup_scope.h"
 #include "core/sql_literals.h"
 #include "platform/host/configuration.h"
 #include "velmora/base/enumeration_errors.h"
@@ -41,14 +42,16 @@ std::unique_ptr<db::Connection> GetConnectionWithODBCTimeoutIs(int32_t timeout) 
 
 std::string GetParameter(const std::string& name) {
   return Guarded("DBUtils.GetParameter", [&] {
-    auto connection = GetConnection();
-    auto recordset = connection->Query(
-        "SELECT PARAMVALUE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = " + SqlText(name));
-    if (recordset->IsEOF()) {
-      RaiseError(EnumerationErrors::MissingParameter, "DBUtils.GetParameter",
-                 "Couldn't get the parameter '" + name + "' from the database.");
-    }
-    return text::Trim(recordset->Field("PARAMVALUE").ToText());
+    return Remembered("parameter", name, [&] {
+      auto connection = GetConnection();
+      auto recordset = connection->Query(
+          "SELECT PARAMVALUE FROM COLLABORATIONPARAMETER WHERE PARAMNAME = " + SqlText(name));
+      if (recordset->IsEOF()) {
+        RaiseError(EnumerationErrors::MissingParameter, "DBUtils.GetParameter",
+                   "Couldn't get the parameter '" + name + "' from the database.");
+      }
+      return text::Trim(recordset->Field("PARAMVALUE").ToText());
+    });
   });
 }
 

@@ -3,6 +3,7 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/long_text.h"
+#include "core/lookup_scope.h"
 #include "core/sql_literals.h"
 #include "velmora/base/enumeration_errors.h"
 #include "velmora/base/sources.h"
@@ -28,9 +29,8 @@ bool IsPlainTableName(const std::string& table) {
   return true;
 }
 
-}  // namespace
-
-std::string DocumentTypeOfDocument(int32_t docId) {
+// The type of document `docId`, "" when it has none or there is no such document.
+std::string ReadDocumentType(int32_t docId) {
   std::unique_ptr<db::Connection> connection = GetConnection();
   try {
     auto recordset = connection->Query("SELECT DOCUMENTTYPEID FROM DOCUMENT WHERE DOCUMENTID = " +
@@ -47,6 +47,13 @@ std::string DocumentTypeOfDocument(int32_t docId) {
     CloseConnection(connection);
     throw;
   }
+}
+
+}  // namespace
+
+std::string DocumentTypeOfDocument(int32_t docId) {
+  return Remembered("document type of", std::to_string(docId),
+                    [&] { return ReadDocumentType(docId); });
 }
 
 int32_t LogPublicationError(int32_t docId, int32_t number, const std::string& description,

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "core/bound_sql.h"
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
@@ -143,21 +144,15 @@ void SendMethod::AddSendMethodToHistory(int32_t iSendMethodID, int32_t iBusiness
                                         const std::string& iDocTypeID, int32_t iPublicationErrorID,
                                         int16_t iStatus) {
   core::Guarded("Velmora.SendMethod.AddSendMethodToHistory", [&] {
-    auto connection = core::GetConnection();
-    auto rs = connection->OpenRecordset("SELECT * FROM SENDMETHODHISTORY WHERE HISTORYID = -1",
-                                        Updatable());
-    rs->AddNew();
-    rs->SetField("SENDMETHODID", Variant(iSendMethodID));
-    rs->SetField("BUSINESSPARTNERID", Variant(iBusinessPartnerID));
-    rs->SetField("RULEID", Variant(iRuleID));
-    rs->SetField("DOCUMENTID", Variant(iDocID));
-    rs->SetField("DOCUMENTTYPEID", Variant(iDocTypeID));
-    rs->SetField("PUBLICATIONERRORID", Variant(iPublicationErrorID));
-    rs->SetField("Status", Variant(iStatus));
-    rs->SetField("SENDDATE", Variant(CurrentClock().Now().ToText()));
-    rs->Update();
-    rs->Close();
-    connection->Close();
+    core::OnConnection([&](db::Connection& connection) {
+      core::ExecuteBound(connection,
+                         "INSERT INTO SENDMETHODHISTORY (SENDMETHODID, BUSINESSPARTNERID, RULEID, "
+                         "DOCUMENTID, DOCUMENTTYPEID, PUBLICATIONERRORID, STATUS, SENDDATE) "
+                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                         {Variant(iSendMethodID), Variant(iBusinessPartnerID), Variant(iRuleID),
+                          Variant(iDocID), Variant(iDocTypeID), Variant(iPublicationErrorID),
+                          Variant(iStatus), Variant(CurrentClock().Now().ToText())});
+    });
   });
 }
 

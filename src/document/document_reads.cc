@@ -5,6 +5,7 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
+#include "core/lookup_scope.h"
 #include "core/publication_errors.h"
 #include "core/sql_literals.h"
 #include "document/document_dom.h"
@@ -91,9 +92,10 @@ std::string Document::GetDocumentTypeOfDocument(int32_t iDocID) {
 
 std::string Document::GetSenderOfDocument(int32_t iDocID) {
   return core::Guarded("Velmora.Document.GetSenderOfDocument", [&]() -> std::string {
-    return TextOrEmpty(core::FirstField(
-        "SELECT SENDER FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "SENDER"));
-    return {};
+    return core::Remembered("sender of", std::to_string(iDocID), [&] {
+      return TextOrEmpty(core::FirstField(
+          "SELECT SENDER FROM DOCUMENT WHERE DOCUMENTID = " + core::SqlLong(iDocID), "SENDER"));
+    });
   });
 }
 

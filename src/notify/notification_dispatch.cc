@@ -6,6 +6,7 @@
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
+#include "core/lookup_scope.h"
 #include "core/publication_errors.h"
 #include "notify/notification_mail.h"
 #include "routing/html_attachments.h"
@@ -220,6 +221,8 @@ void SendMail(const Dispatch& dispatch, const std::string& to, const std::string
 
 void Notification::SendNotifications(int32_t i_lDocID) {
   core::Guarded("Velmora.Notification.SendNotifications", [&] {
+    // Every recipient's mail reads the same parameters, type description and sender.
+    const core::LookupScope lookups;
     Document document;
     if (!document.GetShowFlag(i_lDocID)) {
       return;

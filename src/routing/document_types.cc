@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/db_utils.h"
+#include "core/lookup_scope.h"
 #include "core/sql_literals.h"
 
 namespace velmora::routing::document_types {
@@ -28,7 +29,8 @@ bool Exists(const std::string& type) {
 }
 
 std::string Description(const std::string& type) {
-  return TypeColumn("DESCRIPTION", type).value_or("");
+  return core::Remembered("document type description", type,
+                          [&] { return TypeColumn("DESCRIPTION", type).value_or(""); });
 }
 
 std::optional<std::string> HtmlAttachmentXsl(const std::string& type) {

@@ -9,6 +9,7 @@
 #include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
+#include "core/lookup_scope.h"
 #include "core/sql_literals.h"
 #include "core/url_encode.h"
 #include "delivery/push/push_document.h"
@@ -122,6 +123,8 @@ bool PushRow(int32_t doc_id, const std::string& doc_type, const std::string& xml
 }
 
 void PushToReceivers(int32_t doc_id, const std::string& doc_type, const std::string& xml_in) {
+  // A push run reads the same parameters and document values for every partner.
+  const core::LookupScope lookups;
   const std::string path = PushPath("PushDocumentToReceivers");
   const std::vector<PushableRow> rows = GetPushableBPs(doc_id, doc_type);
   if (rows.empty() || !SenderAuthorised(doc_id, doc_type)) {

@@ -1,6 +1,8 @@
 #include "platform/db/connection_string.h"
 
 #include <cctype>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "platform/db/errors.h"
@@ -94,10 +96,19 @@ ConnectionTarget ParseSqlite(std::string_view path_text, const std::filesystem::
   return target;
 }
 
-}  // namespace
+// Whether the parse of `target` from `connection_string` is the same wherever the process
+// stands: every PostgreSQL URI, and a SQLite path that is absolute or below an absolute base.
+bool ParsedTheSameAnywhere(const ConnectionTarget& target, std::string_view connection_string,
+                           const std::filesystem::path& base_folder) {
+  if (target.engine != Engine::kSqlite) {
+    return true;
+  }
+  const std::string_view path = text::TrimView(connection_string).substr(kSqlitePrefix.size());
+  return std::filesystem::path(path).is_absolute() || base_folder.is_absolute();
+}
 
-ConnectionTarget ParseConnectionString(std::string_view connection_string,
-                                       const std::filesystem::path& base_folder) {
+ConnectionTarget Parse(std::string_view connection_string,
+                       const std::filesystem::path& base_folder) {
   std::string_view trimmed = text::TrimView(connection_string);
   if (trimmed.empty()) {
     RaiseDbError(kErrDbConnectionString, "The database connection string is empty");
@@ -131,6 +142,28 @@ ConnectionTarget ParseConnectionString(std::string_view connection_string,
   RaiseDbError(kErrDbConnectionString,
                "The database connection string has the unsupported scheme \"" + scheme +
                    ":\": expected \"sqlite:<path>\" or \"postgresql://...\"");
+}
+
+}  // namespace
+
+// The installation opens its one database for nearly every statement, so the last parse on
+// each thread is kept.
+ConnectionTarget ParseConnectionString(std::string_view connection_string,
+                                       const std::filesystem::path& base_folder) {
+  struct Last {
+    std::string text;
+    std::filesystem::path base;
+    ConnectionTarget target;
+  };
+  thread_local std::optional<Last> last;
+  if (last && last->text == connection_string && last->base == base_folder) {
+    return last->target;
+  }
+  ConnectionTarget target = Parse(connection_string, base_folder);
+  if (ParsedTheSameAnywhere(target, connection_string, base_folder)) {
+    last = Last{std::string(connection_string), base_folder, target};
+  }
+  return target;
 }
 
 std::string ScrubPassword(std::string_view text, std::string_view password) {

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -28,7 +30,8 @@ constexpr int kBusyTimeoutMs = 5000;
 // Virtual machine instructions between two looks at the statement deadline.
 constexpr int kProgressInterval = 1000;
 
-// Compiled statements kept per native handle.
+// Compiled statements kept per native handle; the least recently used one goes first, so that
+// the statements a run repeats stay compiled while texts with literals pass through.
 constexpr size_t kCachedStatements = 128;
 
 class SqliteHandle;
@@ -69,12 +72,18 @@ class SqliteHandle {
   bool timed_out() const { return timed_out_; }
 
   // The compiled statement of `sql` kept by an earlier use, taken out of the cache so that it
-  // serves one user at a time; nullptr when there is none. The cache is emptied first when the
-  // database schema changed since the statements were compiled.
+  // serves one user at a time; nullptr when there is none. A kept statement needs no look at
+  // the schema: the engine compiles it again at its next step when the schema changed, and a
+  // cursor reads its columns only after that step.
   sqlite3_stmt* TakeCached(const std::string& sql);
   // Resets `statement`, clears its bindings and keeps it for the next use of `sql` (when the
-  // cache is full, the statements kept so far are finalized first).
+  // cache is full, the statement used longest ago is finalized). Ends its loan.
   void Keep(std::string sql, sqlite3_stmt* statement);
+  // Counts a statement handed out by a session until Keep takes it back.
+  void Lend() { ++lent_; }
+  // Whether every statement handed out has come back: a handle whose statements are all reset
+  // holds no read or write lock and may serve the next session.
+  bool AllReturned() const { return lent_ == 0; }
 
   // The description of `table` of the main database kept by an earlier use, or nullptr; the
   // descriptions are forgotten when the schema of the main database changed since they were read.
@@ -94,7 +103,6 @@ class SqliteHandle {
   void ApplySettings(const std::string& path);
   // The schema cookie of the main database, or -1 when it cannot be read.
   int64_t SchemaVersion();
-  void DropCached();
 
   std::unique_ptr<sqlite3, DatabaseCloser> db_;
   bool armed_ = false;
@@ -102,8 +110,14 @@ class SqliteHandle {
   std::chrono::steady_clock::time_point deadline_;
   // Declared after db_: finalized before the database is closed.
   std::unique_ptr<sqlite3_stmt, StatementRelease> schema_version_;
-  std::unordered_map<std::string, std::unique_ptr<sqlite3_stmt, StatementRelease>> cached_;
-  int64_t cached_schema_ = -1;
+  struct Cached {
+    std::string sql;
+    std::unique_ptr<sqlite3_stmt, StatementRelease> statement;
+  };
+  // Most recently kept first; the index keys view the texts held by the list.
+  std::list<Cached> cached_;
+  std::unordered_map<std::string_view, std::list<Cached>::iterator> cached_index_;
+  size_t lent_ = 0;
   std::unordered_map<std::string, TableInfo> described_;
   int64_t described_schema_ = -1;
 };
@@ -133,43 +147,32 @@ int64_t SqliteHandle::SchemaVersion() {
   return version;
 }
 
-void SqliteHandle::DropCached() { cached_.clear(); }
-
 sqlite3_stmt* SqliteHandle::TakeCached(const std::string& sql) {
-  if (cached_.empty()) {
+  const auto found = cached_index_.find(sql);
+  if (found == cached_index_.end()) {
     return nullptr;
   }
-  const int64_t schema = SchemaVersion();
-  if (schema < 0 || schema != cached_schema_) {
-    DropCached();
-    return nullptr;
-  }
-  auto found = cached_.find(sql);
-  if (found == cached_.end()) {
-    return nullptr;
-  }
-  sqlite3_stmt* statement = found->second.release();
-  cached_.erase(found);
+  const auto entry = found->second;
+  sqlite3_stmt* statement = entry->statement.release();
+  cached_index_.erase(found);
+  cached_.erase(entry);
   return statement;
 }
 
 void SqliteHandle::Keep(std::string sql, sqlite3_stmt* statement) {
+  --lent_;
   sqlite3_reset(statement);
   sqlite3_clear_bindings(statement);
-  if (cached_.empty()) {
-    cached_schema_ = SchemaVersion();
-  }
-  if (cached_schema_ < 0) {
+  if (cached_index_.contains(sql)) {
     sqlite3_finalize(statement);
     return;
   }
   if (cached_.size() >= kCachedStatements) {
-    DropCached();
+    cached_index_.erase(cached_.back().sql);
+    cached_.pop_back();
   }
-  auto [it, inserted] =
-      cached_.try_emplace(std::move(sql), std::unique_ptr<sqlite3_stmt, StatementRelease>());
-  it->second.reset(statement);
-  (void)inserted;
+  cached_.push_front({std::move(sql), std::unique_ptr<sqlite3_stmt, StatementRelease>(statement)});
+  cached_index_.emplace(cached_.front().sql, cached_.begin());
 }
 
 const TableInfo* SqliteHandle::FindDescribed(const std::string& table) {
@@ -419,6 +422,12 @@ class SqliteCursor final : public RowCursor, public Attachable {
  public:
   SqliteCursor(SqliteSession& session, StatementPtr statement, bool describe)
       : session_(&session), statement_(std::move(statement)) {
+    // The first step comes before the columns are read, so that a kept statement which the
+    // engine compiled again after a schema change describes its columns as they are now.
+    first_step_ = session_->Step(statement_.get());
+    if (first_step_ != SQLITE_ROW && first_step_ != SQLITE_DONE) {
+      session_->Raise(first_step_);
+    }
     int count = sqlite3_column_count(statement_.get());
     for (int i = 0; i < count; ++i) {
       ResultColumn column;
@@ -455,7 +464,8 @@ class SqliteCursor final : public RowCursor, public Attachable {
     if (session_ == nullptr) {
       RaiseDbError(kErrDbClosed, "The recordset's connection is closed");
     }
-    int rc = session_->Step(statement_.get());
+    const int rc =
+        first_step_ != 0 ? std::exchange(first_step_, 0) : session_->Step(statement_.get());
     if (rc == SQLITE_ROW) {
       row.clear();
       for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
@@ -483,6 +493,8 @@ class SqliteCursor final : public RowCursor, public Attachable {
   SqliteSession* session_;
   StatementPtr statement_;
   std::vector<ResultColumn> columns_;
+  // The result of the step taken on opening, until Next hands it out; 0 afterwards.
+  int first_step_ = 0;
   bool done_ = false;
 };
 
@@ -573,11 +585,8 @@ SqliteSession::~SqliteSession() {
               sqlite3_get_autocommit(database) != 0;
   }
   // Only the reset statements of the handle's cache may remain.
-  for (sqlite3_stmt* statement = sqlite3_next_stmt(database, nullptr); statement != nullptr;
-       statement = sqlite3_next_stmt(database, statement)) {
-    if (sqlite3_stmt_busy(statement) != 0) {
-      healthy = false;
-    }
+  if (!handle_->AllReturned()) {
+    healthy = false;
   }
   if (healthy && pool_max_idle_ > 0) {
     Pool().Give(pool_key_, std::move(handle_), pool_max_idle_);
@@ -586,6 +595,7 @@ SqliteSession::~SqliteSession() {
 
 StatementPtr SqliteSession::PrepareOne(const std::string& sql) {
   if (sqlite3_stmt* cached = handle_->TakeCached(sql)) {
+    handle_->Lend();
     return StatementPtr(cached, StatementRelease{handle_.get(), sql});
   }
   sqlite3_stmt* raw = nullptr;
@@ -604,6 +614,7 @@ StatementPtr SqliteSession::PrepareOne(const std::string& sql) {
                  "Only one statement can be run here; the SQL text holds more than one");
   }
   statement.get_deleter() = StatementRelease{handle_.get(), sql};
+  handle_->Lend();
   return statement;
 }
 

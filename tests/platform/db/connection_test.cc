@@ -247,6 +247,31 @@ TEST_P(ConnectionTest, RepeatedStatementsFollowSchemaChangesAndNest) {
   EXPECT_TRUE(text::IEquals(rows->FieldName(4), "COLOUR")) << rows->FieldName(4);
 }
 
+// A handle keeps the statements used last: texts with literals pass through without pushing
+// out the ones run again, and a kept statement describes the columns of the table as it is now,
+// also when it finds no row.
+TEST_P(ConnectionTest, KeptStatementsOutliveManyOthersAndDescribeTheCurrentTable) {
+  const std::string sql = "SELECT * FROM NOTE WHERE RANK > 100";
+  std::unique_ptr<Connection> connection = Open();
+  AddNote(*connection, "a", 1);
+  EXPECT_EQ(connection->Query(sql)->FieldCount(), 4);
+  for (int i = 0; i < 300; ++i) {
+    std::unique_ptr<Recordset> rows =
+        connection->Query("SELECT TITLE FROM NOTE WHERE RANK = " + std::to_string(i % 2));
+    EXPECT_EQ(rows->IsEOF(), i % 2 == 0) << i;
+  }
+  std::unique_ptr<Recordset> before = connection->Query(sql);
+  EXPECT_TRUE(before->IsEOF());
+  EXPECT_EQ(before->FieldCount(), 4);
+  OpenOptions unpooled;
+  unpooled.pool_max_idle = 0;
+  database().Open(unpooled)->Execute("ALTER TABLE NOTE ADD COLUMN COLOUR INTEGER");
+  std::unique_ptr<Recordset> after = connection->Query(sql);
+  EXPECT_TRUE(after->IsEOF());
+  ASSERT_EQ(after->FieldCount(), 5);
+  EXPECT_TRUE(text::IEquals(after->FieldName(4), "COLOUR")) << after->FieldName(4);
+}
+
 TEST_P(ConnectionTest, PooledHandleDoesNotKeepTheLastUsersTimeout) {
   {
     std::unique_ptr<Connection> first = Open();
