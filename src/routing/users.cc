@@ -8,6 +8,7 @@
 #include "core/dispatch.h"
 #include "core/general.h"
 #include "core/labels.h"
+#include "core/lookup_scope.h"
 #include "platform/host/configuration.h"
 #include "platform/host/membership.h"
 #include "platform/host/partner_register.h"
@@ -94,10 +95,15 @@ std::shared_ptr<host::MembershipUser> BoundUser(const std::string& user_id) {
   return user;
 }
 
-int32_t PartnerOf(const std::string& user_id) { return BoundUser(user_id)->BusinessPartnerID(); }
+int32_t PartnerOf(const std::string& user_id) {
+  return std::stoi(core::Remembered("partner of user", user_id, [&] {
+    return std::to_string(BoundUser(user_id)->BusinessPartnerID());
+  }));
+}
 
 std::string EmailAddressOf(const std::string& user_id) {
-  return BoundUser(user_id)->EmailAddress();
+  return core::Remembered("e-mail address of user", user_id,
+                          [&] { return BoundUser(user_id)->EmailAddress(); });
 }
 
 std::shared_ptr<db::Recordset> Search(const Variant& criteria) {
@@ -114,9 +120,10 @@ std::string PartnerName(int32_t partner) {
   return GetRequiredComponent<host::BusinessPartner>("KxCommon.BusinessPartner")->GetName(partner);
 }
 
-Sender SenderOf(const std::string& xml) {
+Sender SenderOf(const std::string& xml) { return SenderOf(ParseSenderDocument(xml)); }
+
+Sender SenderOf(const std::shared_ptr<xml::Document>& document) {
   Sender sender;
-  const std::shared_ptr<xml::Document> document = ParseSenderDocument(xml);
   sender.name = ObiSendingUserOfDocument(document);
   std::shared_ptr<db::Recordset> found;
   if (sender.name.empty()) {

@@ -7,6 +7,7 @@
 #include "velmora/base/variant.h"
 #include "velmora/db/recordset.h"
 #include "velmora/host/membership_user.h"
+#include "velmora/xml/document.h"
 
 // Users and partners of the host's membership directory and partner register, bound with the
 // membership service account of the site configuration. Failures raise as the directory and
@@ -46,6 +47,8 @@ struct Sender {
 // a text that is not well-formed raises the parser's number, its input line as source and its
 // reason as description.
 Sender SenderOf(const std::string& xml);
+// The same for a document already parsed.
+Sender SenderOf(const std::shared_ptr<xml::Document>& document);
 
 // The path under which a sender that cannot be determined is reported, and the additional
 // information of that report: the message text of label "ZODAR0004".

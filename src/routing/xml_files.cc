@@ -24,14 +24,35 @@ std::string ThreadIdText() { return std::to_string(static_cast<long long>(::gett
 // The text to write for `xml_text`: text that begins with an XML declaration declares the
 // encoding it is written in, and in Windows-1252 carries the characters outside the code page
 // as character references; any other text is written as it is.
-std::string TextToWrite(const std::string& xml_text, bool unicode) {
-  if (xml_text.rfind("<?xml", 0) != 0) {
-    return xml_text;
-  }
+std::string ConvertForWriting(const std::string& xml_text, bool unicode) {
   if (unicode) {
     return xml::SetDeclaredEncoding(xml_text, "UTF-16");
   }
   return text::Windows1252ToUtf8(xml::EncodeXmlText(xml_text, xml::TextEncoding::kWindows1252));
+}
+
+// A push writes the same document for every partner, so the last conversion of each thread is
+// kept, for texts up to a megabyte.
+std::string TextToWrite(const std::string& xml_text, bool unicode) {
+  if (xml_text.rfind("<?xml", 0) != 0) {
+    return xml_text;
+  }
+  constexpr size_t kKeptSize = 1 << 20;
+  struct LastConversion {
+    std::string from;
+    bool unicode = false;
+    std::string to;
+  };
+  thread_local LastConversion last;
+  if (xml_text.size() > kKeptSize) {
+    return ConvertForWriting(xml_text, unicode);
+  }
+  if (last.unicode != unicode || last.from != xml_text) {
+    last.to = ConvertForWriting(xml_text, unicode);
+    last.from = xml_text;
+    last.unicode = unicode;
+  }
+  return last.to;
 }
 
 }  // namespace

@@ -357,6 +357,30 @@ TEST_F(UtilityXmlTest, SingleByteFilesAreWindows1252WithReferencesForOtherCharac
   EXPECT_EQ(testing::ReadFile(folder_ / "plain.txt"), "\xE9 ?");
 }
 
+// A push writes one text many times over; each write still gets the bytes of its own text and
+// encoding when they change between writes.
+TEST_F(UtilityXmlTest, RepeatedWritesFollowTheTextAndTheEncoding) {
+  const std::string first = "<?xml version=\"1.0\"?><a>\xC3\xA9</a>";
+  const std::string second = "<?xml version=\"1.0\"?><a>\xC3\xA8</a>";
+  const struct {
+    const std::string* text;
+    bool unicode;
+    std::string expected;
+  } writes[] = {
+      {&first, false, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9</a>"},
+      {&first, false, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE9</a>"},
+      {&first, true, Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u00E9</a>")},
+      {&second, true, Utf16(u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u00E8</a>")},
+      {&second, false, "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a>\xE8</a>"},
+  };
+  int index = 0;
+  for (const auto& write : writes) {
+    std::string name = folder_ / ("w" + std::to_string(index++) + ".xml");
+    utility_.WriteXMLFileToDiskAsciiOrUnicode(*write.text, name, write.unicode);
+    EXPECT_EQ(testing::ReadFile(name), write.expected) << name;
+  }
+}
+
 TEST_F(UtilityXmlTest, AFailedWriteNamesTheTextAndThePath) {
   std::string name = folder_ / "no-such-folder/x.xml";
   const Error error = RaisedBy([&] { utility_.WriteXMLFileToDisk("<a>hello</a>", name); });

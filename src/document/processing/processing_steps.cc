@@ -36,10 +36,13 @@ struct StepFailure {
 StepFailure ExitA(const std::string& code) { return {Message(code), code, false}; }
 StepFailure ExitB(const std::string& code) { return {Message(code), code, true}; }
 
-// The sender of `xml`, reported as the published sender look-up reports it.
-void FindSenderIn(const std::string& xml, int32_t& partner, std::string& name) {
+// The sender of `xml` (parsed as `loaded` when that is not null), reported as the published
+// sender look-up reports it.
+void FindSenderIn(const std::string& xml, const std::shared_ptr<xml::Document>& loaded,
+                  int32_t& partner, std::string& name) {
   const routing::users::Sender sender = core::Guarded(
-      routing::users::kSenderPath, [&] { return routing::users::SenderOf(xml); },
+      routing::users::kSenderPath,
+      [&] { return loaded ? routing::users::SenderOf(loaded) : routing::users::SenderOf(xml); },
       [] { return routing::users::NoSenderInfo(); });
   partner = sender.partner;
   name = sender.name;
@@ -210,7 +213,7 @@ void Processing::ReadShowFlag() {
 
 void Processing::FindSender() {
   const bool ran = Step("getSenderBPAndName_start", "getSenderBpAndName_end",
-                        [&] { FindSenderIn(xml_, a_.sender_bp, a_.sender_name); });
+                        [&] { FindSenderIn(xml_, loaded_, a_.sender_bp, a_.sender_name); });
   if (!ran || (a_.sender_bp == 0 && a_.interactive != -1)) {
     Leave(ExitA("ZODAR1826"));
   }

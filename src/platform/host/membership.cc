@@ -43,19 +43,28 @@ class DatabaseMembershipUser : public MembershipUser {
     if (user_id.empty()) {
       RaiseError(EnumerationErrors::MissingUserID, kUserSource, "No user id was given");
     }
-    std::optional<MemberRecord> found = database_.FindUser(user_id);
+    // Most users are bound for their address or partner; the applications are read when asked.
+    std::optional<MemberRecord> found =
+        database_.FindUser(user_id, MembershipDatabase::WithApplications::kNo);
     if (!found) {
       RaiseError(EnumerationErrors::NotPresent, kUserSource,
                  "The membership directory holds no user '" + user_id + "'");
     }
     user_ = std::move(found);
+    applications_.reset();
   }
 
   std::string EmailAddress() const override { return Bound().email_address; }
   int32_t BusinessPartnerID() const override { return Bound().business_partner_id; }
   std::string LanguageID() const override { return std::to_string(Bound().language_id); }
   std::string UserID() const override { return Bound().user_id; }
-  std::vector<int32_t> Applications() const override { return Bound().applications; }
+  std::vector<int32_t> Applications() const override {
+    const MemberRecord& user = Bound();
+    if (!applications_) {
+      applications_ = database_.ApplicationsOfUser(user.user_id);
+    }
+    return *applications_;
+  }
   std::string FirstName() const override { return Bound().first_name; }
   std::string LastName() const override { return Bound().last_name; }
 
@@ -76,9 +85,11 @@ class DatabaseMembershipUser : public MembershipUser {
     return *user_;
   }
 
-  MembershipDatabase database_;
+  mutable MembershipDatabase database_;
   std::optional<ServiceAccount> account_;
   std::optional<MemberRecord> user_;
+  // The bound user's applications, read on first use.
+  mutable std::optional<std::vector<int32_t>> applications_;
 };
 
 class DatabaseMembershipMembers : public MembershipMembers {

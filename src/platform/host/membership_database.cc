@@ -146,14 +146,20 @@ std::unique_ptr<db::Recordset> SelectWhere(db::Connection& connection, const std
 
 MembershipDatabase::MembershipDatabase(ConnectionFactory open) : open_(std::move(open)) {}
 
-std::optional<MemberRecord> MembershipDatabase::FindUser(const std::string& user_id) {
+std::optional<MemberRecord> MembershipDatabase::FindUser(const std::string& user_id,
+                                                         WithApplications with) {
   auto connection = open_();
   auto user = ReadFirst<MemberRecord>(*connection, std::string(kUserColumns) + " WHERE USERID = ?",
                                       {Variant(user_id)}, ReadMember);
-  if (user) {
+  if (user && with == WithApplications::kYes) {
     user->applications = ApplicationsOf(*connection, user->user_id);
   }
   return user;
+}
+
+std::vector<int32_t> MembershipDatabase::ApplicationsOfUser(const std::string& user_id) {
+  auto connection = open_();
+  return ApplicationsOf(*connection, user_id);
 }
 
 std::unique_ptr<db::Recordset> MembershipDatabase::SearchUsers(MemberKey key,

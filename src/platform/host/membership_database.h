@@ -60,7 +60,13 @@ class MembershipDatabase {
   MembershipDatabase(const MembershipDatabase&) = delete;
   MembershipDatabase& operator=(const MembershipDatabase&) = delete;
 
-  std::optional<MemberRecord> FindUser(const std::string& user_id);
+  // The user `user_id`; with `WithApplications::kNo` its application list stays empty, for the
+  // many look-ups that need only the user's own fields.
+  enum class WithApplications { kYes, kNo };
+  std::optional<MemberRecord> FindUser(const std::string& user_id,
+                                       WithApplications with = WithApplications::kYes);
+  // The application ids of user `user_id`, ordered.
+  std::vector<int32_t> ApplicationsOfUser(const std::string& user_id);
   // Users whose user id or employee number equals `value` exactly, ordered by user id, at most
   // `max_rows`; a disconnected recordset with the columns "cn" and "BusinessPartnerID".
   std::unique_ptr<db::Recordset> SearchUsers(MemberKey key, const std::string& value,

@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -60,24 +61,72 @@ xmlNode* Build(xmlDoc* doc, const XmlElement& element) {
   return node;
 }
 
-// The last parse of each file read, kept with the bytes it came from. Safe to use from several
+// What tells one version of a file from another without reading it: writing the file again,
+// renaming another over it or changing its permissions changes at least one of these.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+
+  bool operator==(const FileStamp& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           Same(modified, other.modified) && Same(changed, other.changed);
+  }
+
+ private:
+  static bool Same(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+  }
+};
+
+// The stamp of `path`, or nullopt when it cannot be taken or is too recent to be trusted: the
+// file system's clock ticks coarsely, so a file written twice within a tick may keep its stamp.
+// A stamp counts only once its change time lies two seconds in the past.
+std::optional<FileStamp> SettledStampOf(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) {
+    return std::nullopt;
+  }
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (now.tv_sec - status.st_ctim.tv_sec < 2) {
+    return std::nullopt;
+  }
+  return FileStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
+// The last parse of each file read, kept with the bytes it came from and, when settled, the
+// file's stamp: a file whose stamp is unchanged is not even read again. Safe to use from several
 // threads; bounded, so that a process reading many files keeps no more than a few.
 class ParsedFileCache {
  public:
-  std::optional<XmlElement> Find(const std::string& path, const std::string& bytes) {
+  std::optional<XmlElement> FindUnchanged(const std::string& path, const FileStamp& stamp) {
+    std::lock_guard lock(mutex_);
+    const auto found = files_.find(path);
+    if (found == files_.end() || !found->second.stamp || !(*found->second.stamp == stamp)) {
+      return std::nullopt;
+    }
+    return found->second.root;
+  }
+  std::optional<XmlElement> Find(const std::string& path, const std::string& bytes,
+                                 const std::optional<FileStamp>& stamp) {
     std::lock_guard lock(mutex_);
     const auto found = files_.find(path);
     if (found == files_.end() || found->second.bytes != bytes) {
       return std::nullopt;
     }
+    found->second.stamp = stamp;
     return found->second.root;
   }
-  void Keep(const std::string& path, std::string bytes, const XmlElement& root) {
+  void Keep(const std::string& path, std::string bytes, const XmlElement& root,
+            const std::optional<FileStamp>& stamp) {
     std::lock_guard lock(mutex_);
     if (files_.size() >= kMaxFiles && files_.find(path) == files_.end()) {
       files_.clear();
     }
-    files_[path] = {std::move(bytes), root};
+    files_[path] = {std::move(bytes), root, stamp};
   }
 
  private:
@@ -85,6 +134,9 @@ class ParsedFileCache {
   struct Parsed {
     std::string bytes;
     XmlElement root;
+    // Taken before the bytes were read, so that a write in between makes it stale, never the
+    // bytes.
+    std::optional<FileStamp> stamp;
   };
   std::mutex mutex_;
   std::map<std::string, Parsed> files_;
@@ -103,6 +155,12 @@ std::string XmlElement::Attribute(const std::string& name) const {
 }
 
 XmlElement ReadXmlFile(const std::string& path) {
+  const std::optional<FileStamp> stamp = SettledStampOf(path);
+  if (stamp) {
+    if (std::optional<XmlElement> known = ParsedFiles().FindUnchanged(path, *stamp)) {
+      return *std::move(known);
+    }
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     throw Error(kErrFileNotFound, "Tarvex.Configuration",
@@ -120,7 +178,7 @@ XmlElement ReadXmlFile(const std::string& path) {
   }
   // The configuration files are read for nearly every call; a file whose bytes are those
   // parsed before is not parsed again.
-  if (std::optional<XmlElement> known = ParsedFiles().Find(path, bytes)) {
+  if (std::optional<XmlElement> known = ParsedFiles().Find(path, bytes, stamp)) {
     return *std::move(known);
   }
   xmlResetLastError();
@@ -141,7 +199,7 @@ XmlElement ReadXmlFile(const std::string& path) {
     throw Error(kErrTypeMismatch, "Tarvex.Configuration", "'" + path + "' has no root element");
   }
   XmlElement element = Convert(root);
-  ParsedFiles().Keep(path, std::move(bytes), element);
+  ParsedFiles().Keep(path, std::move(bytes), element, stamp);
   return element;
 }
 

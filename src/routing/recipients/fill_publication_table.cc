@@ -72,7 +72,8 @@ int32_t ResolveRecipients(int32_t doc_id, const std::string& type, const std::st
   return resolved ? 1 : 0;
 }
 
-int32_t FillFromDistributionList(int32_t doc_id, const std::string& type, int32_t partner,
+int32_t FillFromDistributionList(db::Connection& connection, int32_t doc_id,
+                                 const std::string& type, int32_t partner,
                                  const std::string& user) {
   std::string sql = std::string("INSERT INTO PUBLICATION ") + "SELECT " + std::to_string(doc_id) +
                     ", DISTRIBUTIONLIST.USERID, 0, 0, NULL " + "FROM DISTRIBUTIONLIST " +
@@ -86,10 +87,15 @@ int32_t FillFromDistributionList(int32_t doc_id, const std::string& type, int32_
   sql += std::string(" AND DISTRIBUTIONLIST.USERID NOT IN (SELECT PUBLICATION.USERID FROM ") +
          "PUBLICATION WHERE PUBLICATION.USERID = DISTRIBUTIONLIST.USERID AND DOCUMENTID = " +
          core::SqlLong(doc_id) + ")";
+  return static_cast<int32_t>(connection.Execute(sql));
+}
+
+int32_t FillFromDistributionList(int32_t doc_id, const std::string& type, int32_t partner,
+                                 const std::string& user) {
   std::unique_ptr<db::Connection> connection = core::GetConnection();
-  const int64_t inserted = connection->Execute(sql);
+  const int32_t inserted = FillFromDistributionList(*connection, doc_id, type, partner, user);
   core::CloseConnection(connection);
-  return static_cast<int32_t>(inserted);
+  return inserted;
 }
 
 void RemoveRoutingElements(int32_t doc_id, xml::Document& document) {

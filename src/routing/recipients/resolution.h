@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "velmora/db/connection.h"
 #include "velmora/xml/document.h"
 
 // Resolving a document's recipients into PUBLICATION rows, and the look-ups on a parsed
@@ -22,6 +23,9 @@ std::string DefaultReceiverOf(const xml::Document& document);
 // Inserts a PUBLICATION row for `doc_id` for every DISTRIBUTIONLIST user of `type` that has
 // none yet, narrowed to partner `partner` (unless 0) and to `user` (unless ""). Returns the
 // number of rows inserted.
+int32_t FillFromDistributionList(db::Connection& connection, int32_t doc_id,
+                                 const std::string& type, int32_t partner, const std::string& user);
+// The same on a connection of its own.
 int32_t FillFromDistributionList(int32_t doc_id, const std::string& type, int32_t partner,
                                  const std::string& user);
 

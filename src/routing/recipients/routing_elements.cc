@@ -2,10 +2,14 @@
 // BUS-PART-C, BUS-PART-S) into PUBLICATION rows, with a publication error for every value
 // that leads to nobody; and Utility's published form.
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "core/db_utils.h"
 #include "core/general.h"
 #include "core/guarded.h"
 #include "core/labels.h"
@@ -78,6 +82,63 @@ bool ParsePartnerId(const std::string& value, int32_t& id) {
   return true;
 }
 
+// The publications of one routing element, written in one transaction on their own connection.
+// Each insert runs inside a savepoint, so that a failed one is undone alone and the others
+// stand, on either engine. The publication errors of the element are written once the
+// transaction has ended: the open transaction holds the database's write lock, which the error
+// log would wait for.
+class ElementPublications {
+ public:
+  ElementPublications() : connection_(core::GetConnection()) { connection_->Begin(); }
+  ~ElementPublications() {
+    try {
+      if (connection_->InTransaction()) {
+        connection_->Rollback();
+      }
+      core::CloseConnection(connection_);
+    } catch (...) {
+      // The connection is dropped; the publications it held were not committed.
+    }
+  }
+  ElementPublications(const ElementPublications&) = delete;
+  ElementPublications& operator=(const ElementPublications&) = delete;
+
+  int32_t Fill(int32_t doc_id, const std::string& type, int32_t partner, const std::string& user) {
+    connection_->Execute("SAVEPOINT velmora_publication");
+    try {
+      const int32_t inserted =
+          recipients::FillFromDistributionList(*connection_, doc_id, type, partner, user);
+      connection_->Execute("RELEASE SAVEPOINT velmora_publication");
+      return inserted;
+    } catch (...) {
+      try {
+        connection_->Execute("ROLLBACK TO SAVEPOINT velmora_publication");
+        connection_->Execute("RELEASE SAVEPOINT velmora_publication");
+      } catch (...) {
+        // The insert's own failure is the one reported; a transaction left broken fails its
+        // commit.
+      }
+      throw;
+    }
+  }
+
+  // A publication error to write after the commit; its failure is trapped like the others.
+  void LogLater(std::function<void()> write) { errors_.push_back(std::move(write)); }
+
+  // Commits the publications, then writes the publication errors in their order.
+  void Commit() {
+    connection_->Commit();
+    int32_t ignored = 0;
+    for (const std::function<void()>& write : errors_) {
+      Trapped(ignored, write);
+    }
+  }
+
+ private:
+  std::unique_ptr<db::Connection> connection_;
+  std::vector<std::function<void()>> errors_;
+};
+
 // The label `code` with each placeholder replaced, ignoring case.
 std::string LabelWith(const char* code,
                       std::initializer_list<std::pair<const char*, std::string>> replacements) {
@@ -103,6 +164,7 @@ bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
   const std::string doc_text = std::to_string(doc_id);
   bool changed = false;
   DistributionList lists;
+  ElementPublications publications;
   for (const xml::Node& node : *nodes) {
     std::string value = node.Text();
     if (value.empty()) {
@@ -112,19 +174,22 @@ bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
     int32_t pending = 0;
     int32_t n = 0;
     if (query == "//RECEIVER") {
-      Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, 0, value); });
+      Trapped(pending, [&] { n = publications.Fill(doc_id, type, 0, value); });
       CountAsFoundWhen(pending, n, [&] { return lists.UserFoundOnDBList(type, value); });
     } else if (query == "//BUSINESSPARTNER") {
       int32_t partner = 0;
       if (ParsePartnerId(value, partner)) {
-        Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, partner, ""); });
+        Trapped(pending, [&] { n = publications.Fill(doc_id, type, partner, ""); });
         CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(type, partner); });
       } else {
         Trapped(pending, [&] {
-          core::LogPublicationError(
-              doc_id, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
-              LabelWith(kNotNumericText, {{"[%DOCID%]", doc_text}, {"[%BPID%]", value}}),
-              kReportPath, kNotNumericLabel);
+          publications.LogLater(
+              [doc_id, description = LabelWith(kNotNumericText,
+                                               {{"[%DOCID%]", doc_text}, {"[%BPID%]", value}})] {
+                core::LogPublicationError(
+                    doc_id, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+                    description, kReportPath, kNotNumericLabel);
+              });
         });
       }
     } else if (query == "//BUS-PART-C" || query == "//BUS-PART-S") {
@@ -139,14 +204,16 @@ bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
       }
       if (!translated) {
         Trapped(pending, [&] {
-          core::LogPublicationError(doc_id,
-                                    static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
-                                    LabelWith(kCodeNotTranslatedText, {{"[%BPID%]", value}}),
-                                    kReportPath, kCodeNotTranslatedLabel);
+          publications.LogLater(
+              [doc_id, description = LabelWith(kCodeNotTranslatedText, {{"[%BPID%]", value}})] {
+                core::LogPublicationError(
+                    doc_id, static_cast<int32_t>(EnumerationErrors::ProcessDocumentError),
+                    description, kReportPath, kCodeNotTranslatedLabel);
+              });
         });
         pending = 0;
       } else {
-        Trapped(pending, [&] { n = FillFromDistributionList(doc_id, type, partner, ""); });
+        Trapped(pending, [&] { n = publications.Fill(doc_id, type, partner, ""); });
         CountAsFoundWhen(pending, n, [&] { return lists.BPFoundOnDBList(type, partner); });
       }
     }
@@ -167,7 +234,9 @@ bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
               kNotResolvedText,
               {{"[%BP_ID%]", value}, {"[%DOCTYPE%]", routing::document_types::Description(type)}});
         }
-        core::LogPublicationError(doc_id, number, description, kErrorSource, kUnresolvedLabel);
+        publications.LogLater([doc_id, number, description] {
+          core::LogPublicationError(doc_id, number, description, kErrorSource, kUnresolvedLabel);
+        });
       });
     }
     if (n > 0) {
@@ -175,6 +244,7 @@ bool recipients::ResolveRoutingElement(int32_t doc_id, const std::string& type,
     }
     Trapped(pending, [&] { node.SetText(""); });
   }
+  publications.Commit();
   if (changed) {
     Document().UpdateDocumentWithXmlBody(doc_id, document.Xml());
   }

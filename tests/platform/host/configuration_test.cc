@@ -1,6 +1,12 @@
 #include "platform/host/configuration.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "platform/host/installation_registry.h"
 #include "support/temp_home.h"
@@ -48,6 +54,37 @@ TEST_F(ConfigurationTest, EveryLoadSeesTheFileAsItIsNow) {
   }
   WriteFile(file, "<configuration><section name=\"GLOBAL\">");
   EXPECT_THROW(configuration_->LoadFile(file), Error);
+}
+
+// A file unchanged for a while is taken from the parse kept of it without being read; writing
+// it again in place, or renaming another file over it with its old times, is still seen.
+TEST_F(ConfigurationTest, SettledFilesAreSeenAgainOnceChanged) {
+  const std::string file = home_.config_dir() + "/Site.xml";
+  const auto write = [&](const std::string& path, const char* value) {
+    WriteFile(path, std::string("<configuration><section name=\"GLOBAL\"><key name=\"V\">") +
+                        value + "</key></section></configuration>");
+  };
+  const auto value = [&] {
+    configuration_->LoadFile(file);
+    return configuration_->GetValue("GLOBAL", "V").ToText();
+  };
+  write(file, "1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_EQ(value(), "1");
+  EXPECT_EQ(value(), "1");
+  write(file, "2");
+  EXPECT_EQ(value(), "2") << "rewritten in place with the same size";
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  EXPECT_EQ(value(), "2");
+  struct stat old {};
+  ASSERT_EQ(::stat(file.c_str(), &old), 0);
+  const std::string other = file + ".new";
+  write(other, "3");
+  const timespec times[2] = {old.st_atim, old.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, other.c_str(), times, 0), 0);
+  ASSERT_EQ(std::rename(other.c_str(), file.c_str()), 0);
+  EXPECT_EQ(value(), "3") << "another file renamed over it with the old times";
 }
 
 TEST_F(ConfigurationTest, BadFilesRaiseErrorsThatNameTheFile) {
