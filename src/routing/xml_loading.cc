@@ -156,7 +156,6 @@ std::shared_ptr<xml::Document> LoadXmlInDomDocument(const std::string& xml_text,
       RaiseError(number, kLoadXmlPath, XmlLoadFailureText(error, from_file, file));
     }
     return document;
-    return document;
   });
 }
 
