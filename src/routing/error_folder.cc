@@ -6,6 +6,7 @@
 #include "core/file_service.h"
 #include "core/general.h"
 #include "core/labels.h"
+#include "core/logged.h"
 #include "core/sheet_engine.h"
 #include "platform/files/path_text.h"
 #include "routing/mails.h"
@@ -128,21 +129,22 @@ bool FileExists(const std::string& folder, const std::string& file_name) {
 }
 
 bool WorkbookEngineAvailable() {
-  // A false answer is logged so that an administrator sees why workbooks are refused.
-  try {
+  // A false answer is logged so that an administrator sees why workbooks are refused; so is an
+  // engine that fails when asked.
+  bool available = false;
+  core::LogAndContinue(kIsExcelInstalledPath, [&] {
     const auto engine = core::GetSheetEngine();
-    if (engine && engine->IsAvailable()) {
-      return true;
+    available = engine && engine->IsAvailable();
+    if (!available) {
+      core::LogWarning(Error(0, kIsExcelInstalledPath,
+                             engine ? "The workbook engine cannot be started or reached, so "
+                                      "workbooks cannot be processed"
+                                    : "This program has no workbook engine, so workbooks "
+                                      "cannot be processed"),
+                       kIsExcelInstalledPath);
     }
-    core::LogWarning(Error(0, kIsExcelInstalledPath,
-                           engine ? "The workbook engine cannot be started or reached, so "
-                                    "workbooks cannot be processed"
-                                  : "This program has no workbook engine, so workbooks cannot "
-                                    "be processed"),
-                     kIsExcelInstalledPath);
-  } catch (...) {
-  }
-  return false;
+  });
+  return available;
 }
 
 void RequireWorkbookEngine() {
